@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs every test headless.
+set -eu
+cd "$(dirname "$0")"
+. tools/ensure-deps.sh
+zem_ensure_deps
+zem_build build-test RelWithDebInfo
+export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
+cd build-test && ctest --output-on-failure -j "$(nproc)" "$@"
