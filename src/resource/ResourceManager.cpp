@@ -1,0 +1,151 @@
+#include "resource/ResourceManager.h"
+
+#include "resource/ResourceLoader.h"
+#include "resource/ResourceStream.h"
+
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+namespace Zem::Resource {
+
+namespace {
+
+// Opens path for raw bytes. A directory is not a file: on Linux it would open and then fail
+// every read, so it is skipped like a missing file.
+bool openFile(const std::string& path, std::ifstream& file) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        return false;
+    }
+    file.open(path, std::ios::in | std::ios::binary);
+    return file.is_open();
+}
+
+void reportUnableToLoad(const std::string& name) {
+    std::cout << "Unable to load " << name << std::endl;
+}
+
+} // namespace
+
+ResourceManager& ResourceManager::instance() {
+    static ResourceManager manager;
+    return manager;
+}
+
+void ResourceManager::addSearchPath(const std::string& path) {
+    searchPaths.push_back(path);
+}
+
+void ResourceManager::registerLoader(ResourceLoader* loader) {
+    if (loader == nullptr) {
+        return;
+    }
+    loaders[loader->extension()] = loader;
+}
+
+std::string ResourceManager::extensionOf(const std::string& name) {
+    const std::string::size_type dot = name.rfind('.');
+    std::string extension = dot == std::string::npos ? name : name.substr(dot + 1);
+    for (char& c : extension) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return extension;
+}
+
+Resource* ResourceManager::get(const std::string& name) {
+    auto entry = cache.find(name);
+    if (entry == cache.end()) {
+        if (!load(name)) {
+            return nullptr;
+        }
+        entry = cache.find(name);
+        // Found, but no loader handles the extension.
+        if (entry == cache.end()) {
+            return nullptr;
+        }
+    }
+    Resource* resource = entry->second.get();
+    ++resource->refCount;
+    return resource;
+}
+
+bool ResourceManager::load(const std::string& name) {
+    // Loading a cached name again would delete an object its holders still point to.
+    if (cache.count(name) != 0) {
+        return true;
+    }
+    if (loading.count(name) != 0) {
+        reportUnableToLoad(name);
+        return false;
+    }
+
+    std::ifstream file;
+    bool opened = false;
+    for (const std::string& path : searchPaths) {
+        if (openFile(path + name, file)) {
+            opened = true;
+            break;
+        }
+    }
+    if (!opened) {
+        return false;
+    }
+
+    const auto loaderEntry = loaders.find(extensionOf(name));
+    if (loaderEntry == loaders.end()) {
+        return true;
+    }
+    ResourceLoader* loader = loaderEntry->second;
+
+    ResourceStream stream(file, loader->byteOrder(), name);
+    loading.insert(name);
+    std::unique_ptr<Resource> resource = loader->load(stream);
+    loading.erase(name);
+
+    if (!resource) {
+        reportUnableToLoad(name);
+        return false;
+    }
+    cache[name] = std::move(resource);
+    return true;
+}
+
+void ResourceManager::release(Resource* resource) {
+    if (resource == nullptr) {
+        return;
+    }
+    for (auto entry = cache.begin(); entry != cache.end(); ++entry) {
+        if (entry->second.get() != resource) {
+            continue;
+        }
+        if (resource->refCount-- == 1) {
+            // Out of the cache before it dies: its destructor may give back what it holds.
+            std::unique_ptr<Resource> last = std::move(entry->second);
+            cache.erase(entry);
+        }
+        return;
+    }
+}
+
+void ResourceManager::clear() {
+    // Moved out first: a resource's destructor may give back references it holds (a material
+    // releasing its textures) while the cache is being emptied.
+    std::map<std::string, std::unique_ptr<Resource>> doomed;
+    doomed.swap(cache);
+    doomed.clear();
+}
+
+void ResourceManager::reset() {
+    clear();
+    searchPaths.clear();
+    loaders.clear();
+    loading.clear();
+}
+
+bool ResourceManager::isCached(const std::string& name) const {
+    return cache.count(name) != 0;
+}
+
+} // namespace Zem::Resource

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "resource/Resource.h"
+
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace Zem::Resource {
+
+class ResourceLoader;
+
+// The process-wide cache of everything read from data files. Names are looked up along the
+// search paths, loaded by the loader registered for their extension, and shared by count.
+class ResourceManager {
+public:
+    static ResourceManager& instance();
+
+    ResourceManager(const ResourceManager&) = delete;
+    ResourceManager& operator=(const ResourceManager&) = delete;
+
+    // Joined to names by plain concatenation, so a path ends with "/".
+    void addSearchPath(const std::string& path);
+    // Replaces any loader of the same extension. The manager does not own loaders.
+    void registerLoader(ResourceLoader* loader);
+
+    // The cached resource, loaded first when needed, with its count raised by one; null when
+    // the name is found nowhere, has no loader or its loader rejects it.
+    Resource* get(const std::string& name);
+    // get, cast to the type the caller expects; a resource of another type is given back and
+    // null returned.
+    template <class T> T* get(const std::string& name);
+
+    // Finds, loads and caches the name without touching counts. False when no search path
+    // holds the file or the loader rejects it; true (caching nothing) when no loader handles
+    // the extension.
+    bool load(const std::string& name);
+    // Gives one reference back; the last one deletes the resource. Null and unknown
+    // resources are ignored.
+    void release(Resource* resource);
+    // Deletes every cached resource whatever its count. Search paths and loaders stay.
+    void clear();
+    // clear, and forget search paths and loaders too: the state at process start.
+    void reset();
+
+    // The part after the last ".", or the whole name when it has none, in lower case.
+    static std::string extensionOf(const std::string& name);
+
+    bool isCached(const std::string& name) const;
+    std::size_t cachedCount() const { return cache.size(); }
+    const std::vector<std::string>& getSearchPaths() const { return searchPaths; }
+
+private:
+    ResourceManager() = default;
+    ~ResourceManager() = default;
+
+    std::vector<std::string> searchPaths;
+    std::map<std::string, std::unique_ptr<Resource>> cache;
+    std::map<std::string, ResourceLoader*> loaders;
+    // Names whose loader is running, so a file that asks for itself fails instead of recursing.
+    std::set<std::string> loading;
+};
+
+template <class T> T* ResourceManager::get(const std::string& name) {
+    Resource* resource = get(name);
+    T* typed = dynamic_cast<T*>(resource);
+    if (resource != nullptr && typed == nullptr) {
+        release(resource);
+    }
+    return typed;
+}
+
+} // namespace Zem::Resource
