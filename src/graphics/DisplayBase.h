@@ -1,0 +1,30 @@
+#pragma once
+
+#include "main/Driver.h"
+
+namespace Zem::Graphics {
+
+// The display settings every platform's display driver shares, read from the "resolution"
+// element of the driver's configuration.
+class DisplayBase : public Main::Driver {
+public:
+    // Presents the frame drawn since the last swap.
+    virtual void swapBuffers() = 0;
+
+    // Client size in pixels; a height of 0 is stored as 1 once the viewport is set.
+    int width = 640;
+    int height = 480;
+    int bpp = 32;
+    bool fullscreen = false;
+    int depthbpp = 24;
+    int stencilbpp = 8;
+    bool doublebuffer = true;
+    // True waits for the display on every swap.
+    bool vsync = false;
+
+protected:
+    // Reads the settings; without a "resolution" element every default stays.
+    void readSettings(const Resource::XmlNode& config);
+};
+
+} // namespace Zem::Graphics

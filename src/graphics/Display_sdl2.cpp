@@ -1,0 +1,224 @@
+#include "graphics/Display_sdl2.h"
+
+#include "main/Engine.h"
+#include "main/messageBox.h"
+
+#include <GL/glew.h>
+#include <GL/glu.h>
+#include <SDL.h>
+
+#include <algorithm>
+#include <iostream>
+#include <vector>
+
+namespace Zem::Graphics {
+
+Display_sdl2::~Display_sdl2() {
+    shutdown();
+}
+
+std::string Display_sdl2::info() const {
+    return "SDL2 Display Driver";
+}
+
+void Display_sdl2::say(const std::string& text) const {
+    if (engine != nullptr) {
+        engine->message(text);
+    } else {
+        std::cout << text << std::flush;
+    }
+}
+
+void Display_sdl2::fail(const std::string& text) {
+    // SDL's own reason goes to standard error beside the box, whose text stays as users know it.
+    const std::string reason = SDL_GetError();
+    shutdown();
+    if (!reason.empty()) {
+        std::cerr << "SDL: " << reason << std::endl;
+    }
+    Main::messageBox("ERROR", text, Main::MessageIcon::Exclamation);
+}
+
+bool Display_sdl2::init(const Resource::XmlNode& config) {
+    readSettings(config);
+
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        fail("Failed To Register The Window Class.");
+        return false;
+    }
+    videoStarted = true;
+
+    if (!openWindow()) {
+        fail("Window Creation Error.");
+        return false;
+    }
+    context = SDL_GL_CreateContext(window);
+    if (context == nullptr) {
+        fail("Can't Create A GL Rendering Context.");
+        return false;
+    }
+    if (SDL_GL_MakeCurrent(window, context) != 0) {
+        fail("Can't Activate The GL Rendering Context.");
+        return false;
+    }
+
+    SDL_RaiseWindow(window);
+    SDL_ShowCursor(SDL_DISABLE);
+    // Only honoured while the window has the focus; harmless where unsupported.
+    SDL_CaptureMouse(SDL_TRUE);
+
+    setViewport(width, height);
+    reportExtensions();
+    setInitialState();
+    SDL_GL_SetSwapInterval(vsync ? 1 : 0);
+    return true;
+}
+
+void Display_sdl2::setAttributes() const {
+    // Minimum sizes, like a pixel format request: colour bits are spread over red, green and
+    // blue with no alpha asked for.
+    const int channelBits = std::clamp(bpp / 3, 1, 8);
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, channelBits);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, channelBits);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, channelBits);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthbpp);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, stencilbpp);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, doublebuffer ? 1 : 0);
+    // The renderer uses fixed-function state next to GLSL: never a core profile.
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+}
+
+bool Display_sdl2::openWindow() {
+    setAttributes();
+    window = SDL_CreateWindow("ZEM!", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    if (window == nullptr) {
+        return false;
+    }
+    if (fullscreen) {
+        tryFullscreen();
+    }
+    return true;
+}
+
+void Display_sdl2::tryFullscreen() {
+    // Only an exact mode will do, as with a display-mode change; anything else keeps the
+    // window at the requested client size, without a word. The desktop's own mode counts too:
+    // some drivers (offscreen among them) list no modes at all.
+    const int display = std::max(0, SDL_GetWindowDisplayIndex(window));
+    std::vector<SDL_DisplayMode> candidates(1);
+    if (SDL_GetDesktopDisplayMode(display, &candidates[0]) != 0) {
+        candidates.clear();
+    }
+    const int modeCount = SDL_GetNumDisplayModes(display);
+    for (int i = 0; i < modeCount; ++i) {
+        SDL_DisplayMode mode;
+        if (SDL_GetDisplayMode(display, i, &mode) == 0) {
+            candidates.push_back(mode);
+        }
+    }
+    for (SDL_DisplayMode& mode : candidates) {
+        const int modeBits = static_cast<int>(SDL_BYTESPERPIXEL(mode.format)) * 8;
+        const bool matches = mode.w == width && mode.h == height &&
+                             (modeBits == bpp || int(SDL_BITSPERPIXEL(mode.format)) == bpp);
+        if (matches && SDL_SetWindowDisplayMode(window, &mode) == 0 &&
+            SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0) {
+            return;
+        }
+    }
+    SDL_SetWindowFullscreen(window, 0);
+    fullscreen = false;
+}
+
+void Display_sdl2::setViewport(int w, int h) {
+    if (h == 0) {
+        h = 1;
+    }
+    width = w;
+    height = h;
+    glViewport(0, 0, w, h);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(80.0, static_cast<double>(w) / static_cast<double>(h), 0.1, 1000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void Display_sdl2::reportExtensions() {
+    say("Initializing GL extensions:\n");
+    // Under EGL GLEW complains that there is no GLX display, yet every entry point and flag
+    // it sets is good, so the result is not looked at.
+    glewInit();
+    const GLubyte* version = glGetString(GL_VERSION);
+    say(std::string("  * OpenGL version is ") +
+        (version != nullptr ? reinterpret_cast<const char*>(version) : "") + " *\n");
+
+    const struct {
+        GLboolean present;
+        const char* line;
+    } extensions[] = {
+        {GLEW_ARB_vertex_program, "ARB_vertex_program\n"},
+        {GLEW_ARB_texture_non_power_of_two, "ARB_texture_non_power_of_two\n"},
+        {GLEW_ARB_fragment_program, "ARB_fragment_program\n"},
+        {GLEW_ARB_texture_rectangle, "ARB_texture_rectangle\n"},
+        {GLEW_EXT_texture_rectangle, "EXT_texture_rectangle\n"},
+        {GLEW_EXT_framebuffer_object, "EXT_framebuffer_object\n"},
+        {GLEW_ARB_occlusion_query, "ARB_occlusion_query\n"},
+        {GLEW_ARB_vertex_buffer_object, "ARB_vertex_buffer_object\n"},
+    };
+    for (const auto& extension : extensions) {
+        say(std::string("  ") + (extension.present ? "+" : "-") + extension.line);
+    }
+}
+
+void Display_sdl2::setInitialState() const {
+    glEnable(GL_TEXTURE_2D);
+    glShadeModel(GL_SMOOTH);
+    glClearColor(0.0f, 0.5f, 0.9f, 1.0f);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+}
+
+bool Display_sdl2::update(float) {
+    swapBuffers();
+    return true;
+}
+
+void Display_sdl2::swapBuffers() {
+    if (window != nullptr && context != nullptr) {
+        SDL_GL_SwapWindow(window);
+    }
+}
+
+void Display_sdl2::shutdown() {
+    if (!videoStarted) {
+        return;
+    }
+    if (fullscreen && window != nullptr) {
+        SDL_SetWindowFullscreen(window, 0);
+    }
+    SDL_ShowCursor(SDL_ENABLE);
+    SDL_CaptureMouse(SDL_FALSE);
+
+    // Every handle is forgotten once released, so a second shutdown (the engine's, after a
+    // failed init) has nothing left to release twice.
+    if (context != nullptr) {
+        if (SDL_GL_MakeCurrent(window, nullptr) != 0) {
+            Main::messageBox("SHUTDOWN ERROR", "Release Of DC And RC Failed.",
+                             Main::MessageIcon::Information);
+        }
+        SDL_GL_DeleteContext(context);
+        context = nullptr;
+    }
+    if (window != nullptr) {
+        SDL_DestroyWindow(window);
+        window = nullptr;
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    videoStarted = false;
+}
+
+} // namespace Zem::Graphics

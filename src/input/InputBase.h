@@ -1,0 +1,34 @@
+#pragma once
+
+#include "main/Driver.h"
+
+#include <array>
+
+namespace Zem::Input {
+
+// Key, mouse-button and mouse-motion state that the game and the camera read directly. The
+// platform drivers translate their events into the calls below.
+class InputBase : public Main::Driver {
+public:
+    enum MouseButton { Left, Right, Middle, Extra1, Extra2, MouseButtonCount };
+
+    // Codes outside 0..255 (keys without a virtual-key code) are ignored.
+    void setKey(int virtualKey, bool down);
+    void setMouseButton(int button, bool down);
+    // A cursor position in window coordinates, measured from the centre of a window of the
+    // given size.
+    void setMousePosition(int x, int y, int windowWidth, int windowHeight);
+
+    // Indexed by Windows virtual-key code (see VirtualKeys.h): 1.0 from key-down to key-up.
+    std::array<float, 256> keys{};
+    // 1.0 while the button is down.
+    std::array<float, MouseButtonCount> mouseButtons{};
+    // How far the cursor was from the window centre at the last motion, in tenths of a pixel;
+    // y grows downwards. Kept until the next motion.
+    float mouseX = 0.0f;
+    float mouseY = 0.0f;
+    // The user asked to close the window; the run ends as it does for Escape.
+    bool closeRequested = false;
+};
+
+} // namespace Zem::Input

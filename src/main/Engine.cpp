@@ -1,0 +1,109 @@
+#include "main/Engine.h"
+
+#include "main/Driver.h"
+#include "main/Game.h"
+#include "resource/ResourceManager.h"
+#include "resource/XmlNode.h"
+
+#include <chrono>
+#include <iostream>
+
+namespace Zem::Main {
+
+Engine::Engine() : clock(&Engine::monotonicMilliseconds) {}
+
+Engine::~Engine() {
+    message("Shutting down Engine\n");
+    // A std::map destroys its nodes in no promised order; drivers go in name order.
+    for (auto it = drivers.begin(); it != drivers.end();) {
+        it->second.reset();
+        it = drivers.erase(it);
+    }
+    logFile << "Closing log zem.log" << std::endl;
+    logFile.close();
+}
+
+void Engine::setClock(Clock newClock) {
+    clock = newClock ? std::move(newClock) : Clock(&Engine::monotonicMilliseconds);
+}
+
+std::uint32_t Engine::monotonicMilliseconds() {
+    using namespace std::chrono;
+    const auto since = steady_clock::now().time_since_epoch();
+    return static_cast<std::uint32_t>(duration_cast<milliseconds>(since).count());
+}
+
+void Engine::registerDriver(const std::string& name, std::unique_ptr<Driver> driver) {
+    auto found = drivers.find(name);
+    if (found != drivers.end()) {
+        found->second.reset();
+        drivers.erase(found);
+    }
+    if (!driver) {
+        return;
+    }
+    driver->engine = this;
+    drivers.emplace(name, std::move(driver));
+}
+
+Driver* Engine::driver(const std::string& name) const {
+    auto found = drivers.find(name);
+    return found == drivers.end() ? nullptr : found->second.get();
+}
+
+void Engine::message(const std::string& text) {
+    logFile << text;
+    logFile.flush();
+    std::cout << text;
+    std::cout.flush();
+}
+
+bool Engine::init(const Resource::XmlNode& config) {
+    // Plain concatenation: "./" gives ".//zem.log", which every file system accepts.
+    logFile.open(workingDirectory + "/zem.log", std::ios::out | std::ios::trunc);
+    logFile << "Created zem.log:\n";
+    message("Initializing Engine with working dir " + workingDirectory + "\n");
+
+    for (auto& [name, driver] : drivers) {
+        message("Initializing " + name + "\n");
+        // A failing driver has reported it itself; the run goes on without it.
+        driver->init(config.child(name));
+    }
+    return game != nullptr && game->init();
+}
+
+bool Engine::run() {
+    message("Engine: Entering main loop\n");
+    std::uint32_t previous = clock();
+    for (;;) {
+        const std::uint32_t now = clock();
+        // Unsigned difference, so a clock wrapping past 2^32 ms still gives the right step.
+        const std::uint32_t elapsed = now - previous;
+        const float dt = static_cast<float>(elapsed * 0.001);
+        previous = now;
+
+        bool driversGoOn = true;
+        for (auto& [name, driver] : drivers) {
+            if (!driver->update(dt)) {
+                driversGoOn = false;
+            }
+        }
+        // Without a game nothing could ever end the loop.
+        const bool gameGoesOn = game != nullptr && game->update(dt);
+        if (!driversGoOn || !gameGoesOn) {
+            return !gameGoesOn;
+        }
+    }
+}
+
+void Engine::shutdown() {
+    if (game != nullptr) {
+        game->shutdown();
+    }
+    Resource::ResourceManager::instance().clear();
+    for (auto& [name, driver] : drivers) {
+        driver->shutdown();
+    }
+}
+
+} // namespace Zem::Main

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <string>
+
+namespace Zem::Resource {
+class XmlNode;
+}
+
+namespace Zem::Main {
+
+class Driver;
+class Game;
+
+// Owns the drivers and the log, and runs the frame loop that gives every driver and then the
+// game the time step of the frame. Drivers are visited in name order ("display" before
+// "input"), whatever the order they were registered in.
+class Engine {
+public:
+    // Milliseconds from any fixed origin; only differences between two readings are used.
+    using Clock = std::function<std::uint32_t()>;
+
+    Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+    ~Engine();
+
+    void setWorkingDir(const std::string& dir) { workingDirectory = dir; }
+    const std::string& workingDir() const { return workingDirectory; }
+
+    void setGame(Game* newGame) { game = newGame; }
+    Game* getGame() const { return game; }
+
+    // Replaces the frame clock; the default is a monotonic clock.
+    void setClock(Clock newClock);
+    static std::uint32_t monotonicMilliseconds();
+
+    // Takes ownership. A driver already registered under the name is destroyed first. A null
+    // driver only removes the old one.
+    void registerDriver(const std::string& name, std::unique_ptr<Driver> driver);
+    // Null when nothing is registered under the name; never adds an entry.
+    Driver* driver(const std::string& name) const;
+
+    // Opens the log, initialises every driver with its configuration element and then the
+    // game; returns what the game's init returned.
+    bool init(const Resource::XmlNode& config);
+    // The main loop: ends after a frame in which a driver or the game returned false. True
+    // when it was the game that returned false.
+    bool run();
+    // Game, then the resource cache (while the GL context still exists), then the drivers.
+    void shutdown();
+
+    // The log file; writes are dropped while it is not open.
+    std::ostream& log() { return logFile; }
+    // Writes the text to the log and then to standard output, exactly as given.
+    void message(const std::string& text);
+
+private:
+    std::string workingDirectory;
+    Game* game = nullptr;
+    std::map<std::string, std::unique_ptr<Driver>> drivers;
+    std::ofstream logFile;
+    Clock clock;
+};
+
+} // namespace Zem::Main
