@@ -1,0 +1,124 @@
+#include "demo/Ombrel.h"
+
+#include "graphics/DisplayBase.h"
+#include "graphics/View.h"
+#include "input/InputBase.h"
+#include "input/VirtualKeys.h"
+#include "main/BaseEntity.h"
+#include "main/Camera.h"
+#include "main/Engine.h"
+#include "main/Entity.h"
+#include "main/SimpleRoom.h"
+#include "resource/BMPLoader.h"
+#include "resource/GLSLFragmentProgramLoader.h"
+#include "resource/GLSLVertexProgramLoader.h"
+#include "resource/OBJLoader.h"
+#include "resource/ResourceManager.h"
+#include "resource/WorldLoader.h"
+
+#include <GL/glew.h>
+
+using Zem::Main::Camera;
+using Zem::Main::Entity;
+
+Ombrel::Ombrel() = default;
+
+Ombrel::~Ombrel() = default;
+
+bool Ombrel::init() {
+    if (engine != nullptr) {
+        input = dynamic_cast<Zem::Input::InputBase*>(engine->driver("input"));
+        display = dynamic_cast<Zem::Graphics::DisplayBase*>(engine->driver("display"));
+    }
+    registerPasses();
+    addSearchPaths();
+    registerLoaders();
+    registerEntityTypes();
+    showBlackScreen();
+
+    // Loading the world builds its entities; a missing or broken world leaves an empty scene.
+    Zem::Resource::ResourceManager::instance().get("main.world");
+    // An entity of another type under the name counts as no camera at all.
+    makeCameraCurrent(dynamic_cast<Camera*>(findEntity("camera")));
+    return true;
+}
+
+// The G-buffer (250, order 1000), light (360, 2000) and HDR (460, 3000) passes are registered here,
+// in that order, once they exist. Until then no pass draws and a frame only clears.
+void Ombrel::registerPasses() {}
+
+void Ombrel::addSearchPaths() {
+    const std::string workingDir = engine != nullptr ? engine->workingDir() : std::string();
+    auto& manager = Zem::Resource::ResourceManager::instance();
+    manager.addSearchPath(workingDir + "data/");
+    manager.addSearchPath(workingDir + "data/textures/");
+}
+
+void Ombrel::registerLoaders() {
+    loaders.push_back(std::make_unique<Zem::Resource::BMPLoader>());
+    loaders.push_back(std::make_unique<Zem::Resource::OBJLoader>());
+    loaders.push_back(std::make_unique<Zem::Resource::GLSLVertexProgramLoader>());
+    loaders.push_back(std::make_unique<Zem::Resource::GLSLFragmentProgramLoader>());
+    loaders.push_back(std::make_unique<Zem::Resource::WorldLoader>());
+    for (const auto& loader : loaders) {
+        Zem::Resource::ResourceManager::instance().registerLoader(loader.get());
+    }
+}
+
+// Every type a world may name, in this order: Light, Billboard, Room, Camera, Cog, Axis,
+// ScriptMaster, Interpolator, ScreenMaster, Entity, CubeGrid, DustGlow, LeafStorm. The types not
+// built yet take their places here as they arrive.
+void Ombrel::registerEntityTypes() {
+    // "Light", "Billboard"
+    // The demo's rooms can be activated by cameras; this replaces the engine's plain "Room".
+    registerFactory("Room", std::make_unique<Zem::Main::SimpleRoom::Factory>());
+    registerFactory("Camera", std::make_unique<Camera::Factory>());
+    // "Cog", "Axis", "ScriptMaster", "Interpolator", "ScreenMaster"
+    registerFactory("Entity", std::make_unique<Zem::Main::BaseEntity::Factory>());
+    // "CubeGrid", "DustGlow", "LeafStorm"
+}
+
+// The screen stays black while the world loads.
+void Ombrel::showBlackScreen() {
+    glEnable(GL_TEXTURE_2D);
+    glCullFace(GL_BACK);
+    glEnable(GL_CULL_FACE);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (display != nullptr) {
+        display->swapBuffers();
+    }
+}
+
+bool Ombrel::update(float dt) {
+    Zem::Graphics::renderFrame(*this);
+
+    if (Camera* camera = currentCamera()) {
+        camera->update(dt);
+    }
+    // By index, reading the length at every step: entities created during the walk are updated in
+    // this same frame.
+    for (std::size_t i = 0; i < entities.size(); ++i) {
+        Entity* entity = entities[i];
+        if (entity == currentCamera() || !isInActiveRoomOrNone(*entity)) {
+            continue;
+        }
+        entity->update(dt);
+    }
+
+    const bool escapeHeld = input != nullptr && input->keys[Zem::Input::VirtualKey::Escape] == 1.0f;
+    const bool windowClosed = input != nullptr && input->closeRequested;
+    return !(escapeHeld || windowClosed || exitRequested());
+}
+
+bool Ombrel::isInActiveRoomOrNone(const Entity& entity) {
+    if (entity.room == nullptr) {
+        return true;
+    }
+    const auto* room = dynamic_cast<const Zem::Main::SimpleRoom*>(entity.room);
+    return room != nullptr && room->active;
+}
+
+bool Ombrel::shutdown() {
+    return true;
+}

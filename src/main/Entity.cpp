@@ -1,0 +1,164 @@
+#include "main/Entity.h"
+
+#include "graphics/Shader.h"
+#include "graphics/ShaderRegistry.h"
+#include "graphics/View.h"
+#include "main/Game.h"
+#include "main/Room.h"
+#include "physics/Occluder.h"
+#include "physics/TriangleOccluder.h"
+#include "resource/Mesh.h"
+#include "resource/ReadValue.h"
+#include "resource/ResourceManager.h"
+#include "resource/XmlNode.h"
+
+#include <iostream>
+#include <sstream>
+
+namespace Zem::Main {
+
+namespace {
+
+// An integer attribute read by stream extraction; 0 when missing or unreadable.
+int integerAttribute(const Resource::XmlNode& element, std::string_view key) {
+    std::istringstream in(element.attribute(key));
+    int value = 0;
+    if (!(in >> value)) {
+        value = 0;
+    }
+    return value;
+}
+
+} // namespace
+
+Entity::Entity(const Resource::XmlNode& element) {
+    // Listed before any setting is read, so the entity can already be found while it loads.
+    if (currentGame != nullptr) {
+        currentGame->entities.push_back(this);
+    }
+
+    // Before "model", so collision triangles never come from the entity's own model.
+    readCollisionModel(element);
+    name = element.attribute("name");
+
+    std::string modelName;
+    if (Resource::readValue(element, "model", modelName)) {
+        if (!modelName.empty()) {
+            model = Resource::ResourceManager::instance().get<Resource::Mesh>(modelName);
+        }
+        if (model == nullptr) {
+            std::cout << "Entity \"" << name << "\": no model \"" << modelName << "\"" << std::endl;
+        }
+    }
+    if (Resource::readValue(element, "position", position)) {
+        matrixDirty = true;
+    }
+    if (Resource::readValue(element, "rotation", rotation)) {
+        matrixDirty = true;
+    }
+    Resource::readValue(element, "radius", radius);
+    readParent(element);
+}
+
+void Entity::readCollisionModel(const Resource::XmlNode& element) {
+    const Resource::XmlNode& collision = element.child("collisionmodel");
+    if (collision.isEmpty()) {
+        return;
+    }
+    const int firstId = integerAttribute(collision, "startid");
+    const int idStep = integerAttribute(collision, "step");
+    const std::string& meshName = collision.text();
+    const auto* mesh = Resource::ResourceManager::instance().get<Resource::Mesh>(meshName);
+    // Without a mesh there is nothing to collide with; the entity's own model is not a substitute
+    // here (rooms make that choice themselves).
+    if (mesh == nullptr) {
+        std::cout << "Entity \"" << element.attribute("name") << "\": no collision model \""
+                  << meshName << "\"" << std::endl;
+        return;
+    }
+    Physics::buildOccluders(mesh, this, firstId, idStep);
+}
+
+void Entity::readParent(const Resource::XmlNode& element) {
+    const Resource::XmlNode& parent = element.child("parent");
+    if (parent.isEmpty() || currentGame == nullptr) {
+        return;
+    }
+    // Only entities earlier in the world exist yet, so a room must come before its contents.
+    Entity* found = currentGame->findEntity(parent.text());
+    if (found == nullptr || (found->flags & EntityFlags::Room) == 0) {
+        return;
+    }
+    if (auto* parentRoom = dynamic_cast<Room*>(found)) {
+        setRoom(parentRoom);
+    }
+}
+
+TraceHit Entity::trace(const Graphics::Vector3&, const Graphics::Vector3&, int, float, float, int) {
+    return TraceHit{};
+}
+
+void Entity::update(float) {}
+
+void Entity::submit(Graphics::View& view) {
+    view.submitted.push_back(this);
+    if (view.passes == nullptr) {
+        return;
+    }
+    const auto& registry = Graphics::ShaderRegistry::instance();
+    if (Graphics::Shader* pass =
+            Graphics::ShaderRegistry::findPass(view.passes, registry.defaultGeometryPass)) {
+        pass->add(this);
+    }
+}
+
+void Entity::draw() {
+    if (model != nullptr) {
+        Resource::drawMesh(*model);
+    }
+}
+
+Entity::~Entity() {
+    if (room != nullptr) {
+        removeFromRoom(room, this);
+    }
+    for (auto& occluder : occluders) {
+        occluder.reset();
+    }
+    occluders.clear();
+    if (currentGame != nullptr) {
+        currentGame->removeEntity(this);
+    }
+}
+
+const Graphics::Matrix4& Entity::getWorldMatrix() {
+    if (matrixDirty && autoMatrix) {
+        matrixDirty = false;
+        worldMatrix = Graphics::Matrix4::translationRotation(position, rotation);
+        inverseWorldMatrix = worldMatrix.inverse();
+    }
+    return worldMatrix;
+}
+
+const Graphics::Matrix4& Entity::getInverseWorldMatrix() {
+    getWorldMatrix();
+    return inverseWorldMatrix;
+}
+
+void Entity::setWorldMatrix(const Graphics::Matrix4& m) {
+    worldMatrix = m;
+    inverseWorldMatrix = m.inverse();
+    matrixDirty = false;
+}
+
+void Entity::setRoom(Room* newRoom) {
+    if (room != nullptr) {
+        removeFromRoom(room, this);
+    }
+    room = newRoom;
+    if (room != nullptr) {
+        room->entities.push_back(this);
+    }
+}
+
+} // namespace Zem::Main

@@ -1,0 +1,7 @@
+#include "main/EntityFactory.h"
+
+namespace Zem::Main {
+
+EntityFactory::~EntityFactory() = default;
+
+} // namespace Zem::Main

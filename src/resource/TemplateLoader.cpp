@@ -1,0 +1,20 @@
+#include "resource/TemplateLoader.h"
+
+#include "resource/ResourceStream.h"
+#include "resource/XmlNode.h"
+
+namespace Zem::Resource {
+
+std::string TemplateLoader::extension() const {
+    return "template";
+}
+
+std::unique_ptr<Resource> TemplateLoader::load(ResourceStream& stream) {
+    auto document = std::make_unique<XmlNode>();
+    if (document->parse(stream) != XmlParseResult::Ok) {
+        return nullptr;
+    }
+    return document;
+}
+
+} // namespace Zem::Resource

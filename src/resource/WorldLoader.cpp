@@ -1,0 +1,109 @@
+#include "resource/WorldLoader.h"
+
+#include "main/Game.h"
+#include "resource/ResourceManager.h"
+#include "resource/ResourceStream.h"
+#include "resource/XmlNode.h"
+
+#include <deque>
+#include <iostream>
+#include <set>
+#include <string>
+
+namespace Zem::Resource {
+
+namespace {
+
+const XmlNode& templateTag() {
+    static const XmlNode tag = [] {
+        XmlNode node;
+        node.setName("template");
+        node.setKind(XmlNode::Kind::Element);
+        return node;
+    }();
+    return tag;
+}
+
+} // namespace
+
+WorldLoader::WorldLoader() = default;
+
+WorldLoader::~WorldLoader() = default;
+
+std::string WorldLoader::extension() const {
+    return "world";
+}
+
+std::unique_ptr<Resource> WorldLoader::load(ResourceStream& stream) {
+    if (!templateLoader) {
+        templateLoader = std::make_unique<TemplateLoader>();
+        ResourceManager::instance().registerLoader(templateLoader.get());
+    }
+
+    XmlNode document;
+    if (document.parse(stream) != XmlParseResult::Ok) {
+        return nullptr;
+    }
+    if (document.name() != "ZEMWorld") {
+        return nullptr;
+    }
+
+    for (std::size_t i = 0; i < document.childCount(); ++i) {
+        // A copy, so templates can be merged in while the document stays as parsed.
+        XmlNode element = document.child(i);
+        if (element.name() != "entity") {
+            continue;
+        }
+        if (!expandTemplates(element)) {
+            continue;
+        }
+        if (Main::currentGame == nullptr) {
+            continue;
+        }
+        const std::string type = element.attribute("type");
+        if (Main::currentGame->factories.count(type) == 0) {
+            std::cout << "Skipping entity \"" << element.attribute("name")
+                      << "\": no entity type \"" << type << "\"" << std::endl;
+            continue;
+        }
+        // The entity lists itself in the game; nothing more to do with it here.
+        Main::currentGame->createEntity(type, element);
+    }
+    return std::make_unique<Resource>();
+}
+
+bool WorldLoader::expandTemplates(XmlNode& element) {
+    // The "template" children are taken first to last and each one's settings appended at the end,
+    // so they form a queue. Beside it runs the chain of templates each entry was brought in by: a
+    // name already in its own chain is a cycle, which would never end. The same template reached
+    // along two separate chains is fine.
+    std::deque<std::set<std::string>> chains(element.childCount("template"));
+    while (!chains.empty()) {
+        const std::string templateName = element.child("template").text();
+        std::set<std::string> chain = std::move(chains.front());
+        chains.pop_front();
+
+        if (chain.count(templateName) != 0) {
+            std::cout << "Skipping entity \"" << element.attribute("name") << "\": template \""
+                      << templateName << "\" includes itself" << std::endl;
+            return false;
+        }
+        const XmlNode* document = ResourceManager::instance().get<XmlNode>(templateName);
+        if (document == nullptr) {
+            return false;
+        }
+
+        chain.insert(templateName);
+        for (std::size_t i = 0; i < document->childCount(); ++i) {
+            const XmlNode& setting = document->child(i);
+            element.addChild(setting);
+            if (setting.name() == "template") {
+                chains.push_back(chain);
+            }
+        }
+        element.removeChild(templateTag());
+    }
+    return true;
+}
+
+} // namespace Zem::Resource
