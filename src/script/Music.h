@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+// A music stream, owned by the Music that opened it.
+class MusicStream;
+
+// The music layer the timeline runs on: five operations in the manner of the sound library the
+// show was written for (init, buffer size, open a stream, play it, read its position). The
+// position of a playing stream is the clock of the whole script, so it must keep running even
+// when nothing can be heard: without an audio device, or when the file cannot be opened, a
+// stream plays silence and its position follows the steady clock.
+class Music {
+public:
+    // Steady milliseconds from any fixed origin. Called from the audio thread as well while a
+    // device plays, so it must be safe to call from there.
+    using TimeSource = std::function<double()>;
+
+    static double steadyMilliseconds();
+
+    // The platform's music layer. The dummy audio driver calls its device on a sleep timer that
+    // drifts, so by default it counts as no device at all; trustDummyDevice plays it anyway
+    // (to measure the device-driven clock without a sound card).
+    static std::unique_ptr<Music> create(TimeSource timeSource = steadyMilliseconds,
+                                         bool trustDummyDevice = false);
+
+    Music() = default;
+    Music(const Music&) = delete;
+    Music& operator=(const Music&) = delete;
+    virtual ~Music();
+
+    // Starts the audio output at mixRate frames per second. False when there is no device to
+    // play on; the layer then keeps time silently.
+    virtual bool init(int mixRate, int maxSoftwareChannels, unsigned flags) = 0;
+    // The length of the device's buffer; takes effect for a device opened afterwards.
+    virtual bool setBufferSize(int milliseconds) = 0;
+    // Always a stream: one whose file cannot be read plays silence. Owned by this object and
+    // valid until it is destroyed.
+    virtual MusicStream* openStream(const std::string& path, unsigned mode, int offset,
+                                    int length) = 0;
+    // Starts the stream from its beginning on the channel; a stream already playing on it is
+    // replaced.
+    virtual bool playStream(int channel, MusicStream* stream) = 0;
+    // Milliseconds played: 0 before play, then growing with real time, never going back.
+    virtual int32_t streamTime(MusicStream* stream) = 0;
+    // Milliseconds of decoded music in the stream; 0 when nothing could be decoded (always so
+    // without a device, which has no use for the samples).
+    virtual int32_t streamLengthMs(const MusicStream* stream) const = 0;
+};

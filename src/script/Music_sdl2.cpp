@@ -1,0 +1,242 @@
+#include "script/Music_sdl2.h"
+
+#include "script/MusicClock.h"
+
+#include <SDL.h>
+#include <vorbis/vorbisfile.h>
+
+#include <algorithm>
+#include <cstring>
+#include <iostream>
+
+namespace {
+
+constexpr int deviceChannels = 2;
+constexpr int bytesPerFrame = deviceChannels * static_cast<int>(sizeof(int16_t));
+
+// SDL wants a power of two; the nearest one at or above the asked length, within reason.
+int framesForMilliseconds(int milliseconds, int rate) {
+    if (milliseconds <= 0) {
+        return 1024;
+    }
+    const int64_t wanted = static_cast<int64_t>(milliseconds) * rate / 1000;
+    int frames = 256;
+    while (frames < wanted && frames < 16384) {
+        frames *= 2;
+    }
+    return frames;
+}
+
+// Moves whatever the converter has ready to the end of samples.
+void drain(SDL_AudioStream* converter, std::vector<int16_t>& samples) {
+    const int ready = SDL_AudioStreamAvailable(converter);
+    if (ready <= 0) {
+        return;
+    }
+    const size_t old = samples.size();
+    samples.resize(old + static_cast<size_t>(ready) / sizeof(int16_t));
+    const int got = SDL_AudioStreamGet(converter, samples.data() + old, ready);
+    samples.resize(old + static_cast<size_t>(std::max(got, 0)) / sizeof(int16_t));
+}
+
+} // namespace
+
+class MusicStream {
+public:
+    // Interleaved stereo at the device's rate.
+    std::vector<int16_t> samples;
+    // The next frame the device takes; the audio thread's, read under the device lock.
+    int64_t nextFrame = 0;
+    int rate = 44100;
+    MusicClock clock;
+};
+
+Music_sdl2::Music_sdl2(TimeSource timeSource, bool trustDummyDevice)
+    : timeSource(std::move(timeSource)), trustDummyDevice(trustDummyDevice) {}
+
+Music_sdl2::~Music_sdl2() {
+    // Closing the device waits for the audio thread, so the streams outlive every callback.
+    if (device != 0) {
+        SDL_CloseAudioDevice(device);
+    }
+    if (audioSubsystem) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+}
+
+bool Music_sdl2::init(int rate, int, unsigned) {
+    if (audioSubsystem) {
+        return deviceWanted;
+    }
+    mixRate = rate > 0 ? rate : 44100;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        std::cout << "No audio output (" << SDL_GetError()
+                  << "): the music is silent, its clock runs on\n";
+        return false;
+    }
+    audioSubsystem = true;
+    const char* driver = SDL_GetCurrentAudioDriver();
+    deviceWanted = trustDummyDevice || driver == nullptr || std::strcmp(driver, "dummy") != 0;
+    return deviceWanted;
+}
+
+bool Music_sdl2::setBufferSize(int milliseconds) {
+    bufferFrames = framesForMilliseconds(milliseconds, mixRate);
+    return true;
+}
+
+bool Music_sdl2::openDevice() {
+    SDL_AudioSpec wanted;
+    SDL_zero(wanted);
+    wanted.freq = mixRate;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = deviceChannels;
+    wanted.samples = static_cast<Uint16>(bufferFrames);
+    wanted.callback = &Music_sdl2::audioCallback;
+    wanted.userdata = this;
+    SDL_AudioSpec obtained;
+    // No changes allowed: SDL converts for a device that differs, so the samples stay ours.
+    device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (device == 0) {
+        std::cout << "Unable to open the audio device (" << SDL_GetError()
+                  << "): the music is silent, its clock runs on\n";
+        deviceWanted = false;
+        return false;
+    }
+    return true;
+}
+
+MusicStream* Music_sdl2::openStream(const std::string& path, unsigned, int, int) {
+    auto stream = std::make_unique<MusicStream>();
+    stream->rate = mixRate;
+    if (deviceWanted && device == 0) {
+        openDevice();
+    }
+    OggVorbis_File file;
+    if (ov_fopen(path.c_str(), &file) != 0) {
+        std::cout << "Unable to load " << path << ": the music is silent, its clock runs on\n";
+    } else {
+        // Without a device nothing would ever read the samples.
+        if (device != 0) {
+            decode(&file, *stream, path);
+        }
+        ov_clear(&file);
+    }
+    streams.push_back(std::move(stream));
+    return streams.back().get();
+}
+
+void Music_sdl2::decode(void* vorbisFile, MusicStream& stream, const std::string& path) const {
+    auto* file = static_cast<OggVorbis_File*>(vorbisFile);
+    const vorbis_info* info = ov_info(file, -1);
+    if (info == nullptr || info->channels < 1 || info->rate <= 0) {
+        std::cout << "Unable to load " << path << ": no audio in it\n";
+        return;
+    }
+    const int channels = info->channels;
+    const long rate = info->rate;
+    SDL_AudioStream* converter =
+        SDL_NewAudioStream(AUDIO_S16SYS, static_cast<Uint8>(channels), static_cast<int>(rate),
+                           AUDIO_S16SYS, deviceChannels, stream.rate);
+    if (converter == nullptr) {
+        std::cout << "Unable to load " << path << ": " << SDL_GetError() << "\n";
+        return;
+    }
+    const ogg_int64_t frames = ov_pcm_total(file, -1);
+    if (frames > 0) {
+        stream.samples.reserve(static_cast<size_t>(frames * stream.rate / rate + 4096) *
+                               deviceChannels);
+    }
+    const int bigEndian = SDL_BYTEORDER == SDL_BIG_ENDIAN ? 1 : 0;
+    char buffer[16384];
+    int section = 0;
+    for (;;) {
+        const long got = ov_read(file, buffer, sizeof buffer, bigEndian, 2, 1, &section);
+        if (got == OV_HOLE) {
+            // A gap in the pages: the decoder picks up after it.
+            continue;
+        }
+        if (got < 0) {
+            std::cout << "Unable to load " << path << ": damaged after "
+                      << stream.samples.size() / deviceChannels << " frames\n";
+            break;
+        }
+        if (got == 0) {
+            break;
+        }
+        const vorbis_info* link = ov_info(file, section);
+        if (link == nullptr || link->channels != channels || link->rate != rate) {
+            std::cout << "Unable to load " << path << ": its chained parts change format\n";
+            break;
+        }
+        SDL_AudioStreamPut(converter, buffer, static_cast<int>(got));
+        drain(converter, stream.samples);
+    }
+    SDL_AudioStreamFlush(converter);
+    drain(converter, stream.samples);
+    SDL_FreeAudioStream(converter);
+}
+
+bool Music_sdl2::playStream(int, MusicStream* stream) {
+    if (stream == nullptr) {
+        return false;
+    }
+    if (device == 0) {
+        stream->clock.start(timeSource());
+        return true;
+    }
+    SDL_LockAudioDevice(device);
+    playing = stream;
+    stream->nextFrame = 0;
+    stream->clock.start(timeSource());
+    SDL_UnlockAudioDevice(device);
+    SDL_PauseAudioDevice(device, 0);
+    return true;
+}
+
+int32_t Music_sdl2::streamTime(MusicStream* stream) {
+    if (stream == nullptr) {
+        return 0;
+    }
+    if (device == 0) {
+        return stream->clock.positionMs(timeSource());
+    }
+    SDL_LockAudioDevice(device);
+    const int32_t position = stream->clock.positionMs(timeSource());
+    SDL_UnlockAudioDevice(device);
+    return position;
+}
+
+int32_t Music_sdl2::streamLengthMs(const MusicStream* stream) const {
+    if (stream == nullptr || stream->rate <= 0) {
+        return 0;
+    }
+    const int64_t frames = static_cast<int64_t>(stream->samples.size()) / deviceChannels;
+    return static_cast<int32_t>(frames * 1000 / stream->rate);
+}
+
+void Music_sdl2::audioCallback(void* self, uint8_t* out, int bytes) {
+    static_cast<Music_sdl2*>(self)->fill(out, bytes);
+}
+
+// Runs on the audio thread with the device locked: copies and stamps, nothing that can block.
+void Music_sdl2::fill(uint8_t* out, int bytes) {
+    MusicStream* stream = playing;
+    if (stream == nullptr) {
+        std::memset(out, 0, static_cast<size_t>(bytes));
+        return;
+    }
+    const int64_t frames = bytes / bytesPerFrame;
+    const int64_t decoded = static_cast<int64_t>(stream->samples.size()) / deviceChannels;
+    const int64_t copied = std::clamp<int64_t>(decoded - stream->nextFrame, 0, frames);
+    if (copied > 0) {
+        std::memcpy(out, stream->samples.data() + stream->nextFrame * deviceChannels,
+                    static_cast<size_t>(copied * bytesPerFrame));
+    }
+    // Past the end the music is silence, and its time keeps running for a longer script.
+    std::memset(out + copied * bytesPerFrame, 0,
+                static_cast<size_t>(bytes - copied * bytesPerFrame));
+    const int64_t first = stream->nextFrame;
+    stream->nextFrame += frames;
+    stream->clock.anchor(first, stream->nextFrame, timeSource(), stream->rate);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "script/Music.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// The music layer on an SDL audio device: the whole file is decoded with libvorbisfile when the
+// stream is opened, so the device callback only copies samples and stamps the clock.
+class Music_sdl2 : public Music {
+public:
+    Music_sdl2(TimeSource timeSource, bool trustDummyDevice);
+    ~Music_sdl2() override;
+
+    bool init(int mixRate, int maxSoftwareChannels, unsigned flags) override;
+    bool setBufferSize(int milliseconds) override;
+    MusicStream* openStream(const std::string& path, unsigned mode, int offset,
+                            int length) override;
+    bool playStream(int channel, MusicStream* stream) override;
+    int32_t streamTime(MusicStream* stream) override;
+    int32_t streamLengthMs(const MusicStream* stream) const override;
+
+private:
+    static void audioCallback(void* self, uint8_t* out, int bytes);
+    void fill(uint8_t* out, int bytes);
+    bool openDevice();
+    void decode(void* vorbisFile, MusicStream& stream, const std::string& path) const;
+
+    TimeSource timeSource;
+    bool trustDummyDevice;
+    bool audioSubsystem = false;
+    // init found an output worth playing on; cleared when the device cannot be opened.
+    bool deviceWanted = false;
+    uint32_t device = 0;
+    int mixRate = 44100;
+    int bufferFrames = 1024;
+    std::vector<std::unique_ptr<MusicStream>> streams;
+    // What the device plays; shared with the audio thread under the device lock.
+    MusicStream* playing = nullptr;
+};

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "main/BaseEntity.h"
+#include "resource/XmlNode.h"
+#include "script/Automator.h"
+#include "script/Music.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Zem::Graphics {
+struct Vector3;
+}
+
+// Plays the show: owns the music, turns its play position into steps (quarter beats at the
+// script's "bpm") and delivers each timed element of its "script" as a command to the entity
+// the element names. Understands "setoffset", "setcamera" and "exit" itself.
+class ScriptMaster : public Zem::Main::BaseEntity {
+public:
+    // Opens "data/Ombrel.ogg" on the platform's music layer.
+    explicit ScriptMaster(const Zem::Resource::XmlNode& element);
+    // The same on the given music layer.
+    ScriptMaster(const Zem::Resource::XmlNode& element, std::unique_ptr<Music> music);
+    ~ScriptMaster() override;
+
+    // Starts the music on the first call, then delivers whatever has fallen due.
+    void update(float dt) override;
+    void command(int time, const Zem::Resource::XmlNode& element) override;
+
+    // The stream's position plus clockOffsetMs: the time every reader of the timeline uses.
+    int32_t musicTimeMs() const;
+    // The present step: the music time in steps, rounded up.
+    int32_t currentStep() const;
+    // False for an element that was rejected: it then delivers nothing.
+    bool isScripted() const { return scripted; }
+
+    // A script time "x y z" as steps: x bars, y beats, z steps, truncated toward zero.
+    static int32_t stepCount(const Zem::Graphics::Vector3& time);
+    // The step count of a script time text read from 0 0 0.
+    static int32_t stepCount(const std::string& text);
+
+    std::vector<std::unique_ptr<Automator>> automators;
+    // Position in script of the next child to examine; it only grows.
+    int32_t nextEvent = 0;
+    // Added to the stream time; also the music's buffer length.
+    int32_t clockOffsetMs = 0;
+    double stepsPerMs = 0.0;
+    // Added to every script time read after a "setoffset".
+    int32_t stepOffset = 0;
+    Zem::Resource::XmlNode script;
+    // Owned by music.
+    MusicStream* stream = nullptr;
+    bool startPending = true;
+
+    class Factory;
+
+private:
+    void readTempo(const Zem::Resource::XmlNode& element);
+    void walkScript(int32_t now);
+    // False when the event is not due yet.
+    bool deliverEvent(const Zem::Resource::XmlNode& event, int32_t now);
+    // False when the repeat is not due yet.
+    bool startRepeat(const Zem::Resource::XmlNode& repeat, int32_t now);
+    void setCamera(const std::string& cameraName);
+    void reject(const std::string& reason);
+
+    std::unique_ptr<Music> music;
+    bool scripted = true;
+};
+
+class ScriptMaster::Factory : public Zem::Main::EntityFactoryOf<ScriptMaster> {};
