@@ -1,0 +1,80 @@
+#pragma once
+
+#include "graphics/Matrix4.h"
+#include "main/Entity.h"
+#include "main/EntityFactory.h"
+
+#include <memory>
+#include <vector>
+
+namespace Zem::Resource {
+class MeshGroup;
+}
+
+namespace Zem::Graphics {
+
+// An opening in a room that shows another place: a partner portal in another room (a doorway
+// that also carries entities across) or a fixed viewpoint. Only its +z side opens a view.
+class Portal : public Main::Entity {
+public:
+    // Reads "camera", "triggerplane", "threshold" and "portalmesh" after the entity settings
+    // and binds to its partner among the entities created so far.
+    explicit Portal(const Resource::XmlNode& element);
+    // Deletes the viewpoint the portal created.
+    ~Portal() override;
+
+    // A ray that hit the opening (occluder id 0) goes on in the partner's room.
+    Main::TraceHit trace(const Vector3& origin, const Vector3& direction, int mode,
+                         float maxDistance, float hitDistance, int hitId) override;
+    // The trigger: entities that pass through the zone from its +w side come out of the
+    // partner.
+    void update(float dt) override;
+
+    // (u, v, w) of the entity's position in the trigger zone's frame.
+    Vector3 triggerCoordinates(Main::Entity& entity);
+
+    // The group of the portal's model that gives the opening's shape; null draws no mask.
+    const Resource::MeshGroup* maskGroup = nullptr;
+    // Portal space to trigger-zone space.
+    Matrix4 triggerFrame;
+    // Offset of the clip plane along the portal's local z.
+    float threshold = 0.0f;
+    // The partner portal or viewpoint; null when unbound.
+    Main::Entity* partner = nullptr;
+    // Whether partner is the viewpoint this portal created.
+    bool ownsPartner = false;
+    // In the zone, in the order they entered; not owned.
+    std::vector<Main::Entity*> crossing;
+
+    class Camera;
+    class Factory;
+
+private:
+    void bind(const Resource::XmlNode& camera);
+    void readTriggerPlane(const Resource::XmlNode& element);
+    void readMaskGroup(const Resource::XmlNode& element);
+    void enterZone();
+    void watchZone();
+    void carryAcross(Main::Entity& entity);
+
+    // The partner when this portal created it.
+    std::unique_ptr<Main::Entity> ownedPartner;
+};
+
+// A bare viewpoint a portal looks through. Kept out of the game's list and out of trigger
+// zones.
+class Portal::Camera : public Main::Entity {
+public:
+    explicit Camera(const Resource::XmlNode& element);
+};
+
+class Portal::Factory : public Main::EntityFactoryOf<Portal> {};
+
+// Marks the opening's visible surface in the highest stencil bit, pushes the depth there to the
+// far end, and leaves the stencil test and the portal's clip plane on for the view behind.
+// Called with the modelview of the view in front of the portal.
+void portalBegin(const Portal& portal);
+// Turns the stencil test and clip plane off and clears the portal's stencil bit again.
+void portalEnd(const Portal& portal);
+
+} // namespace Zem::Graphics

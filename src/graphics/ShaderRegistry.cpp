@@ -1,0 +1,148 @@
+#include "graphics/ShaderRegistry.h"
+
+#include "resource/ResourceManager.h"
+#include "resource/ShaderObject.h"
+
+#include <GL/glew.h>
+
+#include <algorithm>
+
+namespace Zem::Graphics {
+
+ShaderRegistry& ShaderRegistry::instance() {
+    static ShaderRegistry registry;
+    return registry;
+}
+
+ShaderRegistry::~ShaderRegistry() {
+    factories.clear();
+    pool.clear();
+    inUse.clear();
+}
+
+void ShaderRegistry::registerFactory(std::unique_ptr<Shader::Factory> factory) {
+    if (factory == nullptr) {
+        return;
+    }
+    const int32_t order = factory->order;
+    const auto later = std::find_if(factories.begin(), factories.end(),
+                                    [order](const std::unique_ptr<Shader::Factory>& registered) {
+                                        return registered->order > order;
+                                    });
+    factories.insert(later, std::move(factory));
+}
+
+PassSet* ShaderRegistry::acquire() {
+    for (std::size_t i = 0; i < pool.size(); ++i) {
+        if (inUse[i]) {
+            continue;
+        }
+        inUse[i] = true;
+        PassSet& set = *pool[i];
+        for (const std::unique_ptr<Shader>& pass : set.passes) {
+            pass->reset();
+            pass->queue.clear();
+        }
+        return &set;
+    }
+
+    auto set = std::make_unique<PassSet>();
+    set->passes.reserve(factories.size());
+    for (const std::unique_ptr<Shader::Factory>& factory : factories) {
+        std::unique_ptr<Shader> pass = factory->create();
+        if (pass != nullptr) {
+            set->passes.push_back(std::move(pass));
+        }
+    }
+    // Siblings are all in place before any instance looks for them.
+    for (const std::unique_ptr<Shader>& pass : set->passes) {
+        pass->set = set.get();
+    }
+    for (const std::unique_ptr<Shader>& pass : set->passes) {
+        pass->init();
+    }
+    pool.push_back(std::move(set));
+    inUse.push_back(true);
+    return pool.back().get();
+}
+
+std::size_t ShaderRegistry::indexOf(const PassSet* set) const {
+    for (std::size_t i = 0; i < pool.size(); ++i) {
+        if (pool[i].get() == set) {
+            return i;
+        }
+    }
+    return pool.size();
+}
+
+void ShaderRegistry::release(PassSet* set) {
+    const std::size_t index = indexOf(set);
+    // A set given back twice may already be lent to another view.
+    if (index == pool.size() || !inUse[index]) {
+        return;
+    }
+    for (const std::unique_ptr<Shader>& pass : set->passes) {
+        pass->reset();
+        pass->queue.clear();
+    }
+    inUse[index] = false;
+}
+
+Shader* ShaderRegistry::findPass(const PassSet* set, int32_t id) {
+    if (set == nullptr) {
+        return nullptr;
+    }
+    for (const std::unique_ptr<Shader>& pass : set->passes) {
+        if (pass->id == id) {
+            return pass.get();
+        }
+    }
+    return nullptr;
+}
+
+bool ShaderRegistry::reset() {
+    if (setsInUse() != 0) {
+        return false;
+    }
+    factories.clear();
+    pool.clear();
+    inUse.clear();
+    defaultGeometryPass = 0;
+    return true;
+}
+
+std::size_t ShaderRegistry::setsInUse() const {
+    return static_cast<std::size_t>(std::count(inUse.begin(), inUse.end(), true));
+}
+
+bool linkProgram(ProgramRecord& record, const std::string& vertexFile,
+                 const std::string& fragmentFile) {
+    Resource::ResourceManager& resources = Resource::ResourceManager::instance();
+    record.vertexShader = resources.get<Resource::ShaderObject>(vertexFile);
+    record.fragmentShader = resources.get<Resource::ShaderObject>(fragmentFile);
+    record.program = 0;
+    if (record.vertexShader == nullptr || record.fragmentShader == nullptr ||
+        glCreateProgram == nullptr) {
+        return false;
+    }
+    // An error left over from unrelated code must not be taken for this link's.
+    for (int pending = 0; pending < 64 && glGetError() != GL_NO_ERROR; ++pending) {
+    }
+    GLuint program = glCreateProgram();
+    glAttachShader(program, record.fragmentShader->shader);
+    glAttachShader(program, record.vertexShader->shader);
+    glLinkProgram(program);
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    // A program that did not link is unusable; 0 lets the pass draw fixed-function instead.
+    if (glGetError() != GL_NO_ERROR || linked != GL_TRUE) {
+        if (program != 0) {
+            glDeleteProgram(program);
+        }
+        program = 0;
+    }
+    record.program = program;
+    return record.program != 0;
+}
+
+} // namespace Zem::Graphics

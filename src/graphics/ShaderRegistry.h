@@ -1,0 +1,68 @@
+#pragma once
+
+#include "graphics/Shader.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Zem::Resource {
+class ShaderObject;
+}
+
+namespace Zem::Graphics {
+
+// The render passes of the program: their factories in pass order, and the pool of pass sets
+// lent to the views of each frame. Sets are reused from frame to frame and live until exit.
+class ShaderRegistry {
+public:
+    static ShaderRegistry& instance();
+
+    ShaderRegistry(const ShaderRegistry&) = delete;
+    ShaderRegistry& operator=(const ShaderRegistry&) = delete;
+
+    // Keeps `factories` sorted by order; a factory goes after those of equal order.
+    void registerFactory(std::unique_ptr<Shader::Factory> factory);
+    // A free set from the pool, its queues emptied, or a new one when every set is lent.
+    PassSet* acquire();
+    // Takes a set back; sets that did not come from acquire are ignored.
+    void release(PassSet* set);
+    // The first instance of the set with the id, or null; null sets find nothing.
+    static Shader* findPass(const PassSet* set, int32_t id);
+
+    // Deletes factories, then sets, and forgets the default geometry pass: the state at start.
+    // Refused (false) while a view still holds a set.
+    bool reset();
+    std::size_t setsInUse() const;
+
+    // Sorted by ascending order.
+    std::vector<std::unique_ptr<Shader::Factory>> factories;
+    // The pass ordinary models queue on; the G-buffer factory's constructor sets it.
+    int32_t defaultGeometryPass = 0;
+    std::vector<std::unique_ptr<PassSet>> pool;
+    std::vector<bool> inUse;
+
+private:
+    ShaderRegistry() = default;
+    // Factories first, then the sets with their instances.
+    ~ShaderRegistry();
+
+    // Index of the set in the pool, or pool.size().
+    std::size_t indexOf(const PassSet* set) const;
+};
+
+// A GLSL program and the two cached shader objects it was linked from.
+struct ProgramRecord {
+    Resource::ShaderObject* vertexShader = nullptr;
+    Resource::ShaderObject* fragmentShader = nullptr;
+    // 0 when either file is missing or the link failed; passes then draw fixed-function.
+    uint32_t program = 0;
+};
+
+// Fetches both shader objects from the ResourceManager by file name and links them. True when
+// the program handle is non-zero.
+bool linkProgram(ProgramRecord& record, const std::string& vertexFile,
+                 const std::string& fragmentFile);
+
+} // namespace Zem::Graphics

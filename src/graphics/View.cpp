@@ -1,0 +1,156 @@
+#include "graphics/View.h"
+
+#include "graphics/Portal.h"
+#include "graphics/Shader.h"
+#include "graphics/ShaderRegistry.h"
+#include "main/Camera.h"
+#include "main/Game.h"
+#include "main/Room.h"
+
+#include <GL/glew.h>
+
+#include <utility>
+
+namespace Zem::Graphics {
+
+namespace {
+// Child storage grows by this many records at a time.
+constexpr std::size_t childGrowth = 10;
+} // namespace
+
+View::View(View&& other) noexcept
+    : visible(std::move(other.visible)), room(other.room), portal(other.portal),
+      parent(other.parent), depth(other.depth), children(std::move(other.children)),
+      childCount(other.childCount), submitted(std::move(other.submitted)),
+      localMatrix(other.localMatrix), eyeMatrix(other.eyeMatrix), passes(other.passes) {
+    // The set now belongs to this record alone.
+    other.passes = nullptr;
+    other.childCount = 0;
+    adoptChildren();
+}
+
+View& View::operator=(View&& other) noexcept {
+    if (this == &other) {
+        return *this;
+    }
+    releasePasses();
+    visible = std::move(other.visible);
+    room = other.room;
+    portal = other.portal;
+    parent = other.parent;
+    depth = other.depth;
+    children = std::move(other.children);
+    childCount = other.childCount;
+    submitted = std::move(other.submitted);
+    localMatrix = other.localMatrix;
+    eyeMatrix = other.eyeMatrix;
+    passes = other.passes;
+    other.passes = nullptr;
+    other.childCount = 0;
+    adoptChildren();
+    return *this;
+}
+
+View::~View() {
+    reset();
+}
+
+void View::adoptChildren() {
+    for (View& child : children) {
+        child.parent = this;
+    }
+}
+
+void View::releasePasses() {
+    if (passes != nullptr) {
+        ShaderRegistry::instance().release(passes);
+        passes = nullptr;
+    }
+}
+
+void View::reset() {
+    submitted.clear();
+    localMatrix = Matrix4::identity();
+    eyeMatrix = Matrix4::identity();
+    releasePasses();
+    portal = nullptr;
+    room = nullptr;
+    for (View& child : children) {
+        child.reset();
+    }
+    childCount = 0;
+    parent = nullptr;
+}
+
+View& View::allocateChild() {
+    if (static_cast<std::size_t>(childCount) == children.size()) {
+        children.resize(children.size() + childGrowth);
+        // Records that moved keep pointing at this record as their parent.
+        adoptChildren();
+    }
+    ++childCount;
+    return children[static_cast<std::size_t>(childCount) - 1];
+}
+
+void renderFrame(Main::Game& game) {
+    View root;
+    renderFrame(game, root);
+}
+
+void renderFrame(Main::Game& game, View& root) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    Main::Camera* camera = game.currentCamera();
+    if (camera == nullptr) {
+        return;
+    }
+    root.reset();
+    root.depth = 0;
+    camera->getWorldMatrix();
+    root.localMatrix = camera->getInverseWorldMatrix();
+    root.eyeMatrix = root.localMatrix;
+    root.room = camera->room;
+    if (camera->room != nullptr) {
+        camera->room->traverse(root);
+        drawTree(root);
+    }
+    // Every pass set goes back to the registry for the next frame.
+    root.reset();
+}
+
+void drawTree(View& root) {
+    if (root.passes == nullptr) {
+        return;
+    }
+    const PassSet& passes = *root.passes;
+    for (std::size_t i = 0; i < passes.size(); ++i) {
+        Shader* pass = passes[i];
+        pass->begin();
+        drawView(root, i, pass->usesPortalMasks());
+        pass->end();
+    }
+}
+
+void drawView(View& view, std::size_t passIndex, bool masked) {
+    const bool maskThis = masked && view.portal != nullptr;
+    if (maskThis) {
+        portalBegin(*view.portal);
+    }
+    // A set made before a later factory was registered lacks that pass.
+    if (view.passes != nullptr && passIndex < view.passes->size()) {
+        glPushMatrix();
+        glMultMatrixf(view.localMatrix.m);
+        (*view.passes)[passIndex]->draw(view);
+        glPopMatrix();
+    }
+    if (maskThis) {
+        portalEnd(*view.portal);
+    }
+    glPushMatrix();
+    glMultMatrixf(view.localMatrix.m);
+    for (int32_t i = 0; i < view.childCount; ++i) {
+        drawView(view.children[static_cast<std::size_t>(i)], passIndex, masked);
+    }
+    glPopMatrix();
+}
+
+} // namespace Zem::Graphics
