@@ -1,7 +1,15 @@
 #include "demo/Ombrel.h"
 
+#include "demo/Billboard.h"
+#include "demo/CubeGrid.h"
+#include "demo/DustGlow.h"
+#include "demo/LeafStorm.h"
+#include "demo/Machinery/Axis.h"
+#include "demo/Machinery/Cog.h"
 #include "graphics/DisplayBase.h"
+#include "graphics/Light.h"
 #include "graphics/View.h"
+#include "graphics/registerDeferredPasses.h"
 #include "input/InputBase.h"
 #include "input/VirtualKeys.h"
 #include "main/BaseEntity.h"
@@ -15,6 +23,9 @@
 #include "resource/OBJLoader.h"
 #include "resource/ResourceManager.h"
 #include "resource/WorldLoader.h"
+#include "script/Interpolator.h"
+#include "script/ScreenMaster.h"
+#include "script/ScriptMaster.h"
 
 #include <GL/glew.h>
 
@@ -43,9 +54,10 @@ bool Ombrel::init() {
     return true;
 }
 
-// The G-buffer (250, order 1000), light (360, 2000) and HDR (460, 3000) passes are registered here,
-// in that order, once they exist. Until then no pass draws and a frame only clears.
-void Ombrel::registerPasses() {}
+// The G-buffer (250, order 1000), light (360, 2000) and HDR (460, 3000) passes, in that order.
+void Ombrel::registerPasses() {
+    Zem::Graphics::registerDeferredPasses();
+}
 
 void Ombrel::addSearchPaths() {
     const std::string workingDir = engine != nullptr ? engine->workingDir() : std::string();
@@ -69,13 +81,20 @@ void Ombrel::registerLoaders() {
 // ScriptMaster, Interpolator, ScreenMaster, Entity, CubeGrid, DustGlow, LeafStorm. The types not
 // built yet take their places here as they arrive.
 void Ombrel::registerEntityTypes() {
-    // "Light", "Billboard"
+    registerFactory("Light", std::make_unique<Zem::Graphics::Light::Factory>());
+    registerFactory("Billboard", std::make_unique<Billboard::Factory>());
     // The demo's rooms can be activated by cameras; this replaces the engine's plain "Room".
     registerFactory("Room", std::make_unique<Zem::Main::SimpleRoom::Factory>());
     registerFactory("Camera", std::make_unique<Camera::Factory>());
-    // "Cog", "Axis", "ScriptMaster", "Interpolator", "ScreenMaster"
+    registerFactory("Cog", std::make_unique<Machinery::Cog::Factory>());
+    registerFactory("Axis", std::make_unique<Machinery::Axis::Factory>());
+    registerFactory("ScriptMaster", std::make_unique<ScriptMaster::Factory>());
+    registerFactory("Interpolator", std::make_unique<Interpolator::Factory>());
+    registerFactory("ScreenMaster", std::make_unique<ScreenMaster::Factory>());
     registerFactory("Entity", std::make_unique<Zem::Main::BaseEntity::Factory>());
-    // "CubeGrid", "DustGlow", "LeafStorm"
+    registerFactory("CubeGrid", std::make_unique<CubeGrid::Factory>());
+    registerFactory("DustGlow", std::make_unique<DustGlow::Factory>());
+    registerFactory("LeafStorm", std::make_unique<LeafStorm::Factory>());
 }
 
 // The screen stays black while the world loads.
@@ -91,7 +110,7 @@ void Ombrel::showBlackScreen() {
 }
 
 bool Ombrel::update(float dt) {
-    Zem::Graphics::renderFrame(*this);
+    Zem::Graphics::renderFrame(*this, frameRoot);
 
     if (Camera* camera = currentCamera()) {
         camera->update(dt);

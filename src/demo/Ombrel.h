@@ -1,5 +1,6 @@
 #pragma once
 
+#include "graphics/View.h"
 #include "main/Game.h"
 
 #include <memory>
@@ -47,4 +48,6 @@ private:
     Zem::Graphics::DisplayBase* display = nullptr;
     // The resource manager never deletes its loaders; the demo keeps them for the whole run.
     std::vector<std::unique_ptr<Zem::Resource::ResourceLoader>> loaders;
+    // Kept across frames so the view tree reuses its storage instead of allocating every frame.
+    Zem::Graphics::View frameRoot;
 };

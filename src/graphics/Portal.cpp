@@ -30,7 +30,12 @@ Portal::Portal(const XmlNode& element) : Entity(element) {
     readMaskGroup(element);
 }
 
-Portal::~Portal() = default;
+Portal::~Portal() {
+    // Entities halfway through this portal stop pointing at it.
+    for (Entity* entity : crossing) {
+        entity->currentPortal = nullptr;
+    }
+}
 
 void Portal::bind(const XmlNode& camera) {
     Main::Game* game = Main::currentGame;

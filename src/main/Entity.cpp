@@ -1,5 +1,6 @@
 #include "main/Entity.h"
 
+#include "graphics/Portal.h"
 #include "graphics/Shader.h"
 #include "graphics/ShaderRegistry.h"
 #include "graphics/View.h"
@@ -12,6 +13,7 @@
 #include "resource/ResourceManager.h"
 #include "resource/XmlNode.h"
 
+#include <algorithm>
 #include <iostream>
 #include <sstream>
 
@@ -119,6 +121,11 @@ void Entity::draw() {
 }
 
 Entity::~Entity() {
+    // A portal still watching this entity must not keep a dangling pointer to it.
+    if (currentPortal != nullptr) {
+        auto& crossing = currentPortal->crossing;
+        crossing.erase(std::remove(crossing.begin(), crossing.end(), this), crossing.end());
+    }
     if (room != nullptr) {
         removeFromRoom(room, this);
     }
