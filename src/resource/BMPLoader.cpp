@@ -1,0 +1,32 @@
+#include "resource/BMPLoader.h"
+
+#include "resource/BmpImage.h"
+#include "resource/ResourceStream.h"
+#include "resource/Texture.h"
+#include "resource/readWholeStream.h"
+
+#include <iostream>
+
+namespace Zem::Resource {
+
+std::string BMPLoader::extension() const {
+    return "bmp";
+}
+
+std::unique_ptr<Resource> BMPLoader::load(ResourceStream& stream) {
+    BmpImage image;
+    if (!image.decode(readWholeStream(stream))) {
+        std::cerr << stream.name() << ": " << image.error() << std::endl;
+        return nullptr;
+    }
+    auto texture = std::make_unique<Texture>();
+    texture->pixels = std::move(image.pixels);
+    texture->width = image.width;
+    texture->height = image.height;
+    texture->bitsPerChannel = 8;
+    texture->channels = 3;
+    uploadTexture(*texture);
+    return texture;
+}
+
+} // namespace Zem::Resource

@@ -1,0 +1,171 @@
+#include "resource/OBJLoader.h"
+
+#include "resource/Mesh.h"
+#include "resource/MtlParser.h"
+#include "resource/ObjParser.h"
+#include "resource/ResourceManager.h"
+#include "resource/ResourceStream.h"
+#include "resource/Texture.h"
+#include "resource/VertexUnifier.h"
+#include "resource/computeTangentFrame.h"
+#include "resource/readWholeStream.h"
+
+#include <GL/glew.h>
+
+#include <iostream>
+
+namespace Zem::Resource {
+
+std::string OBJLoader::MTLLoader::extension() const {
+    return "mtl";
+}
+
+std::unique_ptr<Resource> OBJLoader::MTLLoader::load(ResourceStream& stream) {
+    auto library = std::make_unique<Mesh>();
+    library->materials = MtlParser::parse(readWholeStream(stream));
+    return library;
+}
+
+OBJLoader::OBJLoader() = default;
+OBJLoader::~OBJLoader() = default;
+
+std::string OBJLoader::extension() const {
+    return "obj";
+}
+
+std::unique_ptr<Resource> OBJLoader::load(ResourceStream& stream) {
+    if (!mtlLoader) {
+        mtlLoader = std::make_unique<MTLLoader>();
+        ResourceManager::instance().registerLoader(mtlLoader.get());
+    }
+
+    std::string error;
+    std::string libraryName;
+    std::unique_ptr<Mesh> mesh =
+        buildGeometry(static_cast<std::istream&>(stream), error, &libraryName);
+    if (!mesh) {
+        std::cerr << stream.name() << ": " << error << std::endl;
+        return nullptr;
+    }
+    if (!libraryName.empty()) {
+        takeLibraryMaterials(libraryName, *mesh);
+    }
+    bindMaterials(*mesh);
+    acquireTextures(*mesh);
+    if (GLEW_ARB_vertex_buffer_object) {
+        uploadGroups(*mesh);
+    }
+    return mesh;
+}
+
+std::unique_ptr<Mesh> OBJLoader::buildGeometry(std::string_view text, std::string& error,
+                                               std::string* materialLibrary) {
+    ObjParser parser;
+    ObjDocument document;
+    if (!parser.parse(text, document)) {
+        error = parser.error();
+        return nullptr;
+    }
+    return buildGeometry(document, error, materialLibrary);
+}
+
+std::unique_ptr<Mesh> OBJLoader::buildGeometry(std::istream& stream, std::string& error,
+                                               std::string* materialLibrary) {
+    ObjParser parser;
+    ObjDocument document;
+    if (!parser.parse(stream, document)) {
+        error = parser.error();
+        return nullptr;
+    }
+    return buildGeometry(document, error, materialLibrary);
+}
+
+std::unique_ptr<Mesh> OBJLoader::buildGeometry(const ObjDocument& document, std::string& error,
+                                               std::string* materialLibrary) {
+    auto mesh = std::make_unique<Mesh>();
+    if (!buildGroups(document, *mesh, error)) {
+        return nullptr;
+    }
+    if (materialLibrary != nullptr) {
+        *materialLibrary = document.materialLibrary;
+    }
+    return mesh;
+}
+
+bool OBJLoader::buildGroups(const ObjDocument& document, Mesh& mesh, std::string& error) {
+    VertexUnifier unifier(document);
+    for (const ObjGroup& source : document.groups) {
+        GroupGeometry geometry;
+        if (!unifier.finishGroup(source.corners, geometry)) {
+            error = "group \"" + source.name + "\" names a missing vertex";
+            return false;
+        }
+        // Buffers and draws need at least one triangle.
+        if (geometry.indices.empty()) {
+            error = "group \"" + source.name + "\" has no triangle";
+            return false;
+        }
+        auto group = std::make_unique<MeshGroup>();
+        group->name = source.name;
+        group->materialName = source.materialName;
+        group->positions = std::move(geometry.positions);
+        group->normals = std::move(geometry.normals);
+        group->texCoords = std::move(geometry.texCoords);
+        group->indices = std::move(geometry.indices);
+        computeTangentFrame(group->positions, group->texCoords, group->normals, group->indices,
+                            group->tangents, group->binormals);
+        group->flags |= MeshGroup::Tangents;
+        mesh.groups.push_back(std::move(group));
+    }
+    return true;
+}
+
+// The library is cached only while this load holds it; its materials move to the mesh.
+void OBJLoader::takeLibraryMaterials(const std::string& libraryName, Mesh& mesh) {
+    ResourceManager& manager = ResourceManager::instance();
+    Mesh* library = manager.get<Mesh>(libraryName);
+    if (library == nullptr) {
+        return;
+    }
+    for (std::unique_ptr<Material>& material : library->materials) {
+        mesh.materials.push_back(std::move(material));
+    }
+    library->materials.clear();
+    manager.release(library);
+}
+
+// The last material of a name wins.
+void OBJLoader::bindMaterials(Mesh& mesh) {
+    for (const std::unique_ptr<MeshGroup>& group : mesh.groups) {
+        for (const std::unique_ptr<Material>& material : mesh.materials) {
+            if (material->name == group->materialName) {
+                group->material = material.get();
+            }
+        }
+    }
+}
+
+void OBJLoader::acquireTextures(Mesh& mesh) {
+    ResourceManager& manager = ResourceManager::instance();
+    for (const std::unique_ptr<Material>& material : mesh.materials) {
+        const std::pair<const std::string*, Texture**> maps[] = {
+            {&material->diffuseMap, &material->diffuseTexture},
+            {&material->specularMap, &material->specularTexture},
+            {&material->normalMap, &material->normalTexture},
+            {&material->bumpMap, &material->bumpTexture},
+        };
+        for (const auto& [mapName, slot] : maps) {
+            if (!mapName->empty()) {
+                *slot = manager.get<Texture>(*mapName);
+            }
+        }
+    }
+}
+
+void OBJLoader::uploadGroups(Mesh& mesh) {
+    for (const std::unique_ptr<MeshGroup>& group : mesh.groups) {
+        uploadBuffers(*group);
+    }
+}
+
+} // namespace Zem::Resource

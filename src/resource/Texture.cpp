@@ -1,0 +1,47 @@
+#include "resource/Texture.h"
+
+#include <GL/glew.h>
+
+#include <iostream>
+
+namespace Zem::Resource {
+
+Texture::~Texture() {
+    if (texture != 0) {
+        glDeleteTextures(1, &texture);
+    }
+}
+
+void uploadTexture(Texture& texture) {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    texture.texture = name;
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameterf(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, 1.0f);
+
+    const std::size_t expected =
+        std::size_t(texture.width) * std::size_t(texture.height) * std::size_t(texture.channels);
+    if (texture.width <= 0 || texture.height <= 0 || texture.channels != 3 ||
+        texture.pixels.size() < expected) {
+        // Never hand GL a buffer shorter than the image it describes.
+        std::cout << "ERROR: " << std::endl;
+        return;
+    }
+
+    // Rows are packed without padding; GL's default 4-byte row alignment would read past the
+    // end of any row whose width is not a multiple of 4.
+    GLint alignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, texture.width, texture.height, 0, GL_RGB,
+                 GL_UNSIGNED_BYTE, texture.pixels.data());
+    const GLenum error = glGetError();
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+    if (error != GL_NO_ERROR) {
+        std::cout << "ERROR: " << std::endl;
+    }
+}
+
+} // namespace Zem::Resource

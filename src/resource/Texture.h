@@ -1,0 +1,34 @@
+#pragma once
+
+#include "resource/Resource.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace Zem::Resource {
+
+// An RGB image and the OpenGL 2D texture made from it. The pixels are kept after the upload.
+class Texture : public Resource {
+public:
+    Texture() = default;
+    Texture(const Texture&) = delete;
+    Texture& operator=(const Texture&) = delete;
+    // Deletes the OpenGL texture; the cache is emptied while the context still exists.
+    ~Texture() override;
+
+    // width x height x channels bytes, rows bottom-up, red, green, blue per pixel.
+    std::vector<uint8_t> pixels;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t bitsPerChannel = 8;
+    int32_t channels = 3;
+    // The OpenGL texture name; bind it to GL_TEXTURE_2D to use it. 0 until uploaded.
+    uint32_t texture = 0;
+};
+
+// Makes the mipmapped GL_RGB8 2D texture for the pixels and stores its name; it stays bound
+// to the active unit. A GL error is reported as "ERROR: " on standard output and the texture
+// is kept all the same.
+void uploadTexture(Texture& texture);
+
+} // namespace Zem::Resource

@@ -1,0 +1,92 @@
+#include "resource/WordReader.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace Zem::Resource {
+
+namespace {
+
+// Parses a float at the start of text; returns how many characters it used, 0 for none.
+// Hexadecimal and the words "inf" and "nan" are not numbers here, as for stream extraction.
+std::size_t parseFloatPrefix(std::string_view text, float& value) {
+    std::size_t start = 0;
+    if (!text.empty() && text[0] == '+') {
+        start = 1;
+        if (text.size() > 1 && (text[1] == '+' || text[1] == '-')) {
+            return 0;
+        }
+    }
+    float parsed = 0.0f;
+    const char* first = text.data() + start;
+    const char* last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(first, last, parsed, std::chars_format::general);
+    if (error != std::errc() || end == first || !std::isfinite(parsed)) {
+        return 0;
+    }
+    value = parsed;
+    return static_cast<std::size_t>(end - text.data());
+}
+
+} // namespace
+
+void WordReader::skipBlanks() {
+    std::size_t i = 0;
+    while (i < rest_.size() && isBlank(rest_[i])) {
+        ++i;
+    }
+    rest_.remove_prefix(i);
+}
+
+std::string_view WordReader::next() {
+    skipBlanks();
+    std::size_t length = 0;
+    while (length < rest_.size() && !isBlank(rest_[length])) {
+        ++length;
+    }
+    const std::string_view word = rest_.substr(0, length);
+    rest_.remove_prefix(length);
+    return word;
+}
+
+std::string_view WordReader::rest() {
+    skipBlanks();
+    return rest_;
+}
+
+bool WordReader::nextWholeFloat(float& value) {
+    return toFloat(next(), value);
+}
+
+bool WordReader::nextFloat(float& value) {
+    skipBlanks();
+    const std::size_t used = parseFloatPrefix(rest_, value);
+    rest_.remove_prefix(used);
+    return used != 0;
+}
+
+bool WordReader::nextLine(std::string_view& text, std::string_view& line) {
+    if (text.empty()) {
+        return false;
+    }
+    const std::size_t end = text.find('\n');
+    if (end == std::string_view::npos) {
+        line = text;
+        text = {};
+    } else {
+        line = text.substr(0, end);
+        text.remove_prefix(end + 1);
+    }
+    return true;
+}
+
+bool WordReader::toFloat(std::string_view word, float& value) {
+    float parsed = 0.0f;
+    if (word.empty() || parseFloatPrefix(word, parsed) != word.size()) {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+} // namespace Zem::Resource
