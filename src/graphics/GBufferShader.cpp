@@ -1,0 +1,143 @@
+#include "graphics/GBufferShader.h"
+
+#include "graphics/View.h"
+#include "graphics/reportGLErrors.h"
+#include "graphics/setUniform.h"
+#include "main/Entity.h"
+#include "main/messageBox.h"
+
+#include <GL/glew.h>
+
+namespace Zem::Graphics {
+
+GBufferShader::SharedObjects GBufferShader::shared;
+bool GBufferShader::sharedCreated = false;
+
+namespace {
+
+void allocateTarget(GLuint texture, GLenum internalFormat, GLenum format, GLenum type) {
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, texture);
+    glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    glTexImage2D(GL_TEXTURE_RECTANGLE_ARB, 0, static_cast<GLint>(internalFormat),
+                 GBufferShader::targetWidth, GBufferShader::targetHeight, 0, format, type, nullptr);
+}
+
+} // namespace
+
+GBufferShader::GBufferShader() {
+    if (!sharedCreated) {
+        createSharedObjects();
+    }
+}
+
+void GBufferShader::createSharedObjects() {
+    sharedCreated = true;
+    linkProgram(shared.program, "shaders/gbuf-1p.glvp", "shaders/gbuf-1p.glfp");
+
+    glGenFramebuffersEXT(1, &shared.framebuffer);
+    glGenTextures(1, &shared.colourTarget);
+    glGenTextures(1, &shared.depthStencilTarget);
+    glGenTextures(1, &shared.normalTarget);
+    glGenTextures(1, &shared.aux1Target);
+    glGenTextures(1, &shared.aux2Target);
+
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.framebuffer);
+    const GLuint colourTargets[4] = {shared.colourTarget, shared.normalTarget, shared.aux1Target,
+                                     shared.aux2Target};
+    for (GLenum i = 0; i < 4; ++i) {
+        allocateTarget(colourTargets[i], GL_RGBA16F_ARB, GL_RGBA, GL_HALF_FLOAT_ARB);
+        glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT + i,
+                                  GL_TEXTURE_RECTANGLE_ARB, colourTargets[i], 0);
+    }
+    allocateTarget(shared.depthStencilTarget, GL_DEPTH24_STENCIL8_EXT, GL_DEPTH_STENCIL_EXT,
+                   GL_UNSIGNED_INT_24_8_EXT);
+    glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_TEXTURE_RECTANGLE_ARB,
+                              shared.depthStencilTarget, 0);
+    glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_STENCIL_ATTACHMENT_EXT,
+                              GL_TEXTURE_RECTANGLE_ARB, shared.depthStencilTarget, 0);
+
+    const GLenum drawBuffers[4] = {GL_COLOR_ATTACHMENT0_EXT, GL_COLOR_ATTACHMENT1_EXT,
+                                   GL_COLOR_ATTACHMENT2_EXT, GL_COLOR_ATTACHMENT3_EXT};
+    glDrawBuffers(4, drawBuffers);
+    // Checked by the tests; the pass itself has no way to do without the targets.
+    glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT);
+
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
+}
+
+void GBufferShader::releaseSharedObjects() {
+    if (!sharedCreated) {
+        return;
+    }
+    if (shared.program.program != 0) {
+        glDeleteProgram(shared.program.program);
+    }
+    glDeleteFramebuffersEXT(1, &shared.framebuffer);
+    const GLuint textures[5] = {shared.colourTarget, shared.depthStencilTarget, shared.normalTarget,
+                                shared.aux1Target, shared.aux2Target};
+    glDeleteTextures(5, textures);
+    // The shader objects stay cached; the resource manager gives them back when it empties.
+    shared = SharedObjects();
+    sharedCreated = false;
+}
+
+void GBufferShader::begin() {
+    const GLuint program = shared.program.program;
+    glUseProgram(program);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.framebuffer);
+
+    for (int unit = 3; unit >= 0; --unit) {
+        glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+        glEnable(GL_TEXTURE_2D);
+    }
+
+    // The units the mesh drawing binds its material textures to.
+    setUniform(program, "color_tex", 0);
+    setUniform(program, "specular_tex", 1);
+    setUniform(program, "bump_tex", 2);
+    setUniform(program, "normal_tex", 3);
+
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+}
+
+void GBufferShader::draw(View&) {
+    if (queue.empty()) {
+        // Every view queues its own room, so this means the scene graph lost something.
+        Main::messageBox("", "Empty list!", Main::MessageIcon::Information);
+        return;
+    }
+    for (Main::Entity* entity : queue) {
+        glPushMatrix();
+        glMultMatrixf(entity->getWorldMatrix().data());
+        entity->draw();
+        glPopMatrix();
+    }
+}
+
+void GBufferShader::end() {
+    glUseProgram(0);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    for (int unit = 3; unit >= 1; --unit) {
+        glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+        glDisable(GL_TEXTURE_2D);
+    }
+    // Unit 0 keeps 2D texturing on, as the rest of the frame expects.
+    glActiveTexture(GL_TEXTURE0);
+#ifndef NDEBUG
+    reportGLErrors("GBufferShader");
+#endif
+}
+
+GBufferShader::Factory::Factory(int32_t id, int32_t order) : Shader::Factory(id, order) {
+    ShaderRegistry::instance().defaultGeometryPass = id;
+}
+
+std::unique_ptr<Shader> GBufferShader::Factory::create() {
+    return make<GBufferShader>();
+}
+
+} // namespace Zem::Graphics

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "graphics/Shader.h"
+#include "graphics/ShaderRegistry.h"
+
+#include <cstdint>
+
+namespace Zem::Graphics {
+
+// First pass of the frame and the default geometry pass: draws every view's models into four
+// floating-point targets and a depth-stencil texture, which the light pass reads back. Portal
+// masks live in this framebuffer's stencil bits.
+class GBufferShader : public Shader {
+public:
+    static constexpr int32_t passId = 250;
+    static constexpr int32_t passOrder = 1000;
+    // Every pass renders at this size, whatever the window's.
+    static constexpr int targetWidth = 640;
+    static constexpr int targetHeight = 480;
+
+    // GPU objects shared by every instance, made once by the first one.
+    struct SharedObjects {
+        ProgramRecord program;
+        uint32_t framebuffer = 0;
+        uint32_t colourTarget = 0;
+        uint32_t depthStencilTarget = 0;
+        uint32_t normalTarget = 0;
+        uint32_t aux1Target = 0;
+        uint32_t aux2Target = 0;
+    };
+
+    GBufferShader();
+
+    void begin() override;
+    // Draws the queue with each entity's world matrix applied.
+    void draw(View& view) override;
+    void end() override;
+
+    static const SharedObjects& sharedObjects() { return shared; }
+    // Deletes the shared GPU objects so the next instance makes them anew. A running program
+    // never calls it; it exists for a context that goes away and for tests.
+    static void releaseSharedObjects();
+
+    class Factory;
+
+private:
+    static void createSharedObjects();
+
+    static SharedObjects shared;
+    static bool sharedCreated;
+};
+
+// Also makes its id the registry's default geometry pass.
+class GBufferShader::Factory : public Shader::Factory {
+public:
+    Factory(int32_t id, int32_t order);
+    std::unique_ptr<Shader> create() override;
+};
+
+} // namespace Zem::Graphics

@@ -1,0 +1,323 @@
+#include "graphics/HDRShader.h"
+
+#include "graphics/GBufferShader.h"
+#include "graphics/HDRSettings.h"
+#include "graphics/LightShader.h"
+#include "graphics/reportGLErrors.h"
+#include "graphics/setUniform.h"
+
+#include <GL/glew.h>
+
+namespace Zem::Graphics {
+
+HDRShader::SharedObjects HDRShader::shared;
+bool HDRShader::sharedCreated = false;
+
+namespace {
+
+constexpr float sourceWidth = static_cast<float>(GBufferShader::targetWidth);
+constexpr float sourceHeight = static_cast<float>(GBufferShader::targetHeight);
+
+const char* const programNames[HDRShader::programCount] = {
+    "hdr_downsample1", "hdr_downsample2", "hdr_downsample3", "hdr_bright",
+    "hdr_blurx",       "hdr_blury",       "hdr_compose"};
+
+HDRShader::Target makeTarget(uint32_t framebuffer, uint32_t texture, uint32_t depthBuffer, int size,
+                             GLint filter) {
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, framebuffer);
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, texture);
+    glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_MAG_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    glTexImage2D(GL_TEXTURE_RECTANGLE_ARB, 0, GL_RGBA16F_ARB, size, size, 0, GL_RGBA, GL_FLOAT,
+                 nullptr);
+    glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT,
+                              GL_TEXTURE_RECTANGLE_ARB, texture, 0);
+    glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, depthBuffer);
+    glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, size, size);
+    glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT,
+                                 depthBuffer);
+    glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
+    // The luminance pair starts from this: last frame's value for the very first frame.
+    glClear(GL_COLOR_BUFFER_BIT);
+    glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT);
+    return HDRShader::Target{framebuffer, texture, depthBuffer, size};
+}
+
+HDRShader::Target makeTarget(int size, GLint filter) {
+    GLuint framebuffer = 0;
+    GLuint texture = 0;
+    GLuint depthBuffer = 0;
+    glGenFramebuffersEXT(1, &framebuffer);
+    glGenTextures(1, &texture);
+    glGenRenderbuffersEXT(1, &depthBuffer);
+    return makeTarget(framebuffer, texture, depthBuffer, size, filter);
+}
+
+void deleteTarget(const HDRShader::Target& target) {
+    glDeleteFramebuffersEXT(1, &target.framebuffer);
+    glDeleteTextures(1, &target.texture);
+    glDeleteRenderbuffersEXT(1, &target.depthBuffer);
+}
+
+// Renders into the target: a projection of its pixels, the viewport and the framebuffer.
+void renderInto(const HDRShader::Target& target) {
+    const auto size = static_cast<double>(target.size);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, size, 0.0, size, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glViewport(0, 0, target.size, target.size);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, target.framebuffer);
+}
+
+// The whole target, with no texture coordinates: the program reads around its fragment.
+void drawSquare(float size) {
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glBegin(GL_QUADS);
+    glVertex2f(0.0f, 0.0f);
+    glVertex2f(size, 0.0f);
+    glVertex2f(size, size);
+    glVertex2f(0.0f, size);
+    glEnd();
+}
+
+// The whole target, with the texels of the full-size source image: the 640 x 480 image is
+// squeezed into the square (or laid onto the window when width and height match it).
+void drawSourceQuad(float width, float height) {
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(0.0f, 0.0f);
+    glTexCoord2f(sourceWidth, 0.0f);
+    glVertex2f(width, 0.0f);
+    glTexCoord2f(sourceWidth, sourceHeight);
+    glVertex2f(width, height);
+    glTexCoord2f(0.0f, sourceHeight);
+    glVertex2f(0.0f, height);
+    glEnd();
+}
+
+void bindUnit(GLenum unit, uint32_t texture) {
+    glActiveTexture(unit);
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, texture);
+}
+
+void bindEnabledUnit(GLenum unit, uint32_t texture) {
+    glActiveTexture(unit);
+    glEnable(GL_TEXTURE_RECTANGLE_ARB);
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, texture);
+}
+
+} // namespace
+
+HDRShader::HDRShader() {
+    if (!sharedCreated) {
+        createSharedObjects();
+    }
+}
+
+void HDRShader::createSharedObjects() {
+    sharedCreated = true;
+    shared.timeDelta = 0.01f;
+    shared.pingIndex = 0;
+    for (int i = 0; i < programCount; ++i) {
+        const std::string base = std::string("shaders/") + programNames[i];
+        linkProgram(shared.programs[static_cast<std::size_t>(i)], base + ".glvp", base + ".glfp");
+    }
+
+    GLuint framebuffers[levelCount];
+    GLuint textures[levelCount];
+    GLuint depthBuffers[levelCount];
+    glGenFramebuffersEXT(levelCount, framebuffers);
+    glGenTextures(levelCount, textures);
+    glGenRenderbuffersEXT(levelCount, depthBuffers);
+    // Levels 0-5 are 3^5 .. 3^0; level 6 is the second 1 x 1.
+    int size = bloomSize;
+    for (int level = 0; level < levelCount; ++level) {
+        shared.levels[static_cast<std::size_t>(level)] =
+            makeTarget(framebuffers[level], textures[level], depthBuffers[level], size, GL_NEAREST);
+        size = size > 1 ? size / 3 : 1;
+    }
+    shared.bloomA = makeTarget(bloomSize, GL_LINEAR);
+    shared.bloomB = makeTarget(bloomSize, GL_LINEAR);
+
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
+}
+
+void HDRShader::releaseSharedObjects() {
+    if (!sharedCreated) {
+        return;
+    }
+    for (const ProgramRecord& record : shared.programs) {
+        if (record.program != 0) {
+            glDeleteProgram(record.program);
+        }
+    }
+    for (const Target& level : shared.levels) {
+        deleteTarget(level);
+    }
+    deleteTarget(shared.bloomA);
+    deleteTarget(shared.bloomB);
+    // The shader objects stay cached; the resource manager gives them back when it empties.
+    shared = SharedObjects();
+    sharedCreated = false;
+}
+
+void HDRShader::init() {
+    const auto* lightPass =
+        dynamic_cast<const LightShader*>(ShaderRegistry::findPass(set, LightShader::passId));
+    if (lightPass != nullptr) {
+        shared.source = LightShader::sharedObjects().lightTarget;
+    }
+}
+
+bool HDRShader::usesPortalMasks() const {
+    return false;
+}
+
+void HDRShader::begin() {
+    active = true;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glActiveTexture(GL_TEXTURE0);
+    glEnable(GL_TEXTURE_RECTANGLE_ARB);
+    glDisable(GL_DEPTH_TEST);
+
+    auto use = [](Program which) {
+        const uint32_t program = shared.programs[which].program;
+        glUseProgram(program);
+        return program;
+    };
+    GLuint program = use(Downsample1);
+    setUniform(program, "source_tex", 0);
+    program = use(Downsample2);
+    setUniform(program, "source_tex", 0);
+    program = use(Downsample3);
+    setUniform(program, "source_tex", 0);
+    setUniform(program, "lastlum_tex", 1);
+    setUniform(program, "time_delta", shared.timeDelta);
+    program = use(Bright);
+    setUniform(program, "source_tex", 0);
+    setUniform(program, "lum_tex", 1);
+    setUniform(program, "exposure", exposure);
+    program = use(BlurX);
+    setUniform(program, "source_tex", 0);
+    program = use(BlurY);
+    setUniform(program, "source_tex", 0);
+    program = use(Compose);
+    setUniform(program, "source_tex", 0);
+    setUniform(program, "lum_tex", 1);
+    setUniform(program, "bloom_tex", 2);
+    setUniform(program, "exposure", exposure);
+    setUniform(program, "bloom_scale", bloomScale);
+    glUseProgram(0);
+
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, sourceWidth, 0.0, sourceHeight, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void HDRShader::draw(View&) {
+    if (!active) {
+        return;
+    }
+    const auto programOf = [](Program which) { return shared.programs[which].program; };
+    glPushMatrix();
+    glLoadIdentity();
+
+    // Reduce: the image squeezed into 243 x 243.
+    renderInto(shared.levels[0]);
+    bindUnit(GL_TEXTURE0, shared.source);
+    glUseProgram(programOf(Downsample1));
+    drawSourceQuad(static_cast<float>(bloomSize), static_cast<float>(bloomSize));
+
+    // Downsample by three, down to 3 x 3.
+    for (std::size_t k = 0; k < 4; ++k) {
+        const Target& target = shared.levels[k + 1];
+        renderInto(target);
+        bindUnit(GL_TEXTURE0, shared.levels[k].texture);
+        glUseProgram(programOf(Downsample2));
+        drawSquare(static_cast<float>(target.size));
+    }
+
+    // Adapt: this frame's luminance from the 3 x 3 level and last frame's.
+    const auto written = static_cast<std::size_t>(5 + shared.pingIndex);
+    const auto previous = static_cast<std::size_t>(5 + (1 - shared.pingIndex));
+    renderInto(shared.levels[written]);
+    bindUnit(GL_TEXTURE0, shared.levels[4].texture);
+    bindEnabledUnit(GL_TEXTURE1, shared.levels[previous].texture);
+    glUseProgram(programOf(Downsample3));
+    drawSquare(1.0f);
+
+    // Bright parts of the image, against this frame's luminance.
+    renderInto(shared.bloomA);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    bindUnit(GL_TEXTURE0, shared.source);
+    bindUnit(GL_TEXTURE1, shared.levels[written].texture);
+    glActiveTexture(GL_TEXTURE0);
+    glUseProgram(programOf(Bright));
+    drawSourceQuad(static_cast<float>(bloomSize), static_cast<float>(bloomSize));
+    glActiveTexture(GL_TEXTURE1);
+    glDisable(GL_TEXTURE_RECTANGLE_ARB);
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
+    glActiveTexture(GL_TEXTURE0);
+
+    // Blur, three rounds of a horizontal and a vertical half; the result ends in bloomA.
+    for (int round = 0; round < 3; ++round) {
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.bloomB.framebuffer);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glBindTexture(GL_TEXTURE_RECTANGLE_ARB, shared.bloomA.texture);
+        glUseProgram(programOf(BlurX));
+        drawSquare(static_cast<float>(bloomSize));
+
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.bloomA.framebuffer);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glBindTexture(GL_TEXTURE_RECTANGLE_ARB, shared.bloomB.texture);
+        glUseProgram(programOf(BlurY));
+        drawSquare(static_cast<float>(bloomSize));
+    }
+
+    // Compose onto the window.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, sourceWidth, 0.0, sourceHeight, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glViewport(0, 0, GBufferShader::targetWidth, GBufferShader::targetHeight);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    bindEnabledUnit(GL_TEXTURE0, shared.source);
+    bindEnabledUnit(GL_TEXTURE1, shared.levels[written].texture);
+    bindEnabledUnit(GL_TEXTURE2, shared.bloomA.texture);
+    glUseProgram(programOf(Compose));
+    drawSourceQuad(sourceWidth, sourceHeight);
+
+    glPopMatrix();
+}
+
+void HDRShader::end() {
+    active = false;
+    glEnable(GL_DEPTH_TEST);
+    for (int unit = 2; unit >= 0; --unit) {
+        glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+        glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
+        glDisable(GL_TEXTURE_RECTANGLE_ARB);
+    }
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glUseProgram(0);
+    // Swaps 0 and 1: next frame writes the level this frame read.
+    shared.pingIndex = (shared.pingIndex - 1) & 1;
+#ifndef NDEBUG
+    reportGLErrors("HDRShader");
+#endif
+}
+
+std::unique_ptr<Shader> HDRShader::Factory::create() {
+    return make<HDRShader>();
+}
+
+} // namespace Zem::Graphics

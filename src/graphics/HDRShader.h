@@ -1,0 +1,84 @@
+#pragma once
+
+#include "graphics/Shader.h"
+#include "graphics/ShaderRegistry.h"
+
+#include <array>
+#include <cstdint>
+
+namespace Zem::Graphics {
+
+// Last pass of the frame: measures the light image's luminance by reducing it by three down
+// to one texel, adapts it against last frame's, blooms the bright parts at 243 x 243 and
+// composes image, luminance and bloom onto the window with `exposure` and `bloomScale`.
+// The work runs once per frame, on the root view's instance.
+class HDRShader : public Shader {
+public:
+    static constexpr int32_t passId = 460;
+    static constexpr int32_t passOrder = 3000;
+    // Levels 0-4 are the reduction chain (243 .. 3), 5 and 6 the adapted luminance, written
+    // in turn: one holds this frame's value while the other keeps last frame's.
+    static constexpr int levelCount = 7;
+    static constexpr int bloomSize = 243;
+
+    enum Program { Downsample1, Downsample2, Downsample3, Bright, BlurX, BlurY, Compose };
+    static constexpr int programCount = 7;
+
+    // A framebuffer with a square rectangle texture as its colour and a depth renderbuffer.
+    struct Target {
+        uint32_t framebuffer = 0;
+        uint32_t texture = 0;
+        uint32_t depthBuffer = 0;
+        int size = 0;
+    };
+
+    // GPU objects and frame-to-frame state shared by every instance, made by the first one.
+    struct SharedObjects {
+        std::array<ProgramRecord, programCount> programs;
+        std::array<Target, levelCount> levels;
+        // Bright-pass output and final bloom.
+        Target bloomA;
+        // Blur intermediate.
+        Target bloomB;
+        // The light pass's accumulation target; 0 without a light pass.
+        uint32_t source = 0;
+        // Which of levels 5 and 6 (0 or 1) receives this frame's luminance.
+        int pingIndex = 0;
+        // The adaptation step, the same every frame whatever the frame time.
+        float timeDelta = 0.01f;
+    };
+
+    HDRShader();
+
+    // Takes the light pass's target as the image, when the set has a light pass.
+    void init() override;
+    bool usesPortalMasks() const override;
+    void begin() override;
+    // Does the whole post-process, on the instance begin was called on; others do nothing.
+    void draw(View& view) override;
+    void end() override;
+
+    static const SharedObjects& sharedObjects() { return shared; }
+    // Deletes the shared GPU objects so the next instance makes them anew. A running program
+    // never calls it; it exists for a context that goes away and for tests.
+    static void releaseSharedObjects();
+
+    // Set by begin, cleared by end.
+    bool active = false;
+
+    class Factory;
+
+private:
+    static void createSharedObjects();
+
+    static SharedObjects shared;
+    static bool sharedCreated;
+};
+
+class HDRShader::Factory : public Shader::Factory {
+public:
+    using Shader::Factory::Factory;
+    std::unique_ptr<Shader> create() override;
+};
+
+} // namespace Zem::Graphics

@@ -1,0 +1,165 @@
+#include "graphics/LightShader.h"
+
+#include "graphics/GBufferShader.h"
+#include "graphics/Light.h"
+#include "graphics/Matrix4.h"
+#include "graphics/View.h"
+#include "graphics/reportGLErrors.h"
+#include "graphics/setUniform.h"
+
+#include <GL/glew.h>
+
+namespace Zem::Graphics {
+
+LightShader::SharedObjects LightShader::shared;
+bool LightShader::sharedCreated = false;
+
+namespace {
+
+const char* const samplerNames[LightShader::inputCount] = {"color_tex", "depth_stencil_tex",
+                                                           "normal_tex", "aux1_tex", "aux2_tex"};
+
+} // namespace
+
+LightShader::LightShader() {
+    if (!sharedCreated) {
+        createSharedObjects();
+    }
+}
+
+void LightShader::createSharedObjects() {
+    sharedCreated = true;
+    linkProgram(shared.program, "shaders/light.glvp", "shaders/light.glfp");
+
+    glGenFramebuffersEXT(1, &shared.framebuffer);
+    glGenTextures(1, &shared.lightTarget);
+    glGenRenderbuffersEXT(1, &shared.depthBuffer);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.framebuffer);
+
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, shared.lightTarget);
+    glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    glTexImage2D(GL_TEXTURE_RECTANGLE_ARB, 0, GL_RGBA16F_ARB, GBufferShader::targetWidth,
+                 GBufferShader::targetHeight, 0, GL_RGBA, GL_HALF_FLOAT_ARB, nullptr);
+    glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT,
+                              GL_TEXTURE_RECTANGLE_ARB, shared.lightTarget, 0);
+
+    glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, shared.depthBuffer);
+    glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, GBufferShader::targetWidth,
+                             GBufferShader::targetHeight);
+    glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT,
+                                 shared.depthBuffer);
+    glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
+
+    // Checked by the tests; the pass itself has no way to do without the target.
+    glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
+}
+
+void LightShader::releaseSharedObjects() {
+    if (!sharedCreated) {
+        return;
+    }
+    if (shared.program.program != 0) {
+        glDeleteProgram(shared.program.program);
+    }
+    glDeleteFramebuffersEXT(1, &shared.framebuffer);
+    glDeleteTextures(1, &shared.lightTarget);
+    glDeleteRenderbuffersEXT(1, &shared.depthBuffer);
+    // The shader objects stay cached; the resource manager gives them back when it empties.
+    shared = SharedObjects();
+    sharedCreated = false;
+}
+
+void LightShader::init() {
+    const auto* gBuffer =
+        dynamic_cast<const GBufferShader*>(ShaderRegistry::findPass(set, GBufferShader::passId));
+    if (gBuffer == nullptr) {
+        return;
+    }
+    const GBufferShader::SharedObjects& targets = GBufferShader::sharedObjects();
+    shared.inputs = {targets.colourTarget, targets.depthStencilTarget, targets.normalTarget,
+                     targets.aux1Target, targets.aux2Target};
+}
+
+bool LightShader::usesPortalMasks() const {
+    return false;
+}
+
+void LightShader::begin() {
+    const GLuint program = shared.program.program;
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.framebuffer);
+    glUseProgram(program);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    for (int unit = 0; unit < inputCount; ++unit) {
+        glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+        glBindTexture(GL_TEXTURE_RECTANGLE_ARB, shared.inputs[static_cast<std::size_t>(unit)]);
+        glEnable(GL_TEXTURE_RECTANGLE_ARB);
+    }
+    glActiveTexture(GL_TEXTURE0);
+
+    for (int unit = 0; unit < inputCount; ++unit) {
+        setUniform(program, samplerNames[unit], unit);
+    }
+
+    // The program turns stored depth back into eye space with it.
+    Matrix4 projection;
+    glGetFloatv(GL_PROJECTION_MATRIX, projection.data());
+    setUniform(program, "inv_proj", projection.inverse());
+
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glDisable(GL_DEPTH_TEST);
+}
+
+void LightShader::draw(View&) {
+    for (Main::Entity* entity : queue) {
+        // Lights queue themselves here (Light::submit); anything else has no colour to send.
+        auto* light = dynamic_cast<Light*>(entity);
+        if (light == nullptr) {
+            continue;
+        }
+        const float r = light->radius;
+        const Vector3 p = light->getWorldMatrix().getTranslation();
+        const Vector3 c = light->colour * colourScale;
+        const float half = quadScale * r;
+
+        glPushMatrix();
+        glTranslatef(p.x, p.y, p.z);
+        glMultiTexCoord1f(GL_TEXTURE0, r);
+        glMultiTexCoord3fv(GL_TEXTURE1, &c.x);
+        glBegin(GL_QUADS);
+        glVertex3f(half, half, 0.0f);
+        glVertex3f(-half, half, 0.0f);
+        glVertex3f(-half, -half, 0.0f);
+        glVertex3f(half, -half, 0.0f);
+        glEnd();
+        glPopMatrix();
+    }
+}
+
+void LightShader::end() {
+    for (int unit = 0; unit < inputCount; ++unit) {
+        glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+        glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
+        glDisable(GL_TEXTURE_RECTANGLE_ARB);
+    }
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    glActiveTexture(GL_TEXTURE0);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    glUseProgram(0);
+#ifndef NDEBUG
+    reportGLErrors("LightShader");
+#endif
+}
+
+std::unique_ptr<Shader> LightShader::Factory::create() {
+    return make<LightShader>();
+}
+
+} // namespace Zem::Graphics

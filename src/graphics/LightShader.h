@@ -1,0 +1,64 @@
+#pragma once
+
+#include "graphics/Shader.h"
+#include "graphics/ShaderRegistry.h"
+
+#include <array>
+#include <cstdint>
+
+namespace Zem::Graphics {
+
+// Deferred lighting: every queued light draws one quad into a floating-point accumulation
+// target, added on top of what the lights before it left there, reading the G-buffer
+// targets. The HDR pass takes the accumulation target as its image.
+class LightShader : public Shader {
+public:
+    static constexpr int32_t passId = 360;
+    static constexpr int32_t passOrder = 2000;
+    // What reaches the program: colour times this, and a quad this many radii from the centre.
+    static constexpr float colourScale = 30.0f;
+    static constexpr float quadScale = 1.3f;
+    static constexpr int inputCount = 5;
+
+    // GPU objects shared by every instance, made once by the first one.
+    struct SharedObjects {
+        ProgramRecord program;
+        uint32_t framebuffer = 0;
+        uint32_t lightTarget = 0;
+        uint32_t depthBuffer = 0;
+        // The G-buffer's colour, depth-stencil, normal, aux1 and aux2 targets, read on
+        // texture units 0 to 4; 0 without a G-buffer pass.
+        std::array<uint32_t, inputCount> inputs{};
+    };
+
+    LightShader();
+
+    // Takes the G-buffer targets from the sibling G-buffer pass, when the set has one.
+    void init() override;
+    // Lights are not clipped to the portal they are seen through.
+    bool usesPortalMasks() const override;
+    void begin() override;
+    void draw(View& view) override;
+    void end() override;
+
+    static const SharedObjects& sharedObjects() { return shared; }
+    // Deletes the shared GPU objects so the next instance makes them anew. A running program
+    // never calls it; it exists for a context that goes away and for tests.
+    static void releaseSharedObjects();
+
+    class Factory;
+
+private:
+    static void createSharedObjects();
+
+    static SharedObjects shared;
+    static bool sharedCreated;
+};
+
+class LightShader::Factory : public Shader::Factory {
+public:
+    using Shader::Factory::Factory;
+    std::unique_ptr<Shader> create() override;
+};
+
+} // namespace Zem::Graphics

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace Zem::Graphics {
+
+// Registers the frame's three passes with the ShaderRegistry, in this order: G-buffer
+// (id 250, order 1000, also the default geometry pass), light (360, 2000), HDR (460, 3000).
+void registerDeferredPasses();
+
+} // namespace Zem::Graphics
