@@ -138,8 +138,17 @@ void ScriptMaster::walkScript(int32_t now) {
     }
 }
 
+const Vector3& ScriptMaster::cursorTime(const XmlNode& child, const char* attribute) {
+    if (cursorTimeIndex != nextEvent) {
+        cursorTimeIndex = nextEvent;
+        cursorTimeValue = Vector3();
+        Zem::Resource::readThreeNumbers(child.attribute(attribute), cursorTimeValue);
+    }
+    return cursorTimeValue;
+}
+
 bool ScriptMaster::deliverEvent(const XmlNode& event, int32_t now) {
-    const int32_t time = addSteps(stepCount(event.attribute("time")), stepOffset);
+    const int32_t time = addSteps(stepCount(cursorTime(event, "time")), stepOffset);
     if (time > now) {
         return false;
     }
@@ -153,8 +162,7 @@ bool ScriptMaster::deliverEvent(const XmlNode& event, int32_t now) {
 bool ScriptMaster::startRepeat(const XmlNode& repeat, int32_t now) {
     // One value takes start, end and step in turn, so a component that end or step leaves out
     // keeps the one read before it; scripts may write "step" as a single number on that basis.
-    Vector3 value;
-    Zem::Resource::readThreeNumbers(repeat.attribute("start"), value);
+    Vector3 value = cursorTime(repeat, "start");
     const int32_t first = addSteps(stepCount(value), stepOffset);
     if (first > now) {
         return false;

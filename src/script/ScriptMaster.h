@@ -63,11 +63,17 @@ private:
     bool deliverEvent(const Zem::Resource::XmlNode& event, int32_t now);
     // False when the repeat is not due yet.
     bool startRepeat(const Zem::Resource::XmlNode& repeat, int32_t now);
+    // The time of the child at the cursor, read from its attribute once rather than every
+    // update while it waits.
+    const Zem::Graphics::Vector3& cursorTime(const Zem::Resource::XmlNode& child,
+                                             const char* attribute);
     void setCamera(const std::string& cameraName);
     void reject(const std::string& reason);
 
     std::unique_ptr<Music> music;
     bool scripted = true;
+    Zem::Graphics::Vector3 cursorTimeValue;
+    int32_t cursorTimeIndex = -1;
 };
 
 class ScriptMaster::Factory : public Zem::Main::EntityFactoryOf<ScriptMaster> {};
