@@ -5,11 +5,12 @@
 #include "demo/DustGlow.h"
 #include "demo/LeafStorm.h"
 #include "demo/Machinery/Cog.h"
-#include "main/Game.h"
 #include "main/Room.h"
 #include "resource/XmlNode.h"
 #include "script/Music.h"
 #include "script/ScriptMaster.h"
+
+#include "support/BenchGame.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,14 +19,9 @@
 
 using Zem::Resource::XmlNode;
 
-namespace {
+using ZemBench::BenchGame;
 
-class BenchGame : public Zem::Main::Game {
-public:
-    bool init() override { return true; }
-    bool update(float) override { return true; }
-    bool shutdown() override { return true; }
-};
+namespace {
 
 void dustUpdate(benchmark::State& state) {
     BenchGame game;

@@ -2,21 +2,17 @@
 // that follows a channel write and rebuilds, and a name lookup in a world of a given size.
 
 #include "main/BaseEntity.h"
-#include "main/Game.h"
 #include "resource/XmlNode.h"
+
+#include "support/BenchGame.h"
 
 #include <benchmark/benchmark.h>
 
 #include <string>
 
-namespace {
+using ZemBench::BenchGame;
 
-class BenchGame : public Zem::Main::Game {
-public:
-    bool init() override { return true; }
-    bool update(float) override { return true; }
-    bool shutdown() override { return true; }
-};
+namespace {
 
 void WorldMatrixCached(benchmark::State& state) {
     BenchGame game;

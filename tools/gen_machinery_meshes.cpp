@@ -8,94 +8,32 @@
 // along Z, centred on the origin. The wheel's radius 1 is its pitch circle, where two meshing
 // wheels touch, so the teeth reach a little beyond it and interleave with a neighbour's.
 
+#include "support/DataDirectory.h"
+#include "support/Image.h"
+#include "support/ObjWriter.h"
+#include "support/Vec.h"
+
 #include <cmath>
-#include <cstdint>
-#include <fstream>
-#include <iomanip>
-#include <iostream>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
+
+using ZemTools::Image;
+using ZemTools::ObjWriter;
+using ZemTools::Vec;
+using Corner = ZemTools::ObjWriter::Corner;
 
 namespace {
 
 constexpr double pi = 3.14159265358979323846;
 
-struct Vec {
-    double x = 0.0;
-    double y = 0.0;
-    double z = 0.0;
-};
+// Every mesh is written with five decimals.
+constexpr int decimals = 5;
 
-Vec normalised(const Vec& v) {
-    const double length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-    return length > 0.0 ? Vec{v.x / length, v.y / length, v.z / length} : Vec{0.0, 1.0, 0.0};
+// Each normal the meshes name, of unit length.
+std::size_t unitNormal(ObjWriter& obj, const Vec& n) {
+    return obj.normal(ZemTools::normalised(n));
 }
-
-// 1-based indices into the file's v, vt and vn lists.
-struct Corner {
-    std::size_t position;
-    std::size_t texCoord;
-    std::size_t normal;
-};
-
-// The statements of one OBJ file with a single group.
-class ObjWriter {
-public:
-    ObjWriter(std::string library, std::string group, std::string material)
-        : library(std::move(library)), group(std::move(group)), material(std::move(material)) {}
-
-    std::size_t position(const Vec& p) {
-        positions.push_back(p);
-        return positions.size();
-    }
-    std::size_t texCoord(double u, double v) {
-        texCoords.emplace_back(u, v);
-        return texCoords.size();
-    }
-    std::size_t normal(const Vec& n) {
-        normals.push_back(normalised(n));
-        return normals.size();
-    }
-    // Corners counter-clockwise seen from the side the face shows.
-    void face(std::vector<Corner> corners) { faces.push_back(std::move(corners)); }
-
-    std::string text(const std::string& comment) const {
-        std::ostringstream out;
-        out << std::fixed << std::setprecision(5);
-        out << "# " << comment << "\n";
-        out << "mtllib " << library << "\n";
-        for (const Vec& p : positions) {
-            out << "v " << p.x << " " << p.y << " " << p.z << "\n";
-        }
-        for (const auto& t : texCoords) {
-            out << "vt " << t.first << " " << t.second << "\n";
-        }
-        for (const Vec& n : normals) {
-            out << "vn " << n.x << " " << n.y << " " << n.z << "\n";
-        }
-        out << "g " << group << "\n";
-        out << "usemtl " << material << "\n";
-        for (const auto& corners : faces) {
-            out << "f";
-            for (const Corner& c : corners) {
-                out << " " << c.position << "/" << c.texCoord << "/" << c.normal;
-            }
-            out << "\n";
-        }
-        return out.str();
-    }
-
-private:
-    std::string library;
-    std::string group;
-    std::string material;
-    std::vector<Vec> positions;
-    std::vector<std::pair<double, double>> texCoords;
-    std::vector<Vec> normals;
-    std::vector<std::vector<Corner>> faces;
-};
 
 // A point of a closed outline in the X-Y plane.
 struct OutlinePoint {
@@ -113,7 +51,7 @@ std::pair<double, double> capTexCoord(const Vec& p, double reach) {
 void cap(ObjWriter& obj, const std::vector<OutlinePoint>& inner,
          const std::vector<OutlinePoint>& outer, double z, double reach) {
     const bool front = z > 0.0;
-    const std::size_t n = obj.normal({0.0, 0.0, front ? 1.0 : -1.0});
+    const std::size_t n = unitNormal(obj, {0.0, 0.0, front ? 1.0 : -1.0});
     const auto corner = [&](const OutlinePoint& point) {
         const Vec p = point.at(z);
         const auto uv = capTexCoord(p, reach);
@@ -150,14 +88,14 @@ void band(ObjWriter& obj, const std::vector<OutlinePoint>& outline, bool outward
         const std::size_t tf0 = obj.texCoord(u0, 1.0);
         const std::size_t tf1 = obj.texCoord(u1, 1.0);
         if (outward) {
-            const std::size_t n = obj.normal({b1.y - b0.y, b0.x - b1.x, 0.0});
+            const std::size_t n = unitNormal(obj, {b1.y - b0.y, b0.x - b1.x, 0.0});
             obj.face({{obj.position(b0), tb0, n},
                       {obj.position(b1), tb1, n},
                       {obj.position(f1), tf1, n},
                       {obj.position(f0), tf0, n}});
         } else {
-            const std::size_t n0 = obj.normal({-b0.x, -b0.y, 0.0});
-            const std::size_t n1 = obj.normal({-b1.x, -b1.y, 0.0});
+            const std::size_t n0 = unitNormal(obj, {-b0.x, -b0.y, 0.0});
+            const std::size_t n1 = unitNormal(obj, {-b1.x, -b1.y, 0.0});
             obj.face({{obj.position(b1), tb1, n1},
                       {obj.position(b0), tb0, n0},
                       {obj.position(f0), tf0, n0},
@@ -185,7 +123,8 @@ std::string cogWheel() {
             hole.push_back({angle, bore});
         }
     }
-    ObjWriter obj("machinery.mtl", "wheel", "cogmetal");
+    ObjWriter obj("machinery.mtl", decimals);
+    obj.beginGroup("wheel", "cogmetal");
     cap(obj, hole, outline, 0.5, tip);
     cap(obj, hole, outline, -0.5, tip);
     band(obj, outline, true);
@@ -196,7 +135,8 @@ std::string cogWheel() {
 // A closed cylinder: radius 1, z -0.5..0.5.
 std::string axle() {
     const int sides = 24;
-    ObjWriter obj("machinery.mtl", "axle", "axlesteel");
+    ObjWriter obj("machinery.mtl", decimals);
+    obj.beginGroup("axle", "axlesteel");
     std::vector<std::size_t> back;
     std::vector<std::size_t> front;
     std::vector<std::size_t> sideNormals;
@@ -205,7 +145,7 @@ std::string axle() {
         const Vec out{std::cos(angle), std::sin(angle), 0.0};
         back.push_back(obj.position({out.x, out.y, -0.5}));
         front.push_back(obj.position({out.x, out.y, 0.5}));
-        sideNormals.push_back(obj.normal(out));
+        sideNormals.push_back(unitNormal(obj, out));
     }
     for (int i = 0; i < sides; ++i) {
         const int next = (i + 1) % sides;
@@ -222,7 +162,7 @@ std::string axle() {
         const double z = isFront ? 0.5 : -0.5;
         const std::size_t centre = obj.position({0.0, 0.0, z});
         const std::size_t centreTex = obj.texCoord(0.5, 0.5);
-        const std::size_t n = obj.normal({0.0, 0.0, isFront ? 1.0 : -1.0});
+        const std::size_t n = unitNormal(obj, {0.0, 0.0, isFront ? 1.0 : -1.0});
         const std::vector<std::size_t>& ring = isFront ? front : back;
         for (int i = 0; i < sides; ++i) {
             const int next = (i + 1) % sides;
@@ -242,7 +182,8 @@ std::string axle() {
 
 // A cube of side 1 centred on the origin, faces outward.
 std::string cube() {
-    ObjWriter obj("cube.mtl", "cube", "cube");
+    ObjWriter obj("cube.mtl", decimals);
+    obj.beginGroup("cube", "cube");
     // Each face: its normal and two edge directions u, v with u x v = normal.
     const Vec faces[6][3] = {
         {{1, 0, 0}, {0, 0, -1}, {0, 1, 0}}, {{-1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
@@ -253,7 +194,7 @@ std::string cube() {
         const Vec& n = f[0];
         const Vec& u = f[1];
         const Vec& v = f[2];
-        const std::size_t normal = obj.normal(n);
+        const std::size_t normal = unitNormal(obj, n);
         const double corners[4][2] = {{-0.5, -0.5}, {0.5, -0.5}, {0.5, 0.5}, {-0.5, 0.5}};
         std::vector<Corner> face;
         for (const auto& c : corners) {
@@ -281,68 +222,6 @@ const char* const cubeLibrary = "# Material of the cube grid\n"
                                 "Kd 0.7 0.3 0.18\n"
                                 "Ks 0.4 0.35 0.3\n"
                                 "Ns 32\n";
-
-// A 24-bit image, rows bottom-up as BMP and OpenGL both store them.
-struct Image {
-    int width;
-    int height;
-    std::vector<uint8_t> rgb;
-
-    Image(int width, int height)
-        : width(width), height(height), rgb(static_cast<std::size_t>(width * height * 3), 0) {}
-
-    void set(int x, int y, double r, double g, double b) {
-        const auto channel = [](double c) {
-            return static_cast<uint8_t>(std::lround(std::fmin(1.0, std::fmax(0.0, c)) * 255.0));
-        };
-        uint8_t* pixel = &rgb[static_cast<std::size_t>((y * width + x) * 3)];
-        pixel[0] = channel(r);
-        pixel[1] = channel(g);
-        pixel[2] = channel(b);
-    }
-};
-
-void putLittleEndian(std::ostream& out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-        out.put(static_cast<char>((value >> (8 * i)) & 0xff));
-    }
-}
-
-bool writeBmp(const std::string& path, const Image& image) {
-    std::ofstream out(path, std::ios::binary);
-    if (!out) {
-        return false;
-    }
-    const int rowBytes = (image.width * 3 + 3) & ~3;
-    const uint32_t pixelBytes = static_cast<uint32_t>(rowBytes * image.height);
-    out << "BM";
-    putLittleEndian(out, 54 + pixelBytes, 4);
-    putLittleEndian(out, 0, 4);
-    putLittleEndian(out, 54, 4);
-    putLittleEndian(out, 40, 4);
-    putLittleEndian(out, static_cast<uint32_t>(image.width), 4);
-    putLittleEndian(out, static_cast<uint32_t>(image.height), 4);
-    putLittleEndian(out, 1, 2);
-    putLittleEndian(out, 24, 2);
-    putLittleEndian(out, 0, 4);
-    putLittleEndian(out, pixelBytes, 4);
-    putLittleEndian(out, 2835, 4);
-    putLittleEndian(out, 2835, 4);
-    putLittleEndian(out, 0, 4);
-    putLittleEndian(out, 0, 4);
-    for (int y = 0; y < image.height; ++y) {
-        for (int x = 0; x < image.width; ++x) {
-            const uint8_t* pixel = &image.rgb[static_cast<std::size_t>((y * image.width + x) * 3)];
-            out.put(static_cast<char>(pixel[2]));
-            out.put(static_cast<char>(pixel[1]));
-            out.put(static_cast<char>(pixel[0]));
-        }
-        for (int pad = image.width * 3; pad < rowBytes; ++pad) {
-            out.put(0);
-        }
-    }
-    return static_cast<bool>(out);
-}
 
 // A sun with rays inside a thin frame on deep blue, for a billboard twice as wide as high.
 Image emblem() {
@@ -379,38 +258,16 @@ Image emblem() {
     return image;
 }
 
-bool report(bool written, const std::string& path) {
-    if (!written) {
-        std::cerr << "Cannot write " << path << "\n";
-        return false;
-    }
-    std::cout << "Wrote " << path << "\n";
-    return true;
-}
-
-bool writeText(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-    return report(static_cast<bool>(out), path);
-}
-
-bool writeImage(const std::string& path, const Image& image) {
-    return report(writeBmp(path, image), path);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string dataDir = argc > 1 ? argv[1] : "data";
-    if (!dataDir.empty() && dataDir.back() != '/') {
-        dataDir += '/';
-    }
+    const ZemTools::DataDirectory data(argc, argv);
     bool ok = true;
-    ok &= writeText(dataDir + "machinery.mtl", machineryLibrary);
-    ok &= writeText(dataDir + "kugghjul.obj", cogWheel());
-    ok &= writeText(dataDir + "axel.obj", axle());
-    ok &= writeText(dataDir + "cube.mtl", cubeLibrary);
-    ok &= writeText(dataDir + "cube.obj", cube());
-    ok &= writeImage(dataDir + "textures/emblem.bmp", emblem());
+    ok &= data.writeText("machinery.mtl", machineryLibrary);
+    ok &= data.writeText("kugghjul.obj", cogWheel());
+    ok &= data.writeText("axel.obj", axle());
+    ok &= data.writeText("cube.mtl", cubeLibrary);
+    ok &= data.writeText("cube.obj", cube());
+    ok &= data.writeImage("textures/emblem.bmp", emblem());
     return ok ? 0 : 1;
 }

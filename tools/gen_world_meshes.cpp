@@ -3,157 +3,73 @@
 // textures. Run from the repository root (or pass the data directory as the only argument);
 // the output is the same on every run.
 
+#include "support/DataDirectory.h"
+#include "support/Image.h"
+#include "support/ObjWriter.h"
+#include "support/Vec.h"
+
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <fstream>
-#include <iomanip>
-#include <iostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+using ZemTools::Image;
+using ZemTools::ObjWriter;
+using ZemTools::Vec;
+using Corner = ZemTools::ObjWriter::Corner;
+
 namespace {
 
-struct Vec {
-    double x = 0.0;
-    double y = 0.0;
-    double z = 0.0;
-};
+// Every mesh is written with four decimals.
+constexpr int decimals = 4;
 
-Vec operator+(const Vec& a, const Vec& b) {
-    return {a.x + b.x, a.y + b.y, a.z + b.z};
+// A rectangle of the plane through origin spanned by the unit axes u and v, from (u0, v0) to
+// (u1, v1). It faces u x v, wound counter-clockwise seen from that side. Texture coordinates
+// repeat every `tile` units, so neighbouring rectangles line up.
+void rectangle(ObjWriter& obj, const Vec& origin, const Vec& u, const Vec& v, double u0, double v0,
+               double u1, double v1, double tile) {
+    const std::size_t normal = obj.normal(cross(u, v));
+    const double corners[4][2] = {{u0, v0}, {u1, v0}, {u1, v1}, {u0, v1}};
+    std::vector<Corner> face;
+    for (const auto& c : corners) {
+        const std::size_t p = obj.position(origin + u * c[0] + v * c[1]);
+        const std::size_t t = obj.texCoord(c[0] / tile, c[1] / tile);
+        face.push_back({p, t, normal});
+    }
+    obj.face(face);
 }
 
-Vec operator*(const Vec& a, double s) {
-    return {a.x * s, a.y * s, a.z * s};
+// An upright prism of `sides` faces around the Y axis, smooth-shaded, with a top cap.
+void prism(ObjWriter& obj, double radius, double height, int sides) {
+    const double pi = 3.14159265358979323846;
+    std::vector<std::size_t> bottom, top, normals, capTex;
+    for (int i = 0; i <= sides; ++i) {
+        const double angle = 2.0 * pi * (i % sides) / sides;
+        const Vec out{std::sin(angle), 0.0, std::cos(angle)};
+        bottom.push_back(obj.position(out * radius));
+        top.push_back(obj.position(out * radius + Vec{0.0, height, 0.0}));
+        normals.push_back(obj.normal(out));
+        capTex.push_back(obj.texCoord(0.5 + 0.5 * out.x, 0.5 - 0.5 * out.z));
+    }
+    const double around = 2.0 * pi * radius;
+    for (int i = 0; i < sides; ++i) {
+        const std::size_t t0 = obj.texCoord(around * i / sides, 0.0);
+        const std::size_t t1 = obj.texCoord(around * (i + 1) / sides, 0.0);
+        const std::size_t t2 = obj.texCoord(around * (i + 1) / sides, height);
+        const std::size_t t3 = obj.texCoord(around * i / sides, height);
+        obj.face({{bottom[i], t0, normals[i]},
+                  {bottom[i + 1], t1, normals[i + 1]},
+                  {top[i + 1], t2, normals[i + 1]},
+                  {top[i], t3, normals[i]}});
+    }
+    const std::size_t centre = obj.position({0.0, height, 0.0});
+    const std::size_t centreTex = obj.texCoord(0.5, 0.5);
+    const std::size_t up = obj.normal({0.0, 1.0, 0.0});
+    for (int i = 0; i < sides; ++i) {
+        obj.face(
+            {{centre, centreTex, up}, {top[i], capTex[i], up}, {top[i + 1], capTex[i + 1], up}});
+    }
 }
-
-Vec cross(const Vec& a, const Vec& b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
-// One face corner: 1-based indices into the file's v, vt and vn lists.
-struct Corner {
-    std::size_t position;
-    std::size_t texCoord;
-    std::size_t normal;
-};
-
-struct Group {
-    std::string name;
-    std::string material;
-    std::vector<std::vector<Corner>> faces;
-};
-
-// Collects the statements of one OBJ file.
-class ObjBuilder {
-public:
-    explicit ObjBuilder(std::string library) : library(std::move(library)) {}
-
-    void beginGroup(const std::string& name, const std::string& material) {
-        groups.push_back({name, material, {}});
-    }
-
-    // A rectangle of the plane through origin spanned by the unit axes u and v, from (u0, v0)
-    // to (u1, v1). It faces u x v, wound counter-clockwise seen from that side. Texture
-    // coordinates repeat every `tile` units, so neighbouring rectangles line up.
-    void rectangle(const Vec& origin, const Vec& u, const Vec& v, double u0, double v0, double u1,
-                   double v1, double tile) {
-        const std::size_t normal = addNormal(cross(u, v));
-        const double corners[4][2] = {{u0, v0}, {u1, v0}, {u1, v1}, {u0, v1}};
-        std::vector<Corner> face;
-        for (const auto& c : corners) {
-            const std::size_t p = addPosition(origin + u * c[0] + v * c[1]);
-            const std::size_t t = addTexCoord(c[0] / tile, c[1] / tile);
-            face.push_back({p, t, normal});
-        }
-        groups.back().faces.push_back(face);
-    }
-
-    // An upright prism of `sides` faces around the Y axis, smooth-shaded, with a top cap.
-    void prism(double radius, double height, int sides) {
-        const double pi = 3.14159265358979323846;
-        std::vector<std::size_t> bottom, top, normals, capTex;
-        for (int i = 0; i <= sides; ++i) {
-            const double angle = 2.0 * pi * (i % sides) / sides;
-            const Vec out{std::sin(angle), 0.0, std::cos(angle)};
-            bottom.push_back(addPosition(out * radius));
-            top.push_back(addPosition(out * radius + Vec{0.0, height, 0.0}));
-            normals.push_back(addNormal(out));
-            capTex.push_back(addTexCoord(0.5 + 0.5 * out.x, 0.5 - 0.5 * out.z));
-        }
-        const double around = 2.0 * pi * radius;
-        for (int i = 0; i < sides; ++i) {
-            const std::size_t t0 = addTexCoord(around * i / sides, 0.0);
-            const std::size_t t1 = addTexCoord(around * (i + 1) / sides, 0.0);
-            const std::size_t t2 = addTexCoord(around * (i + 1) / sides, height);
-            const std::size_t t3 = addTexCoord(around * i / sides, height);
-            groups.back().faces.push_back({{bottom[i], t0, normals[i]},
-                                           {bottom[i + 1], t1, normals[i + 1]},
-                                           {top[i + 1], t2, normals[i + 1]},
-                                           {top[i], t3, normals[i]}});
-        }
-        const std::size_t centre = addPosition({0.0, height, 0.0});
-        const std::size_t centreTex = addTexCoord(0.5, 0.5);
-        const std::size_t up = addNormal({0.0, 1.0, 0.0});
-        for (int i = 0; i < sides; ++i) {
-            groups.back().faces.push_back({{centre, centreTex, up},
-                                           {top[i], capTex[i], up},
-                                           {top[i + 1], capTex[i + 1], up}});
-        }
-    }
-
-    std::string text(const std::string& comment) const {
-        std::ostringstream out;
-        out << std::fixed << std::setprecision(4);
-        out << "# " << comment << "\n";
-        out << "mtllib " << library << "\n";
-        for (const Vec& p : positions) {
-            out << "v " << p.x << " " << p.y << " " << p.z << "\n";
-        }
-        for (const auto& t : texCoords) {
-            out << "vt " << t.first << " " << t.second << "\n";
-        }
-        for (const Vec& n : normalList) {
-            out << "vn " << n.x << " " << n.y << " " << n.z << "\n";
-        }
-        for (const Group& group : groups) {
-            out << "g " << group.name << "\n";
-            out << "usemtl " << group.material << "\n";
-            for (const auto& face : group.faces) {
-                out << "f";
-                for (const Corner& c : face) {
-                    out << " " << c.position << "/" << c.texCoord << "/" << c.normal;
-                }
-                out << "\n";
-            }
-        }
-        return out.str();
-    }
-
-private:
-    std::size_t addPosition(const Vec& p) {
-        positions.push_back(p);
-        return positions.size();
-    }
-
-    std::size_t addTexCoord(double u, double v) {
-        texCoords.emplace_back(u, v);
-        return texCoords.size();
-    }
-
-    std::size_t addNormal(const Vec& n) {
-        normalList.push_back(n);
-        return normalList.size();
-    }
-
-    std::string library;
-    std::vector<Vec> positions;
-    std::vector<std::pair<double, double>> texCoords;
-    std::vector<Vec> normalList;
-    std::vector<Group> groups;
-};
 
 const Vec right{1.0, 0.0, 0.0};
 const Vec left{-1.0, 0.0, 0.0};
@@ -171,31 +87,31 @@ struct Doorway {
 
 // A wall of `length` x `height`, seen from inside the room; with a doorway it is cut into the
 // parts left of, right of and above the opening.
-void wall(ObjBuilder& obj, const Vec& origin, const Vec& u, double length, double height,
+void wall(ObjWriter& obj, const Vec& origin, const Vec& u, double length, double height,
           const Doorway* door) {
     const double tile = 2.0;
     if (door == nullptr) {
-        obj.rectangle(origin, u, up, 0.0, 0.0, length, height, tile);
+        rectangle(obj, origin, u, up, 0.0, 0.0, length, height, tile);
         return;
     }
-    obj.rectangle(origin, u, up, 0.0, 0.0, door->start, height, tile);
-    obj.rectangle(origin, u, up, door->end, 0.0, length, height, tile);
-    obj.rectangle(origin, u, up, door->start, door->height, door->end, height, tile);
+    rectangle(obj, origin, u, up, 0.0, 0.0, door->start, height, tile);
+    rectangle(obj, origin, u, up, door->end, 0.0, length, height, tile);
+    rectangle(obj, origin, u, up, door->start, door->height, door->end, height, tile);
 }
 
 // A box room over [x0, x1] x [0, height] x [z0, z1] whose faces all point inwards. The doorway,
 // when given, is cut into the wall at z = z0 (doorInBack) or z = z1.
 std::string room(double x0, double x1, double z0, double z1, double height, const Doorway& door,
                  bool doorInBack, const std::string& comment) {
-    ObjBuilder obj("world.mtl");
+    ObjWriter obj("world.mtl", decimals);
     const double width = x1 - x0;
     const double depth = z1 - z0;
 
     obj.beginGroup("floor", "checker");
-    obj.rectangle({x0, 0.0, z1}, right, back, 0.0, 0.0, width, depth, 2.0);
+    rectangle(obj, {x0, 0.0, z1}, right, back, 0.0, 0.0, width, depth, 2.0);
 
     obj.beginGroup("ceiling", "plaster");
-    obj.rectangle({x0, height, z0}, right, forward, 0.0, 0.0, width, depth, 4.0);
+    rectangle(obj, {x0, height, z0}, right, forward, 0.0, 0.0, width, depth, 4.0);
 
     obj.beginGroup("walls", "stone");
     wall(obj, {x0, 0.0, z0}, right, width, height, doorInBack ? &door : nullptr);
@@ -207,31 +123,31 @@ std::string room(double x0, double x1, double z0, double z1, double height, cons
 
 // A unit crate standing on the origin, faces outwards.
 std::string crate() {
-    ObjBuilder obj("world.mtl");
+    ObjWriter obj("world.mtl", decimals);
     obj.beginGroup("crate", "crate");
     const double h = 0.5;
-    obj.rectangle({-h, 0.0, h}, right, up, 0.0, 0.0, 1.0, 1.0, 1.0);
-    obj.rectangle({h, 0.0, -h}, left, up, 0.0, 0.0, 1.0, 1.0, 1.0);
-    obj.rectangle({h, 0.0, h}, back, up, 0.0, 0.0, 1.0, 1.0, 1.0);
-    obj.rectangle({-h, 0.0, -h}, forward, up, 0.0, 0.0, 1.0, 1.0, 1.0);
-    obj.rectangle({-h, 1.0, h}, right, back, 0.0, 0.0, 1.0, 1.0, 1.0);
-    obj.rectangle({-h, 0.0, -h}, right, forward, 0.0, 0.0, 1.0, 1.0, 1.0);
+    rectangle(obj, {-h, 0.0, h}, right, up, 0.0, 0.0, 1.0, 1.0, 1.0);
+    rectangle(obj, {h, 0.0, -h}, left, up, 0.0, 0.0, 1.0, 1.0, 1.0);
+    rectangle(obj, {h, 0.0, h}, back, up, 0.0, 0.0, 1.0, 1.0, 1.0);
+    rectangle(obj, {-h, 0.0, -h}, forward, up, 0.0, 0.0, 1.0, 1.0, 1.0);
+    rectangle(obj, {-h, 1.0, h}, right, back, 0.0, 0.0, 1.0, 1.0, 1.0);
+    rectangle(obj, {-h, 0.0, -h}, right, forward, 0.0, 0.0, 1.0, 1.0, 1.0);
     return obj.text("Crate, 1 x 1 x 1, standing on the origin");
 }
 
 std::string pillar() {
-    ObjBuilder obj("world.mtl");
+    ObjWriter obj("world.mtl", decimals);
     obj.beginGroup("pillar", "stone");
-    obj.prism(0.4, 3.5, 12);
+    prism(obj, 0.4, 3.5, 12);
     return obj.text("Pillar, radius 0.4, 3.5 high, standing on the origin");
 }
 
 // The doorway's opening as one quad facing +z, bottom centre at the origin: a portal's shape.
 std::string doorwayQuad(const Doorway& door) {
-    ObjBuilder obj("world.mtl");
+    ObjWriter obj("world.mtl", decimals);
     obj.beginGroup("opening", "portal");
     const double halfWidth = 0.5 * (door.end - door.start);
-    obj.rectangle({-halfWidth, 0.0, 0.0}, right, up, 0.0, 0.0, 2.0 * halfWidth, door.height, 1.0);
+    rectangle(obj, {-halfWidth, 0.0, 0.0}, right, up, 0.0, 0.0, 2.0 * halfWidth, door.height, 1.0);
     return obj.text("Doorway opening, facing +z, bottom centre at the origin");
 }
 
@@ -258,67 +174,6 @@ const char* const materialLibrary = "# Materials of the rooms and props\n"
                                     "map_Kd crate.bmp\n"
                                     "newmtl portal\n"
                                     "Kd 0 0 0\n";
-
-// A 24-bit image, rows bottom-up as BMP and OpenGL both store them.
-struct Image {
-    int width;
-    int height;
-    std::vector<uint8_t> rgb;
-
-    Image(int width, int height) : width(width), height(height), rgb(width * height * 3, 0) {}
-
-    void set(int x, int y, double r, double g, double b) {
-        const auto channel = [](double c) {
-            return static_cast<uint8_t>(std::lround(std::fmin(1.0, std::fmax(0.0, c)) * 255.0));
-        };
-        uint8_t* pixel = &rgb[(y * width + x) * 3];
-        pixel[0] = channel(r);
-        pixel[1] = channel(g);
-        pixel[2] = channel(b);
-    }
-};
-
-void putLittleEndian(std::ostream& out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-        out.put(static_cast<char>((value >> (8 * i)) & 0xff));
-    }
-}
-
-bool writeBmp(const std::string& path, const Image& image) {
-    std::ofstream out(path, std::ios::binary);
-    if (!out) {
-        return false;
-    }
-    const int rowBytes = (image.width * 3 + 3) & ~3;
-    const uint32_t pixelBytes = static_cast<uint32_t>(rowBytes * image.height);
-    out << "BM";
-    putLittleEndian(out, 54 + pixelBytes, 4);
-    putLittleEndian(out, 0, 4);
-    putLittleEndian(out, 54, 4);
-    putLittleEndian(out, 40, 4);
-    putLittleEndian(out, static_cast<uint32_t>(image.width), 4);
-    putLittleEndian(out, static_cast<uint32_t>(image.height), 4);
-    putLittleEndian(out, 1, 2);
-    putLittleEndian(out, 24, 2);
-    putLittleEndian(out, 0, 4);
-    putLittleEndian(out, pixelBytes, 4);
-    putLittleEndian(out, 2835, 4);
-    putLittleEndian(out, 2835, 4);
-    putLittleEndian(out, 0, 4);
-    putLittleEndian(out, 0, 4);
-    for (int y = 0; y < image.height; ++y) {
-        for (int x = 0; x < image.width; ++x) {
-            const uint8_t* pixel = &image.rgb[(y * image.width + x) * 3];
-            out.put(static_cast<char>(pixel[2]));
-            out.put(static_cast<char>(pixel[1]));
-            out.put(static_cast<char>(pixel[0]));
-        }
-        for (int pad = image.width * 3; pad < rowBytes; ++pad) {
-            out.put(0);
-        }
-    }
-    return static_cast<bool>(out);
-}
 
 // Integer hash noise: the same everywhere, unlike rand().
 double hashNoise(int x, int y, uint32_t seed) {
@@ -398,33 +253,10 @@ Image crateTexture() {
     return image;
 }
 
-bool writeText(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-    if (!out) {
-        std::cerr << "Cannot write " << path << "\n";
-        return false;
-    }
-    std::cout << "Wrote " << path << "\n";
-    return true;
-}
-
-bool writeImage(const std::string& path, const Image& image) {
-    if (!writeBmp(path, image)) {
-        std::cerr << "Cannot write " << path << "\n";
-        return false;
-    }
-    std::cout << "Wrote " << path << "\n";
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string dataDir = argc > 1 ? argv[1] : "data";
-    if (!dataDir.empty() && dataDir.back() != '/') {
-        dataDir += '/';
-    }
+    const ZemTools::DataDirectory data(argc, argv);
 
     // Room A spans x -5..5, z -5..5; room B lies behind its back wall, x -4..4, z -15..-5. The
     // doorway is x -1..1, 2.5 high, in the wall both share at z = -5.
@@ -433,18 +265,18 @@ int main(int argc, char** argv) {
     const Doorway opening{-1.0, 1.0, 2.5};
 
     bool ok = true;
-    ok &= writeText(dataDir + "world.mtl", materialLibrary);
-    ok &= writeText(dataDir + "room_a.obj",
-                    room(-5.0, 5.0, -5.0, 5.0, 4.0, doorA, true,
-                         "Room A: x -5..5, z -5..5, 4 high, doorway in the wall at z = -5"));
-    ok &= writeText(dataDir + "room_b.obj",
-                    room(-4.0, 4.0, -15.0, -5.0, 3.5, doorB, false,
-                         "Room B: x -4..4, z -15..-5, 3.5 high, doorway in the wall at z = -5"));
-    ok &= writeText(dataDir + "crate.obj", crate());
-    ok &= writeText(dataDir + "pillar.obj", pillar());
-    ok &= writeText(dataDir + "doorway.obj", doorwayQuad(opening));
-    ok &= writeImage(dataDir + "textures/checker.bmp", checker());
-    ok &= writeImage(dataDir + "textures/stone.bmp", stone());
-    ok &= writeImage(dataDir + "textures/crate.bmp", crateTexture());
+    ok &= data.writeText("world.mtl", materialLibrary);
+    ok &= data.writeText("room_a.obj",
+                         room(-5.0, 5.0, -5.0, 5.0, 4.0, doorA, true,
+                              "Room A: x -5..5, z -5..5, 4 high, doorway in the wall at z = -5"));
+    ok &= data.writeText(
+        "room_b.obj", room(-4.0, 4.0, -15.0, -5.0, 3.5, doorB, false,
+                           "Room B: x -4..4, z -15..-5, 3.5 high, doorway in the wall at z = -5"));
+    ok &= data.writeText("crate.obj", crate());
+    ok &= data.writeText("pillar.obj", pillar());
+    ok &= data.writeText("doorway.obj", doorwayQuad(opening));
+    ok &= data.writeImage("textures/checker.bmp", checker());
+    ok &= data.writeImage("textures/stone.bmp", stone());
+    ok &= data.writeImage("textures/crate.bmp", crateTexture());
     return ok ? 0 : 1;
 }

@@ -4,6 +4,22 @@
 
 namespace Zem::Graphics {
 
+namespace {
+
+// Both index operators: 0 is x, 1 is y and any other index z, so none reaches past the vector.
+template <typename V> auto& component(V& v, int index) {
+    switch (index) {
+    case 0:
+        return v.x;
+    case 1:
+        return v.y;
+    default:
+        return v.z;
+    }
+}
+
+} // namespace
+
 float Vector3::length() const {
     return squareRoot(x * x + y * y + z * z);
 }
@@ -30,25 +46,11 @@ Vector3 Vector3::cross(const Vector3& a, const Vector3& b) {
 }
 
 float& Vector3::operator[](int index) {
-    switch (index) {
-    case 0:
-        return x;
-    case 1:
-        return y;
-    default:
-        return z;
-    }
+    return component(*this, index);
 }
 
 float Vector3::operator[](int index) const {
-    switch (index) {
-    case 0:
-        return x;
-    case 1:
-        return y;
-    default:
-        return z;
-    }
+    return component(*this, index);
 }
 
 Vector3& Vector3::operator+=(const Vector3& v) {

@@ -1,7 +1,6 @@
 #include "demo/Machinery/Axis.h"
 
 #include "demo/Machinery/Cog2Axis.h"
-#include "resource/ReadValue.h"
 #include "resource/XmlNode.h"
 
 #include <memory>
@@ -15,17 +14,14 @@ void Axis::attachToCog(Cog& parent, float degrees, float offset) {
 }
 
 Zem::Main::Entity* Axis::Factory::create(const Zem::Resource::XmlNode& element) {
-    Cog* carrier = findCarrier(element, "Axis");
-    if (carrier == nullptr) {
+    const Mount mount = readMount(element, "Axis");
+    if (mount.carrier == nullptr) {
         return nullptr;
     }
-    float degrees = 0.0f;
-    float offset = 0.0f;
-    Zem::Resource::readValue(element, "angle", degrees);
-    Zem::Resource::readValue(element, "depthoffset", offset);
+    Cog& carrier = *mount.carrier;
     auto* axis = new Axis(element);
-    axis->attachToCog(*carrier, degrees, offset);
-    axis->hangOn(*carrier, std::make_unique<Cog2Axis>(*carrier, *axis));
+    axis->attachToCog(carrier, mount.degrees, mount.offset);
+    axis->hangOn(carrier, std::make_unique<Cog2Axis>(carrier, *axis));
     return axis;
 }
 

@@ -111,23 +111,27 @@ void Cog::placeInRoom(Room& room, const Matrix4& transform) {
     setRoom(&room);
 }
 
-Cog* Cog::findCarrier(const XmlNode& element, const std::string& type) {
+Cog::Mount Cog::readMount(const XmlNode& element, const std::string& type) {
+    Mount mount;
     const std::string& parentName = element.child("parent").text();
     Entity* parent = findParent(element);
     if (parent == nullptr) {
         reportRejected(type, element, "no parent \"" + parentName + "\"");
-        return nullptr;
+        return mount;
     }
     auto* carrier = dynamic_cast<Cog*>(parent);
     if (carrier == nullptr) {
         reportRejected(type, element, "parent \"" + parentName + "\" is not a Cog or an Axis");
-        return nullptr;
+        return mount;
     }
     if (carrier->room == nullptr) {
         reportRejected(type, element, "parent \"" + parentName + "\" is in no room");
-        return nullptr;
+        return mount;
     }
-    return carrier;
+    mount.carrier = carrier;
+    Zem::Resource::readValue(element, "angle", mount.degrees);
+    Zem::Resource::readValue(element, "depthoffset", mount.offset);
+    return mount;
 }
 
 Entity* Cog::Factory::create(const XmlNode& element) {
@@ -157,14 +161,11 @@ Entity* Cog::Factory::create(const XmlNode& element) {
         reportRejected("Cog", element, "unknown origin \"" + origin + "\"");
         return nullptr;
     }
-    Cog* carrier = findCarrier(element, "Cog");
-    if (carrier == nullptr) {
+    const Mount mount = readMount(element, "Cog");
+    if (mount.carrier == nullptr) {
         return nullptr;
     }
-    float degrees = 0.0f;
-    float offset = 0.0f;
-    Zem::Resource::readValue(element, "angle", degrees);
-    Zem::Resource::readValue(element, "depthoffset", offset);
+    Cog& carrier = *mount.carrier;
     if (origin == "cog") {
         float ownRadius = 1.0f;
         Zem::Resource::readValue(element, "radius", ownRadius);
@@ -174,13 +175,13 @@ Entity* Cog::Factory::create(const XmlNode& element) {
             return nullptr;
         }
         auto* cog = new Cog(element);
-        cog->attachToCog(*carrier, degrees, offset);
-        cog->hangOn(*carrier, std::make_unique<Cog2Cog>(*carrier, *cog));
+        cog->attachToCog(carrier, mount.degrees, mount.offset);
+        cog->hangOn(carrier, std::make_unique<Cog2Cog>(carrier, *cog));
         return cog;
     }
     auto* cog = new Cog(element);
-    cog->attachToAxis(*carrier, degrees, offset);
-    cog->hangOn(*carrier, std::make_unique<Axis2Cog>(*carrier, *cog));
+    cog->attachToAxis(carrier, mount.degrees, mount.offset);
+    cog->hangOn(carrier, std::make_unique<Axis2Cog>(carrier, *cog));
     return cog;
 }
 

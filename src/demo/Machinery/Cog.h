@@ -42,16 +42,25 @@ public:
     // A driving cog: placed by `transform` in `room`.
     void placeInRoom(Zem::Main::Room& room, const Zem::Graphics::Matrix4& transform);
 
-    // The cog or axle named by the element's "parent", provided it stands in a room; null,
-    // with a message naming the element, when there is none.
-    static Cog* findCarrier(const Zem::Resource::XmlNode& element, const std::string& type);
-
     float cogDepth = 1.0f;
     float cogRadius = 1.0f;
     // Placement at angle 0.
     Zem::Graphics::Matrix4 baseTransform;
 
     class Factory;
+
+protected:
+    // Where a part mounted on another sits: the cog or axle named by the element's "parent",
+    // and its "angle" (degrees) and "depthoffset" (0 when missing).
+    struct Mount {
+        Cog* carrier = nullptr;
+        float degrees = 0.0f;
+        float offset = 0.0f;
+    };
+
+    // `carrier` is null, with a message naming the element as a `type`, unless the "parent" is
+    // a cog or axle standing in a room.
+    static Mount readMount(const Zem::Resource::XmlNode& element, const std::string& type);
 };
 
 // Null, with a message naming the element, when the part cannot be placed: an "origin" other
