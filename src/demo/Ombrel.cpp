@@ -29,6 +29,8 @@
 
 #include <GL/glew.h>
 
+#include <iostream>
+
 using Zem::Main::Camera;
 using Zem::Main::Entity;
 
@@ -48,7 +50,10 @@ bool Ombrel::init() {
     showBlackScreen();
 
     // Loading the world builds its entities; a missing or broken world leaves an empty scene.
-    Zem::Resource::ResourceManager::instance().get("main.world");
+    if (Zem::Resource::ResourceManager::instance().get("main.world") == nullptr) {
+        std::cout << "No world: main.world is missing or broken, the scene stays empty"
+                  << std::endl;
+    }
     // An entity of another type under the name counts as no camera at all.
     makeCameraCurrent(dynamic_cast<Camera*>(findEntity("camera")));
     return true;

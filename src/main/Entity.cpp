@@ -89,6 +89,8 @@ void Entity::readParent(const Resource::XmlNode& element) {
     // Only entities earlier in the world exist yet, so a room must come before its contents.
     Entity* found = currentGame->findEntity(parent.text());
     if (found == nullptr || (found->flags & EntityFlags::Room) == 0) {
+        std::cout << "Entity \"" << name << "\": parent \"" << parent.text()
+                  << "\" is not a room created before it; it stays in no room" << std::endl;
         return;
     }
     if (auto* parentRoom = dynamic_cast<Room*>(found)) {

@@ -90,6 +90,8 @@ bool WorldLoader::expandTemplates(XmlNode& element) {
         }
         const XmlNode* document = ResourceManager::instance().get<XmlNode>(templateName);
         if (document == nullptr) {
+            std::cout << "Skipping entity \"" << element.attribute("name") << "\": no template \""
+                      << templateName << "\"" << std::endl;
             return false;
         }
 
