@@ -1,288 +1,164 @@
 #include "main/Engine.h"
 #include "main/Driver.h"
 #include "main/Game.h"
-#include "resource/ResourceLoader.h"
 #include "resource/ResourceManager.h"
-#include "resource/ResourceStream.h"
 #include "resource/XmlNode.h"
-#include "support/TempDir.h"
+#include "support/SceneFixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
-using Zem::Main::Driver;
 using Zem::Main::Engine;
-using Zem::Main::Game;
+using Zem::Resource::ResourceManager;
 using Zem::Resource::XmlNode;
 using ZemTest::TempDir;
 
 namespace {
 
-using Journal = std::vector<std::string>;
+std::string cached() {
+    return "(" + std::to_string(ResourceManager::instance().cachedCount()) + " cached) ";
+}
 
-// Records every call into a journal shared with the test; update fails on one chosen frame.
-class RecordingDriver : public Driver {
+// Records every call in a journal shared with the test; update fails on one chosen frame.
+class RecordingDriver : public Zem::Main::Driver {
 public:
-    RecordingDriver(std::string name, Journal& journal) : name(std::move(name)), journal(journal) {}
-    ~RecordingDriver() override { journal.push_back(name + ".destroy"); }
+    RecordingDriver(std::string name, std::string& journal)
+        : name(std::move(name)), journal(journal) {}
+    ~RecordingDriver() override { journal += name + ".destroy "; }
 
     bool init(const XmlNode& config) override {
-        journal.push_back(name + ".init(" + (config.isEmpty() ? "empty" : config.name()) + ")");
+        journal += name + ".init(" + config.name() + ") ";
         return !failInit;
     }
-    void shutdown() override {
-        journal.push_back(name + ".shutdown cached=" +
-                          std::to_string(Zem::Resource::ResourceManager::instance().cachedCount()));
-    }
+    void shutdown() override { journal += name + ".shutdown" + cached(); }
     bool update(float dt) override {
-        ++frames;
         steps.push_back(dt);
-        journal.push_back(name + ".update");
-        return frames != failOnFrame;
+        journal += name + ".update ";
+        return static_cast<int>(steps.size()) != failOnFrame;
     }
 
     std::string name;
-    Journal& journal;
+    std::string& journal;
     bool failInit = false;
     int failOnFrame = -1;
-    int frames = 0;
     std::vector<float> steps;
 };
 
-class RecordingGame : public Game {
+class RecordingGame : public Zem::Main::Game {
 public:
-    explicit RecordingGame(Journal& journal) : journal(journal) {}
+    explicit RecordingGame(std::string& journal) : journal(journal) {}
 
     bool init() override {
-        journal.push_back("game.init");
+        journal += "game.init ";
         if (!resourceToLoad.empty()) {
-            Zem::Resource::ResourceManager::instance().get(resourceToLoad);
+            ResourceManager::instance().get(resourceToLoad);
         }
         return initResult;
     }
     bool update(float) override {
-        ++frames;
-        journal.push_back("game.update");
-        return frames != stopOnFrame;
+        journal += "game.update" + cached();
+        return ++frames != stopOnFrame;
     }
     bool shutdown() override {
-        journal.push_back("game.shutdown");
+        journal += "game.shutdown ";
         return true;
     }
 
-    Journal& journal;
+    std::string& journal;
     bool initResult = true;
     int stopOnFrame = 1;
     int frames = 0;
     std::string resourceToLoad;
 };
 
-// A loader that accepts anything, so the game can leave something in the cache.
-class AnyLoader : public Zem::Resource::ResourceLoader {
-public:
-    std::string extension() const override { return "enginetest"; }
-    std::unique_ptr<Zem::Resource::Resource> load(Zem::Resource::ResourceStream&) override {
-        return std::make_unique<Zem::Resource::Resource>();
-    }
-};
-
 class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        engine = std::make_unique<Engine>();
         engine->setWorkingDir(dir.path());
-        auto input = std::make_unique<RecordingDriver>("input", journal);
-        auto display = std::make_unique<RecordingDriver>("display", journal);
-        inputDriver = input.get();
-        displayDriver = display.get();
+        auto inputDriver = std::make_unique<RecordingDriver>("input", journal);
+        auto displayDriver = std::make_unique<RecordingDriver>("display", journal);
+        input = inputDriver.get();
+        display = displayDriver.get();
         // Registered in the program's order: input first.
-        engine->registerDriver("input", std::move(input));
-        engine->registerDriver("display", std::move(display));
+        engine->registerDriver("input", std::move(inputDriver));
+        engine->registerDriver("display", std::move(displayDriver));
         engine->setGame(&game);
         game.engine = engine.get();
     }
 
-    void TearDown() override { Zem::Resource::ResourceManager::instance().reset(); }
-
-    // init, run and shutdown, as the program entry does them; the engine stays alive so its
-    // drivers can still be inspected.
     bool runProgram(const std::string& configText) {
-        XmlNode config(configText);
-        engine->init(config);
+        engine->init(XmlNode(configText));
         const bool gameEnded = engine->run();
         engine->shutdown();
         return gameEnded;
     }
 
     TempDir dir;
-    Journal journal;
+    std::string journal;
     RecordingGame game{journal};
-    std::unique_ptr<Engine> engine;
-    RecordingDriver* inputDriver = nullptr;
-    RecordingDriver* displayDriver = nullptr;
+    std::unique_ptr<Engine> engine = std::make_unique<Engine>();
+    RecordingDriver* input = nullptr;
+    RecordingDriver* display = nullptr;
 };
 
-TEST_F(EngineTest, LogAndStandardOutputHoldTheEngineLinesExactly) {
+TEST_F(EngineTest, RunLogsItsLinesExactlyAndVisitsDriversDisplayFirst) {
+    ZemTest::MeshFiles files;
+    files.write("a.testmesh", {{0, 0, 0, 1, 0, 0, 0, 1, 0}});
+    game.resourceToLoad = "a.testmesh";
+
     testing::internal::CaptureStdout();
-    runProgram("<config/>");
+    runProgram("<config><display/></config>");
     engine.reset();
     const std::string out = testing::internal::GetCapturedStdout();
 
     const std::string shared = "Initializing Engine with working dir " + dir.path() +
-                               "\n"
-                               "Initializing display\n"
-                               "Initializing input\n"
-                               "Engine: Entering main loop\n"
-                               "Shutting down Engine\n";
+                               "\nInitializing display\nInitializing input\n"
+                               "Engine: Entering main loop\nShutting down Engine\n";
+    EXPECT_EQ(out, shared);
     EXPECT_EQ(TempDir::readFile(dir.file("zem.log")),
               "Created zem.log:\n" + shared + "Closing log zem.log\n");
-    EXPECT_EQ(out, shared);
+    // The game's resource is released before the drivers (and the GL context) go.
+    EXPECT_EQ(journal, "display.init(display) input.init() game.init display.update input.update "
+                       "game.update(1 cached) game.shutdown display.shutdown(0 cached) "
+                       "input.shutdown(0 cached) display.destroy input.destroy ");
 }
 
-TEST_F(EngineTest, DriversWorkInNameOrderAndTheGameAfterThem) {
-    runProgram("<config><display><resolution/></display></config>");
-    engine.reset();
-    const Journal expected = {
-        "display.init(display)",
-        "input.init(empty)",
-        "game.init",
-        "display.update",
-        "input.update",
-        "game.update",
-        "game.shutdown",
-        "display.shutdown cached=0",
-        "input.shutdown cached=0",
-        "display.destroy",
-        "input.destroy",
-    };
-    EXPECT_EQ(journal, expected);
-}
-
-TEST_F(EngineTest, ResourceCacheIsEmptiedBeforeTheDriversShutDown) {
-    std::ofstream(dir.file("thing.enginetest")) << "x";
-    AnyLoader loader;
-    auto& resources = Zem::Resource::ResourceManager::instance();
-    resources.addSearchPath(dir.path() + "/");
-    resources.registerLoader(&loader);
-    game.resourceToLoad = "thing.enginetest";
-
-    XmlNode config("<config/>");
-    engine->init(config);
-    ASSERT_EQ(resources.cachedCount(), 1u);
-    engine->run();
-    engine->shutdown();
-    EXPECT_EQ(journal.at(journal.size() - 2), "display.shutdown cached=0");
-    EXPECT_EQ(journal.back(), "input.shutdown cached=0");
-}
-
-TEST_F(EngineTest, FailingDriverStillLetsTheRestOfTheFrameRun) {
-    displayDriver->failOnFrame = 2;
-    game.stopOnFrame = -1;
-    const bool gameEnded = runProgram("<config/>");
-
-    EXPECT_FALSE(gameEnded);
-    EXPECT_EQ(displayDriver->frames, 2);
-    EXPECT_EQ(inputDriver->frames, 2);
-    EXPECT_EQ(game.frames, 2);
-}
-
-TEST_F(EngineTest, RunReportsWhetherTheGameEndedIt) {
-    game.stopOnFrame = 3;
-    EXPECT_TRUE(runProgram("<config/>"));
-    EXPECT_EQ(game.frames, 3);
-    EXPECT_EQ(displayDriver->frames, 3);
-}
-
-TEST_F(EngineTest, FailedInitsDoNotStopTheRun) {
-    displayDriver->failInit = true;
+TEST_F(EngineTest, FailuresLetTheRestOfTheFrameRunAndRunSaysWhoEndedIt) {
+    display->failInit = true;
     game.initResult = false;
-    XmlNode config("<config/>");
-    EXPECT_FALSE(engine->init(config));
-    EXPECT_TRUE(engine->run());
-    EXPECT_EQ(game.frames, 1);
+    display->failOnFrame = 2;
+    game.stopOnFrame = 3;
+
+    EXPECT_FALSE(engine->init(XmlNode("<config/>")));
+    EXPECT_FALSE(engine->run()); // the display ended it
+    EXPECT_EQ(input->steps.size(), 2u);
+    EXPECT_EQ(game.frames, 2);
+    EXPECT_TRUE(engine->run()); // the game ended it
+    EXPECT_EQ(game.frames, 3);
 }
 
-TEST_F(EngineTest, TimeStepComesFromTheClockInMilliseconds) {
+TEST_F(EngineTest, TimeStepIsTheClockDifferenceInMillisecondsAcrossWrapAround) {
     const std::vector<std::uint32_t> readings = {1000, 1016, 1049, 0xFFFFFFF0u, 0x10u};
     std::size_t next = 0;
     engine->setClock([&] { return readings[std::min(next++, readings.size() - 1)]; });
     game.stopOnFrame = 4;
     runProgram("<config/>");
 
-    // The first reading is taken on entering the loop, the next at the start of frame 1.
-    const std::vector<float> expected = {0.016f, 0.033f,
-                                         static_cast<float>(0xFFFFFFF0u - 1049u) * 0.001f, 0.032f};
-    ASSERT_EQ(inputDriver->steps.size(), 4u);
+    const std::vector<float> expected = {0.016f, 0.033f, (0xFFFFFFF0u - 1049u) * 0.001f, 0.032f};
+    ASSERT_EQ(input->steps.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_FLOAT_EQ(inputDriver->steps[i], expected[i]) << "frame " << i + 1;
+        EXPECT_FLOAT_EQ(input->steps[i], expected[i]) << "frame " << i + 1;
     }
 }
 
-TEST_F(EngineTest, LogPathIsTheWorkingDirectoryFollowedBySlashZemLog) {
-    // "./" in the program gives ".//zem.log": plain concatenation, two slashes in a row.
-    engine->setWorkingDir(dir.path() + "/");
-    testing::internal::CaptureStdout();
-    XmlNode config("<config/>");
-    engine->init(config);
-    const std::string out = testing::internal::GetCapturedStdout();
-    engine.reset();
-
-    EXPECT_EQ(out, "Initializing Engine with working dir " + dir.path() +
-                       "/\nInitializing display\nInitializing input\n");
-    EXPECT_NE(TempDir::readFile(dir.path() + "//zem.log").find("Created zem.log:\n"),
-              std::string::npos);
-}
-
-TEST_F(EngineTest, UnwritableLogStillReachesStandardOutput) {
-    engine->setWorkingDir(dir.path() + "/no/such/dir");
-    testing::internal::CaptureStdout();
-    XmlNode config("<config/>");
-    engine->init(config);
-    engine->run();
-    engine->shutdown();
-    engine.reset();
-    const std::string out = testing::internal::GetCapturedStdout();
-
-    EXPECT_NE(out.find("Engine: Entering main loop\n"), std::string::npos);
-    EXPECT_NE(out.find("Shutting down Engine\n"), std::string::npos);
-}
-
-TEST_F(EngineTest, RegisteringUnderATakenNameDestroysTheOldDriver) {
-    auto replacement = std::make_unique<RecordingDriver>("display2", journal);
-    RecordingDriver* second = replacement.get();
-    engine->registerDriver("display", std::move(replacement));
-
-    EXPECT_EQ(journal, Journal{"display.destroy"});
-    EXPECT_EQ(engine->driver("display"), second);
-    EXPECT_EQ(second->engine, engine.get());
-}
-
-TEST_F(EngineTest, LookingUpAnUnknownDriverAddsNothing) {
-    EXPECT_EQ(engine->driver("sound"), nullptr);
-    EXPECT_EQ(engine->driver(""), nullptr);
-
-    // Had the lookups added entries, init would visit them.
-    testing::internal::CaptureStdout();
-    XmlNode config("<config/>");
-    engine->init(config);
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out.find("Initializing sound"), std::string::npos);
-    EXPECT_EQ(out.find("Initializing \n"), std::string::npos);
-}
-
-TEST(DriverTest, DefaultsAnswerAsTheBaseDoes) {
-    class MinimalDriver : public Driver {
-    public:
-        bool update(float) override { return true; }
-    } driver;
-    EXPECT_TRUE(driver.init(XmlNode::empty()));
-    EXPECT_EQ(driver.info(), "No info on driver");
-    EXPECT_EQ(driver.engine, nullptr);
+TEST_F(EngineTest, RegisteringATakenNameDestroysTheOldDriver) {
+    engine->registerDriver("display", std::make_unique<RecordingDriver>("display2", journal));
+    EXPECT_EQ(journal, "display.destroy ");
+    EXPECT_EQ(static_cast<RecordingDriver*>(engine->driver("display"))->name, "display2");
 }
 
 } // namespace

@@ -10,7 +10,7 @@
 
 namespace ZemTest {
 
-// A game with nothing of its own: the engine's rules about entities and factories, alone.
+// A game with nothing of its own.
 class TestGame : public Zem::Main::Game {
 public:
     bool init() override { return true; }
@@ -18,13 +18,11 @@ public:
     bool shutdown() override { return true; }
 };
 
-// The element a world file would hold for one entity, parsed from its XML text.
 inline Zem::Resource::XmlNode element(std::string_view xml) {
     return Zem::Resource::XmlNode(xml);
 }
 
-// An entity that writes "<event> <name>" into a shared log when it is updated or deleted, and keeps
-// a copy of the element it was built from.
+// Logs "update <name>" and "delete <name>"; keeps the element it was built from.
 class ProbeEntity : public Zem::Main::BaseEntity {
 public:
     ProbeEntity(const Zem::Resource::XmlNode& element, std::vector<std::string>& log)
@@ -37,7 +35,7 @@ public:
     Zem::Resource::XmlNode settings;
 };
 
-// Builds ProbeEntity objects that share one log; records its own deletion there too.
+// Builds ProbeEntity objects sharing its log; logs its own deletion too.
 class ProbeFactory : public Zem::Main::EntityFactory {
 public:
     ProbeFactory(std::vector<std::string>& log, std::string label = "probe factory")

@@ -20,13 +20,9 @@ GLContext& GLContext::shared() {
     return context;
 }
 
-void GLContext::useHeadlessDriversUnlessSet() {
+bool GLContext::open() {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-}
-
-bool GLContext::open() {
-    useHeadlessDriversUnlessSet();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         failure = std::string("SDL video: ") + SDL_GetError();
         return false;

@@ -21,8 +21,6 @@ public:
     // The context every GL test of the program shares, opened on first use and closed when the
     // program exits.
     static GLContext& shared();
-    // Sets the SDL driver variables when the environment has not.
-    static void useHeadlessDriversUnlessSet();
 
     bool isOpen() const { return context != nullptr; }
     // Why the context could not be opened, when it could not.
@@ -32,7 +30,6 @@ public:
     bool makeCurrent() const;
     void close();
 
-    SDL_Window* window() const { return sdlWindow; }
     int width() const { return windowWidth; }
     int height() const { return windowHeight; }
 
