@@ -3,8 +3,13 @@
 #include "main/BaseEntity.h"
 #include "main/Game.h"
 #include "resource/XmlNode.h"
+#include "script/Interpolator.h"
 #include "script/Music.h"
+#include "script/ScriptMaster.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <utility>
@@ -35,40 +40,48 @@ public:
     std::vector<std::pair<int, std::string>> received;
 };
 
-// The music layer as the script drives it, on a clock the test sets, with each call written
-// down.
-class RecordingMusic : public Music {
-public:
-    RecordingMusic(const double* nowMs, std::vector<std::string>* calls)
-        : inner(Music::create([nowMs] { return *nowMs; })), calls(calls) {}
+// The silent music layer on a clock the test sets.
+inline std::unique_ptr<Music> musicAt(const double* nowMs) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    return Music::create([nowMs] { return *nowMs; });
+}
 
-    bool init(int mixRate, int channels, unsigned flags) override {
-        calls->push_back("init " + std::to_string(mixRate) + " " + std::to_string(channels) + " " +
-                         std::to_string(flags));
-        return inner->init(mixRate, channels, flags);
+// What `action` prints to standard output.
+template <typename Action> std::string printedBy(Action&& action) {
+    testing::internal::CaptureStdout();
+    action();
+    return testing::internal::GetCapturedStdout();
+}
+
+// A ScriptMaster "clock" at 120 bpm, its music started at 0, so that four steps ("0 1 0") last
+// half a second; an Interpolator "interp" on it.
+class TimelineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        clock = new ScriptMaster(Zem::Resource::XmlNode("<entity name=\"clock\"><offset>0</offset>"
+                                                        "<bpm>120</bpm><script/></entity>"),
+                                 musicAt(&nowMs));
+        clock->update(0.0f);
+        interpolator = new Interpolator(Zem::Resource::XmlNode(
+            "<entity name=\"interp\"><scriptmaster>clock</scriptmaster></entity>"));
     }
-    bool setBufferSize(int milliseconds) override {
-        calls->push_back("buffer " + std::to_string(milliseconds));
-        return inner->setBufferSize(milliseconds);
+    // A request to the interpolator; an empty index leaves the attribute out.
+    void request(const std::string& target, const std::string& index, const std::string& values,
+                 const std::string& elaps = "0 1 0") {
+        const std::string indexAttribute = index.empty() ? "" : " index=\"" + index + "\"";
+        interpolator->command(0, Zem::Resource::XmlNode("<event interptarget=\"" + target + "\"" +
+                                                        indexAttribute + "><elaps>" + elaps +
+                                                        "</elaps>" + values + "</event>"));
     }
-    MusicStream* openStream(const std::string& path, unsigned mode, int offset,
-                            int length) override {
-        calls->push_back("open " + path + " " + std::to_string(mode) + " " +
-                         std::to_string(offset) + " " + std::to_string(length));
-        return inner->openStream(path, mode, offset, length);
-    }
-    bool playStream(int channel, MusicStream* stream) override {
-        calls->push_back("play " + std::to_string(channel));
-        return inner->playStream(channel, stream);
-    }
-    int32_t streamTime(MusicStream* stream) override { return inner->streamTime(stream); }
-    int32_t streamLengthMs(const MusicStream* stream) const override {
-        return inner->streamLengthMs(stream);
+    void updateAt(double ms) {
+        nowMs = ms;
+        interpolator->update(0.0f);
     }
 
-private:
-    std::unique_ptr<Music> inner;
-    std::vector<std::string>* calls;
+    ScriptGame game;
+    double nowMs = 0.0;
+    ScriptMaster* clock = nullptr;
+    Interpolator* interpolator = nullptr;
 };
 
 } // namespace ScriptTest
