@@ -82,9 +82,7 @@ void Ombrel::registerLoaders() {
     }
 }
 
-// Every type a world may name, in this order: Light, Billboard, Room, Camera, Cog, Axis,
-// ScriptMaster, Interpolator, ScreenMaster, Entity, CubeGrid, DustGlow, LeafStorm. The types not
-// built yet take their places here as they arrive.
+// Every type a world may name, in the order the demo has always registered them.
 void Ombrel::registerEntityTypes() {
     registerFactory("Light", std::make_unique<Zem::Graphics::Light::Factory>());
     registerFactory("Billboard", std::make_unique<Billboard::Factory>());
