@@ -140,13 +140,6 @@ std::array<float, 4> DeferredTest::texel(const std::vector<float>& image, int wi
     return {image[at], image[at + 1], image[at + 2], image[at + 3]};
 }
 
-std::array<float, 4> DeferredTest::lightTexel(int x, int y) {
-    const std::vector<float> image =
-        readTexture(LightShader::sharedObjects().lightTarget, GBufferShader::targetWidth,
-                    GBufferShader::targetHeight);
-    return texel(image, GBufferShader::targetWidth, x, y);
-}
-
 void DeferredTest::fillLightTarget(float red, float green, float blue) {
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, LightShader::sharedObjects().framebuffer);
     glClearColor(red, green, blue, 1.0f);

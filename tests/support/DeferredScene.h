@@ -53,8 +53,6 @@ protected:
     // RGBA floats of a rectangle texture, row by row from the bottom.
     static std::vector<float> readTexture(uint32_t texture, int width, int height);
     static std::array<float, 4> texel(const std::vector<float>& image, int width, int x, int y);
-    // The light pass's accumulation target at (x, y).
-    static std::array<float, 4> lightTexel(int x, int y);
     // Fills the light pass's target with one colour, as if the lights had drawn it.
     static void fillLightTarget(float red, float green, float blue);
 

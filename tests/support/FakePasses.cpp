@@ -3,11 +3,9 @@
 #include "graphics/ShaderRegistry.h"
 #include "graphics/View.h"
 
-namespace ZemTest {
+#include <GL/glew.h>
 
-void FakePass::reset() {
-    ++log->resets;
-}
+namespace ZemTest {
 
 void FakePass::init() {
     ++log->inits;
@@ -18,22 +16,12 @@ void FakePass::init() {
     log->siblingsFound.push_back(found);
 }
 
-void FakePass::begin() {
-    log->events.push_back("begin " + std::to_string(id));
-}
-
 void FakePass::draw(Zem::Graphics::View& view) {
     log->events.push_back("draw " + std::to_string(id) + " depth " + std::to_string(view.depth) +
                           " queue " + std::to_string(queue.size()));
+    log->modelviews.emplace_back();
+    glGetFloatv(GL_MODELVIEW_MATRIX, log->modelviews.back().m);
 }
-
-void FakePass::end() {
-    log->events.push_back("end " + std::to_string(id));
-}
-
-FakePassFactory::FakePassFactory(int32_t id, int32_t order, PassLog& log, bool masks,
-                                 std::vector<int32_t> siblings)
-    : Factory(id, order), log(log), masks(masks), siblings(std::move(siblings)) {}
 
 std::unique_ptr<Zem::Graphics::Shader> FakePassFactory::create() {
     ++log.creates;
