@@ -12,22 +12,24 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <vector>
 
 namespace {
 
 using namespace Zem::Resource;
 namespace fs = std::filesystem;
 
-// Remembers its file's content and counts live instances. A file "hold <name>" holds that
-// resource for its whole life, as a material holds its textures.
+ResourceManager& manager() {
+    return ResourceManager::instance();
+}
+
+// A file "hold <name>" holds that resource for its whole life, as a material holds its textures.
 struct FakeResource : Resource {
     FakeResource(std::string content, Resource* held) : content(std::move(content)), held(held) {
         ++alive;
     }
     ~FakeResource() override {
         --alive;
-        ResourceManager::instance().release(held);
+        manager().release(held);
     }
     std::string content;
     Resource* held;
@@ -39,17 +41,13 @@ int FakeResource::alive = 0;
 struct FakeLoader : ResourceLoader {
     std::string extension() const override { return "bmp"; }
     std::unique_ptr<Resource> load(ResourceStream& stream) override {
-        names.push_back(stream.name());
+        ++loads;
         const std::string content((std::istreambuf_iterator<char>(stream)), {});
-        Resource* held = nullptr;
-        if (content.rfind("hold ", 0) == 0) {
-            held = ResourceManager::instance().get(content.substr(5));
-            heldResults.push_back(held);
-        }
+        Resource* held =
+            content.rfind("hold ", 0) == 0 ? manager().get(content.substr(5)) : nullptr;
         return content == "bad" ? nullptr : std::make_unique<FakeResource>(content, held);
     }
-    std::vector<std::string> names;
-    std::vector<Resource*> heldResults;
+    int loads = 0;
 };
 
 class ResourceManagerTest : public ::testing::Test {
@@ -57,68 +55,55 @@ protected:
     void SetUp() override {
         FakeResource::alive = 0;
         manager().reset();
-        manager().addSearchPath(dir.path() + "/data/");
-        manager().addSearchPath(dir.path() + "/data/textures/");
+        manager().addSearchPath(dir.path() + "/");
+        manager().addSearchPath(dir.path() + "/textures/");
         manager().registerLoader(&bmp);
+        fs::create_directories(dir.file("textures"));
+        fs::create_directories(dir.file("odd.bmp"));
+        for (const auto& [name, content] : files) {
+            std::ofstream(dir.file(name), std::ios::binary) << content;
+        }
     }
     void TearDown() override { manager().reset(); }
-
-    static ResourceManager& manager() { return ResourceManager::instance(); }
-
-    void write(const std::string& relative, const std::string& content) {
-        fs::create_directories(fs::path(dir.file(relative)).parent_path());
-        std::ofstream(dir.file(relative), std::ios::binary) << content;
-    }
 
     static std::string contentOf(Resource* resource) {
         auto* fake = dynamic_cast<FakeResource*>(resource);
         return fake != nullptr ? fake->content : "<none>";
     }
 
+    // "odd.bmp" is a directory in the first path and a file in the second.
+    const std::pair<std::string, std::string> files[9] = {
+        {"rock.bmp", "rock"},           {"textures/rock.bmp", "from textures"},
+        {"textures/odd.bmp", "a file"}, {"Wall.BMP", "wall"},
+        {"broken.bmp", "bad"},          {"notes.txt", "no loader"},
+        {"self.bmp", "hold self.bmp"},  {"tex.bmp", "tex"},
+        {"one.bmp", "hold tex.bmp"}};
     ZemTest::TempDir dir;
     FakeLoader bmp;
 };
 
-TEST_F(ResourceManagerTest, SearchPathsAreTriedInOrder) {
-    write("data/rock.bmp", "from data");
-    write("data/textures/rock.bmp", "from textures");
-    write("data/textures/shaders/light.bmp", "light");
-    fs::create_directories(dir.file("data/odd.bmp"));
-    write("data/textures/odd.bmp", "a file, not the directory");
-
-    EXPECT_EQ("from data", contentOf(manager().get("rock.bmp")));
-    EXPECT_EQ("light", contentOf(manager().get("shaders/light.bmp")));
-    EXPECT_EQ("a file, not the directory", contentOf(manager().get("odd.bmp")));
-    manager().clear();
-    fs::remove(dir.file("data/rock.bmp"));
-    EXPECT_EQ("from textures", contentOf(manager().get("rock.bmp")));
-}
-
-TEST_F(ResourceManagerTest, ExtensionIsLowerCasedButTheKeyIsNot) {
-    EXPECT_EQ("template", ResourceManager::extensionOf("archive.tar.template"));
-    EXPECT_EQ("glfp", ResourceManager::extensionOf("shaders/Light.GLFP"));
-    EXPECT_EQ("makefile", ResourceManager::extensionOf("MakeFile"));
-    EXPECT_EQ("", ResourceManager::extensionOf("trailing."));
-
-    write("data/Wall.BMP", "wall");
+TEST_F(ResourceManagerTest, SearchPathOrderAndCaseRules) {
+    EXPECT_EQ("rock", contentOf(manager().get("rock.bmp")));
+    EXPECT_EQ("a file", contentOf(manager().get("odd.bmp")));
     EXPECT_EQ("wall", contentOf(manager().get("Wall.BMP")));
-    EXPECT_TRUE(manager().isCached("Wall.BMP"));
-    EXPECT_EQ(nullptr, manager().get("wall.bmp")) << "another, missing file";
-    EXPECT_EQ(1u, manager().cachedCount());
+    EXPECT_EQ(nullptr, manager().get("wall.bmp")) << "the key keeps its case";
+    manager().clear();
+    fs::remove(dir.file("rock.bmp"));
+    EXPECT_EQ("from textures", contentOf(manager().get("rock.bmp")));
+    EXPECT_EQ("glfp", ResourceManager::extensionOf("shaders/light.tar.GLFP"));
+    EXPECT_EQ("makefile", ResourceManager::extensionOf("MakeFile"));
 }
 
 TEST_F(ResourceManagerTest, SharedByCountDeletedOnLastReleaseAndLoadedAnewAfterClear) {
-    write("data/rock.bmp", "rock");
     Resource* first = manager().get("rock.bmp");
     ASSERT_EQ(first, manager().get("rock.bmp"));
     EXPECT_EQ(nullptr, manager().get<XmlNode>("rock.bmp")) << "the wrong type gives its count back";
     EXPECT_EQ(2, first->refCount);
     manager().release(first);
-    EXPECT_EQ(1, FakeResource::alive);
     XmlNode stranger;
     manager().release(&stranger);
-    manager().release(nullptr);
     EXPECT_EQ(0, stranger.refCount);
+    EXPECT_EQ(1, FakeResource::alive);
     manager().release(first);
     EXPECT_EQ(0, FakeResource::alive);
     EXPECT_FALSE(manager().isCached("rock.bmp"));
@@ -129,47 +114,34 @@ TEST_F(ResourceManagerTest, SharedByCountDeletedOnLastReleaseAndLoadedAnewAfterC
     EXPECT_EQ(1, rock->refCount);
     EXPECT_TRUE(manager().load("rock.bmp"));
     EXPECT_EQ(rock, manager().get("rock.bmp"));
-    EXPECT_EQ(2u, bmp.names.size());
-
+    EXPECT_EQ(2, bmp.loads);
     manager().clear();
     EXPECT_EQ(0, FakeResource::alive);
     EXPECT_EQ(1, manager().get("rock.bmp")->refCount);
-    EXPECT_EQ(3u, bmp.names.size());
+    EXPECT_EQ(3, bmp.loads);
 }
 
-TEST_F(ResourceManagerTest, ResourcesThatHoldOthersDieCleanly) {
-    write("data/tex.bmp", "tex");
-    write("data/one.bmp", "hold tex.bmp");
-    Resource* one = manager().get("one.bmp");
-    ASSERT_NE(nullptr, one);
-    manager().release(one);
-    EXPECT_EQ(0u, manager().cachedCount()) << "the holder gave its texture back";
-
-    // Clearing while the holder still holds its texture deletes both, once each.
-    manager().get("one.bmp");
-    manager().clear();
-    EXPECT_EQ(0, FakeResource::alive);
-}
-
-TEST_F(ResourceManagerTest, FailuresAreReportedOnlyForRejectedData) {
-    write("data/broken.bmp", "bad");
-    write("data/notes.txt", "no loader");
-    write("data/self.bmp", "hold self.bmp");
-
+TEST_F(ResourceManagerTest, FailuresHoldersAndSelfReference) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(nullptr, manager().get("broken.bmp"));
     EXPECT_EQ(nullptr, manager().get("notes.txt"));
     EXPECT_EQ(nullptr, manager().get("missing.bmp"));
-    // A file that asks for itself fails the inner request instead of recursing.
+    // The inner request fails instead of recursing.
     Resource* self = manager().get("self.bmp");
     EXPECT_EQ("Unable to load broken.bmp\nUnable to load self.bmp\n",
               testing::internal::GetCapturedStdout());
-    EXPECT_EQ((std::vector<Resource*>{nullptr}), bmp.heldResults);
     ASSERT_NE(nullptr, self);
     EXPECT_EQ(1, self->refCount);
-
-    write("data/broken.bmp", "mended");
+    std::ofstream(dir.file("broken.bmp")) << "mended";
     EXPECT_EQ("mended", contentOf(manager().get("broken.bmp"))) << "nothing was cached";
+
+    manager().clear();
+    manager().release(manager().get("one.bmp"));
+    EXPECT_EQ(0u, manager().cachedCount()) << "the holder gave its texture back";
+    // Clearing while the holder still holds its texture deletes both, once each.
+    manager().get("one.bmp");
+    manager().clear();
+    EXPECT_EQ(0, FakeResource::alive);
 }
 
 } // namespace

@@ -1,86 +1,50 @@
 #include "resource/XmlNode.h"
+#include "resource/ReadValue.h"
+#include "resource/ThreeNumbers.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
+using Zem::Graphics::Vector3;
+using Zem::Resource::readThreeNumbers;
+using Zem::Resource::readValue;
 using Zem::Resource::XmlNode;
 using Zem::Resource::XmlParseResult;
-using Kind = XmlNode::Kind;
-
-std::string textOf(const std::string& document) {
-    XmlNode node;
-    EXPECT_EQ(node.parse(document), XmlParseResult::Ok) << document;
-    return node.text();
-}
-
-TEST(XmlNodeTest, AttributesLookupsByNameAndTheSharedEmptyNode) {
-    const XmlNode doc("<a x='1' y=\"2\" z=' &#65; '><b>1</b><c/><b>2</b></a>");
-    EXPECT_EQ(doc.attribute("x"), "1");
-    EXPECT_EQ(doc.attribute("y"), "2");
-    EXPECT_EQ(doc.attribute("z"), " &#65; ") << "attributes are kept as written";
-    EXPECT_EQ(doc.child("b").text(), "1");
-    EXPECT_EQ(doc.child("b", 1).text(), "2");
-    EXPECT_EQ(&doc.child("b", 2), &XmlNode::empty());
-    EXPECT_EQ(doc.childCount("b"), 2u);
-    EXPECT_EQ(&doc.child("zzz").child("b"), &XmlNode::empty());
-    EXPECT_EQ(XmlNode::empty().kind(), Kind::None);
-    // "<c/>" has a name, so it is not the empty node.
-    EXPECT_FALSE(doc.child("c").isEmpty());
-    EXPECT_EQ(doc.child("c").text(), "");
-}
 
 TEST(XmlNodeTest, ResultCodeOfEachDocument) {
-    const struct {
-        const char* document;
-        XmlParseResult expected;
-    } cases[] = {
-        {"", XmlParseResult::NoElement},
-        {"<!-- note --><a/>", XmlParseResult::NoElement},
-        {"text<a/>", XmlParseResult::NoElement},
-        {"<?xml version=\"1.0\"?><config/>", XmlParseResult::Ok},
-        {"<a><b></a>", XmlParseResult::MismatchedEndTag},
-        {"<a></a >", XmlParseResult::MismatchedEndTag},
-        {"<a><b/>", XmlParseResult::Unclosed},
-        {"<a x=1/>", XmlParseResult::Malformed},
-        {"<a x='1\"/>", XmlParseResult::Malformed},
-        {"<a x='1' />", XmlParseResult::Ok},
-        {"<a ></a>", XmlParseResult::Ok},
-        {"<a/><b/>", XmlParseResult::Ok},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.document);
-        XmlNode doc;
-        EXPECT_EQ(doc.parse(c.document), c.expected);
+    using R = XmlParseResult;
+    const std::pair<R, std::vector<const char*>> cases[] = {
+        {R::Ok, {"<a x='1' />", "<a/><b/>", "<?xml version=\"1.0\"?><config/>"}},
+        {R::NoElement, {"", "<!-- note --><a/>", "text<a/>"}},
+        {R::Unclosed, {"<a><b/>"}},
+        {R::MismatchedEndTag, {"<a><b></a>", "<a></a >"}},
+        {R::Malformed, {"<a x=1/>", "<a x='1\"/>"}}};
+    for (const auto& [expected, documents] : cases) {
+        for (const char* document : documents) {
+            XmlNode doc;
+            EXPECT_EQ(doc.parse(document), expected) << document;
+        }
     }
-    const XmlNode config("<?xml version=\"1.0\"?><config/><second/>");
-    EXPECT_EQ(config.name(), "config");
 }
 
-TEST(XmlNodeTest, CharacterReferences) {
-    const struct {
-        const char* text;
-        const char* expected;
-    } cases[] = {
-        {"&#65;", "A"},
-        {"&#x41;", "A"},
-        {"&#x41x", "A"},
-        {"&#65 B", "AB"},
-        {"&amp;&lt;", "&amp;&lt;"},
-        {"&#38;#65;", "&#65;"},
-        {"&#321;", "A"},
-        // With no digit after "&#" the text stays as written.
-        {"&#;", "&#;"},
-        {"a&#", "a&#"},
-        {"&#&#66;", "&#B"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(textOf(std::string("<t>") + c.text + "</t>"), c.expected);
+TEST(XmlNodeTest, CharacterReferencesInTextButNotInAttributes) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"&#65;", "A"},         {"&#x41;", "A"}, {"&#x41x", "A"},
+        {"&#65 B", "AB"},       {"&#321;", "A"}, {"&amp;&lt;", "&amp;&lt;"},
+        {"&#38;#65;", "&#65;"}, {"&#;", "&#;"},  {"a&#", "a&#"},
+        {"&#&#66;", "&#B"}};
+    for (const auto& [text, expected] : cases) {
+        XmlNode doc;
+        ASSERT_EQ(doc.parse(std::string("<t>") + text + "</t>"), XmlParseResult::Ok) << text;
+        EXPECT_EQ(doc.text(), expected) << text;
     }
+    EXPECT_EQ(XmlNode("<a z=' &#65; '/>").attribute("z"), " &#65; ");
 }
 
 TEST(XmlNodeTest, StreamJoinsLinesWithoutSeparatorAndReadsLongLinesWhole) {
@@ -91,34 +55,25 @@ TEST(XmlNodeTest, StreamJoinsLinesWithoutSeparatorAndReadsLongLinesWhole) {
     std::istringstream splitText("<t>one\ntwo</t>");
     ASSERT_EQ(doc.parse(splitText), XmlParseResult::Ok);
     EXPECT_EQ(doc.text(), "onetwo");
-
     const std::string body(5000, 'q');
     std::istringstream longLine("<a><t>" + body + "</t>\n</a>");
     ASSERT_EQ(doc.parse(longLine), XmlParseResult::Ok);
     EXPECT_EQ(doc.child("t").text(), body);
 }
 
-TEST(XmlNodeTest, CopiesAreDeepAndEditsMatchKindAndName) {
+TEST(XmlNodeTest, CopiesAreDeepAndRemovalMatchesKindAndName) {
     XmlNode original("<a x='1'><b>1</b><c/><b>2</b></a>");
-    original.refCount = 3;
     XmlNode copy(original);
-    EXPECT_EQ(copy.refCount, 0);
-    copy.setAttribute("x", "9");
     copy.addChild(copy);
     EXPECT_EQ(copy.child(3).childCount(), 3u) << "added as it was before";
-    XmlNode b;
-    b.setName("b");
-    b.setKind(Kind::Text);
+    XmlNode b("<b/>");
+    b.setKind(XmlNode::Kind::Text);
     EXPECT_FALSE(copy.removeChild(b));
-    b.setKind(Kind::Element);
+    b.setKind(XmlNode::Kind::Element);
     EXPECT_TRUE(copy.removeChild(b));
     EXPECT_EQ(copy.child("b").text(), "2");
-    EXPECT_EQ(original.attribute("x"), "1");
     EXPECT_EQ(original.child("b").text(), "1");
-
-    original = original.child("b");
-    EXPECT_EQ(original.refCount, 3) << "assignment keeps the count";
-    EXPECT_EQ(original.text(), "1");
+    EXPECT_EQ(&original.child("b", 2).child("b"), &XmlNode::empty());
 }
 
 TEST(XmlNodeTest, DeepDocumentsNeedNoDeepCallStack) {
@@ -131,12 +86,36 @@ TEST(XmlNodeTest, DeepDocumentsNeedNoDeepCallStack) {
     EXPECT_EQ(doc.parse(text.substr(0, 3 * depth)), XmlParseResult::Unclosed);
     ASSERT_EQ(doc.parse(text), XmlParseResult::Ok);
     const XmlNode copy(doc);
-    const XmlNode* node = &copy;
-    int levels = 0;
-    for (; node->childCount() == 1; ++levels) {
-        node = &node->child(std::size_t{0});
+    EXPECT_EQ(copy.child("a").child("a").childCount(), 1u);
+}
+
+TEST(ReadValueTest, NumbersOrTheDefault) {
+    const XmlNode doc("<s><w> 640 </w><a>12abc</a><b>3.7</b><n>abc</n><big>99999999999</big>"
+                      "<e/></s>");
+    // Every key is found but "missing"; 7 is the default.
+    const std::pair<const char*, int> cases[] = {{"w", 640}, {"a", 12}, {"b", 3},      {"n", 7},
+                                                 {"big", 7}, {"e", 7},  {"missing", 7}};
+    for (const auto& [key, expected] : cases) {
+        SCOPED_TRACE(key);
+        int value = 7;
+        EXPECT_EQ(readValue(doc, key, value), std::string(key) != "missing");
+        EXPECT_EQ(value, expected);
     }
-    EXPECT_EQ(levels, depth - 1);
+}
+
+TEST(ReadValueTest, ThreeNumbers) {
+    // The first number is not retried; each retry skips one character.
+    const std::pair<const char*, Vector3> cases[] = {
+        {"1 2 3", {1, 2, 3}}, {"1,2,3", {1, 2, 3}}, {"1, 2, 3", {1, 2, 3}}, {"1 2", {1, 2, 9}},
+        {"abc", {7, 8, 9}},   {"", {7, 8, 9}},      {"a 2 3", {7, 2, 3}},   {"1,,3", {1, 8, 3}}};
+    for (const auto& [text, expected] : cases) {
+        Vector3 v(7, 8, 9);
+        readThreeNumbers(text, v);
+        EXPECT_EQ(v, expected) << text << ": " << v.x << " " << v.y << " " << v.z;
+    }
+    Vector3 position;
+    EXPECT_TRUE(readValue(XmlNode("<e><position>1, 2, 3</position></e>"), "position", position));
+    EXPECT_EQ(position, Vector3(1, 2, 3));
 }
 
 } // namespace
