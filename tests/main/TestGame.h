@@ -10,7 +10,6 @@
 
 namespace ZemTest {
 
-// A game with nothing of its own.
 class TestGame : public Zem::Main::Game {
 public:
     bool init() override { return true; }
