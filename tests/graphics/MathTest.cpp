@@ -11,9 +11,8 @@ using Zem::Graphics::Vector3;
 namespace {
 
 void expectNear(const Vector3& expected, const Vector3& actual) {
-    EXPECT_NEAR(expected.x, actual.x, 1e-5f);
-    EXPECT_NEAR(expected.y, actual.y, 1e-5f);
-    EXPECT_NEAR(expected.z, actual.z, 1e-5f);
+    EXPECT_LT((expected - actual).length(), 1e-5f)
+        << actual.x << " " << actual.y << " " << actual.z;
 }
 
 void expectNear(const Matrix4& expected, const Matrix4& actual) {
@@ -22,89 +21,60 @@ void expectNear(const Matrix4& expected, const Matrix4& actual) {
     }
 }
 
+Matrix4 modelView() {
+    Matrix4 result;
+    glGetFloatv(GL_MODELVIEW_MATRIX, result.m);
+    return result;
+}
+
 // Determinant 24, so the inverse is exact in a few bits.
 const float general[16] = {3, 2, 0, 1, 4, 0, 1, 2, 3, 0, 2, 1, 9, 2, 3, 1};
 
-TEST(Matrix4Test, IsColumnMajorAndTakesANonUnitAxisAsGiven) {
-    // glMultMatrixf reads the translation from indices 12..14.
-    const Matrix4 t = Matrix4::translation(4, 5, 6);
-    EXPECT_EQ(Vector3(4, 5, 6), Vector3(t.m[12], t.m[13], t.m[14]));
-    EXPECT_EQ(6.0f, t.at(2, 3));
-    // Unlike glRotatef, which normalises it. At 90 degrees every element is a small integer.
-    const float expected[16] = {1, 5, 1, 0, -1, 4, 7, 0, 5, 5, 9, 0, 0, 0, 0, 1};
-    expectNear(Matrix4(expected), Matrix4::rotation(90, 1, 2, 3));
-}
+TEST(MathTest, RotationAboutAnyAxisInverseTransformsAndVectors) {
+    // Unlike glRotatef, a non-unit axis is taken as given.
+    const float rotated[16] = {1, 5, 1, 0, -1, 4, 7, 0, 5, 5, 9, 0, 0, 0, 0, 1};
+    expectNear(Matrix4(rotated), Matrix4::rotation(90, 1, 2, 3));
 
-TEST(Matrix4Test, DeterminantInverseAndSingularInverseOfZero) {
     EXPECT_FLOAT_EQ(24.0f, Matrix4(general).determinant());
-    Matrix4 projective = Matrix4::scale(2, 3, 4);
-    projective.m[15] = 2.0f;
-    EXPECT_EQ(48.0f, projective.determinant());
     expectNear(Matrix4::identity(), Matrix4(general).inverse() * Matrix4(general));
     expectNear(Matrix4::identity(), Matrix4(general) * Matrix4(general).inverse());
-    // Two equal columns.
-    const float singular[16] = {1, 4, 7, 2, 1, 4, 7, 2, 2, 5, 8, 1, 3, 6, 9, 1};
-    EXPECT_EQ(Matrix4::zero(), Matrix4(singular).inverse());
-}
+    const float twoEqualColumns[16] = {1, 4, 7, 2, 1, 4, 7, 2, 2, 5, 8, 1, 3, 6, 9, 1};
+    EXPECT_EQ(Matrix4::zero(), Matrix4(twoEqualColumns).inverse());
 
-TEST(Matrix4Test, PointTakesTranslationAndIsDividedByWDirectionIsNot) {
     Matrix4 m = Matrix4::translation(2, 4, 6) * Matrix4::scale(2, 2, 2);
     expectNear(Vector3(4, 6, 8), m.transformPoint(Vector3(1, 1, 1)));
     expectNear(Vector3(2, 2, 2), m.transformDirection(Vector3(1, 1, 1)));
     m.m[15] = 2.0f;
+    EXPECT_EQ(16.0f, m.determinant());
     expectNear(Vector3(2, 3, 4), m.transformPoint(Vector3(1, 1, 1)));
-    // w from the bottom row: here w = 1 + z.
-    Matrix4 perspective;
+    Matrix4 perspective; // w = 1 + z
     perspective.m[11] = 1.0f;
     expectNear(Vector3(1, 2, 0.5f), perspective.transformPoint(Vector3(2, 4, 1)));
-}
 
-TEST(Vector3Test, NormaliseFallsBackToUpAndCrossIsRightHanded) {
+    // A zero vector normalises to up.
     Vector3 zero;
     zero.normalise();
     EXPECT_EQ(Vector3(0, 1, 0), zero);
     Vector3 w(3, -4, 12);
-    EXPECT_EQ(13.0f, w.length());
     w.normalise();
     expectNear(Vector3(3.0f / 13, -4.0f / 13, 12.0f / 13), w);
-
-    const Vector3 a(1, 2, 3);
-    const Vector3 b(-4, 5, 0.5f);
-    EXPECT_EQ(7.5f, Vector3::dot(a, b));
-    EXPECT_EQ(Vector3(-14, -12.5f, 13), Vector3::cross(a, b));
+    EXPECT_EQ(Vector3(-14, -12.5f, 13), Vector3::cross(Vector3(1, 2, 3), Vector3(-4, 5, 0.5f)));
 }
 
 // The matrices go to OpenGL unchanged, so its own matrix stack is the reference.
-class Matrix4GLTest : public ZemTest::GLTest {
-protected:
-    void SetUp() override {
-        GLTest::SetUp();
-        glMatrixMode(GL_MODELVIEW);
-        glPushMatrix();
-    }
-    void TearDown() override { glPopMatrix(); }
+using Matrix4GLTest = ZemTest::GLTest;
 
-    static Matrix4 modelView() {
-        Matrix4 result;
-        glGetFloatv(GL_MODELVIEW_MATRIX, result.m);
-        return result;
-    }
-};
-
-TEST_F(Matrix4GLTest, RotationMatchesGlRotatef) {
+TEST_F(Matrix4GLTest, RotationProductAndWorldMatrixMatchTheMatrixStack) {
+    glMatrixMode(GL_MODELVIEW);
     const float axes[][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0.6f, 0.8f, 0}, {0, -0.28f, 0.96f}};
     for (const auto& axis : axes) {
         for (float degrees : {-135.0f, -30.0f, 17.5f, 90.0f, 200.0f}) {
-            SCOPED_TRACE(testing::Message() << degrees << " degrees about (" << axis[0] << ", "
-                                            << axis[1] << ", " << axis[2] << ")");
+            SCOPED_TRACE(testing::Message() << degrees << " degrees about axis " << &axis - axes);
             glLoadIdentity();
             glRotatef(degrees, axis[0], axis[1], axis[2]);
             expectNear(modelView(), Matrix4::rotation(degrees, axis[0], axis[1], axis[2]));
         }
     }
-}
-
-TEST_F(Matrix4GLTest, ProductAndWorldMatrixMatchTheFixedFunctionSequence) {
     const Matrix4 a = Matrix4(general) * Matrix4::rotation(40, 0, 1, 0);
     Matrix4 b = Matrix4::rotation(-70, 1, 0, 0) * Matrix4::scale(2, 0.5f, 3);
     b.m[3] = 0.25f; // a projective bottom row takes part too
@@ -119,6 +89,7 @@ TEST_F(Matrix4GLTest, ProductAndWorldMatrixMatchTheFixedFunctionSequence) {
     glRotatef(10, 1, 0, 0);
     glRotatef(30, 0, 0, 1);
     expectNear(modelView(), Matrix4::translationRotation(Vector3(4, 5, 6), Vector3(10, 20, 30)));
+    glLoadIdentity();
 }
 
 } // namespace

@@ -7,28 +7,18 @@
 
 namespace ZemTest {
 
-GLContext::GLContext(int width, int height) : windowWidth(width), windowHeight(height) {
-    open();
-}
-
-GLContext::~GLContext() {
-    close();
-}
-
 GLContext& GLContext::shared() {
     static GLContext context;
     return context;
 }
 
-bool GLContext::open() {
+GLContext::GLContext() {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         failure = std::string("SDL video: ") + SDL_GetError();
-        return false;
+        return;
     }
-    videoStarted = true;
-
     SDL_GL_ResetAttributes();
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
@@ -37,55 +27,35 @@ bool GLContext::open() {
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-
     // Shown, not hidden: under X11 the pixels of a hidden window are undefined.
-    sdlWindow = SDL_CreateWindow("zem test", 0, 0, windowWidth, windowHeight,
-                                 SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
-    if (sdlWindow == nullptr) {
-        failure = std::string("SDL window: ") + SDL_GetError();
-        close();
-        return false;
-    }
-    context = SDL_GL_CreateContext(sdlWindow);
-    if (context == nullptr) {
+    sdlWindow =
+        SDL_CreateWindow("zem test", 0, 0, width(), height(), SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    context = sdlWindow != nullptr ? SDL_GL_CreateContext(sdlWindow) : nullptr;
+    if (context == nullptr || !makeCurrent()) {
         failure = std::string("GL context: ") + SDL_GetError();
-        close();
-        return false;
-    }
-    if (!makeCurrent()) {
-        failure = std::string("make current: ") + SDL_GetError();
-        close();
-        return false;
+        return;
     }
     // Under EGL this reports a missing GLX display, yet every entry point is loaded.
     glewInit();
-    return true;
+}
+
+GLContext::~GLContext() {
+    if (context != nullptr) {
+        SDL_GL_DeleteContext(context);
+    }
+    if (sdlWindow != nullptr) {
+        SDL_DestroyWindow(sdlWindow);
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 bool GLContext::makeCurrent() const {
     return context != nullptr && SDL_GL_MakeCurrent(sdlWindow, context) == 0;
 }
 
-void GLContext::close() {
-    if (context != nullptr) {
-        SDL_GL_MakeCurrent(sdlWindow, nullptr);
-        SDL_GL_DeleteContext(context);
-        context = nullptr;
-    }
-    if (sdlWindow != nullptr) {
-        SDL_DestroyWindow(sdlWindow);
-        sdlWindow = nullptr;
-    }
-    if (videoStarted) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        videoStarted = false;
-    }
-}
-
 void GLTest::SetUp() {
-    GLContext& context = GLContext::shared();
-    ASSERT_TRUE(context.isOpen()) << context.error();
-    ASSERT_TRUE(context.makeCurrent()) << SDL_GetError();
+    ASSERT_TRUE(gl().isOpen()) << gl().error();
+    ASSERT_TRUE(gl().makeCurrent()) << SDL_GetError();
 }
 
 } // namespace ZemTest

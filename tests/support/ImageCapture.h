@@ -1,8 +1,9 @@
 #pragma once
 
+#include <GL/glew.h>
+
 #include <array>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 namespace ZemTest {
@@ -10,23 +11,34 @@ namespace ZemTest {
 // An RGB image read back from the current GL framebuffer, top row first.
 class ImageCapture {
 public:
-    ImageCapture() = default;
-    ImageCapture(int width, int height);
+    // (x, y) is the lower-left corner of the rectangle, in GL's convention.
+    static ImageCapture readFramebuffer(int x, int y, int width, int height) {
+        ImageCapture image;
+        if (width <= 0 || height <= 0) {
+            return image;
+        }
+        image.imageWidth = width;
+        image.imageHeight = height;
+        const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+        std::vector<std::uint8_t> bottomUp(rowBytes * static_cast<std::size_t>(height));
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(x, y, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+        for (std::size_t row = static_cast<std::size_t>(height); row-- > 0;) {
+            image.pixels.insert(image.pixels.end(), bottomUp.begin() + row * rowBytes,
+                                bottomUp.begin() + (row + 1) * rowBytes);
+        }
+        return image;
+    }
 
-    // Reads the given rectangle of the current read buffer (the window's back buffer for a
-    // double-buffered window, or a bound framebuffer object). (x, y) is the lower-left corner,
-    // in GL's convention.
-    static ImageCapture readFramebuffer(int x, int y, int width, int height);
-
-    int width() const { return imageWidth; }
-    int height() const { return imageHeight; }
-    bool isEmpty() const { return pixels.empty(); }
-    // Row 0 is the top row, as the image is shown.
-    std::array<std::uint8_t, 3> pixel(int x, int y) const;
+    // Row 0 is the top row; black outside the image.
+    std::array<std::uint8_t, 3> pixel(int x, int y) const {
+        if (x < 0 || y < 0 || x >= imageWidth || y >= imageHeight) {
+            return {0, 0, 0};
+        }
+        const std::size_t at = (static_cast<std::size_t>(y) * imageWidth + x) * 3;
+        return {pixels[at], pixels[at + 1], pixels[at + 2]};
+    }
     const std::vector<std::uint8_t>& data() const { return pixels; }
-
-    // Writes an 8-bit RGB PNG; false (with nothing left behind) when it cannot.
-    bool writePng(const std::string& path) const;
 
 private:
     int imageWidth = 0;

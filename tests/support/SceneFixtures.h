@@ -3,10 +3,14 @@
 #include "main/Game.h"
 #include "resource/Mesh.h"
 #include "resource/ResourceLoader.h"
+#include "resource/ResourceManager.h"
+#include "resource/ResourceStream.h"
 #include "resource/XmlNode.h"
 #include "support/TempDir.h"
 
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,13 +20,25 @@ namespace ZemTest {
 using TriangleGroups = std::vector<std::vector<float>>;
 
 // A mesh built in memory, each corner its own vertex; no GL buffers.
-std::unique_ptr<Zem::Resource::Mesh> makeMesh(const TriangleGroups& groups);
+inline std::unique_ptr<Zem::Resource::Mesh> makeMesh(const TriangleGroups& groups) {
+    auto mesh = std::make_unique<Zem::Resource::Mesh>();
+    for (const std::vector<float>& corners : groups) {
+        auto group = std::make_unique<Zem::Resource::MeshGroup>();
+        group->positions = corners;
+        for (uint32_t i = 0; i < corners.size() / 3; ++i) {
+            group->indices.push_back(i);
+        }
+        mesh->groups.push_back(std::move(group));
+    }
+    return mesh;
+}
 
-// A parsed world-file element, e.g. xmlElement("<entity name='a'><radius>1</radius></entity>").
-Zem::Resource::XmlNode xmlElement(const std::string& xml);
+inline Zem::Resource::XmlNode xmlElement(const std::string& xml) {
+    return Zem::Resource::XmlNode(xml);
+}
 
-// A game that only holds entities and factories. Entities built while it lives list themselves
-// in it; whoever deletes it also clears Zem::Main::currentGame.
+// A game that only holds entities and factories; entities built while it lives list themselves
+// in it and die with it.
 class SceneGame : public Zem::Main::Game {
 public:
     bool init() override { return true; }
@@ -30,30 +46,51 @@ public:
     bool shutdown() override { return true; }
 };
 
-// Loads "*.testmesh" files: every non-blank line is one group, nine numbers per triangle.
-class TestMeshLoader : public Zem::Resource::ResourceLoader {
-public:
-    std::string extension() const override { return "testmesh"; }
-    std::unique_ptr<Zem::Resource::Resource> load(Zem::Resource::ResourceStream& stream) override;
-};
-
-// Test mesh (and other) files in a temporary directory that the resource manager searches, so an
-// entity's "model" or "collisionmodel" can name them. The manager is reset when this goes away.
+// "*.testmesh" files (a group a line, nine numbers a triangle) in a temporary directory that the
+// resource manager searches while this lives.
 class MeshFiles {
 public:
-    MeshFiles();
-    MeshFiles(const MeshFiles&) = delete;
-    MeshFiles& operator=(const MeshFiles&) = delete;
-    ~MeshFiles();
+    MeshFiles() {
+        Zem::Resource::ResourceManager& resources = Zem::Resource::ResourceManager::instance();
+        resources.reset();
+        resources.addSearchPath(directory.path() + "/");
+        resources.registerLoader(&loader);
+    }
+    ~MeshFiles() { Zem::Resource::ResourceManager::instance().reset(); }
 
-    // Writes `name` (ending in ".testmesh") with one line per group.
-    void write(const std::string& name, const TriangleGroups& groups);
-    // Writes any other file into the searched directory.
-    void writeText(const std::string& name, const std::string& text);
+    void write(const std::string& name, const TriangleGroups& groups) {
+        std::ofstream file(directory.file(name));
+        for (const std::vector<float>& corners : groups) {
+            for (float value : corners) {
+                file << value << ' ';
+            }
+            file << '\n';
+        }
+    }
 
 private:
+    class Loader : public Zem::Resource::ResourceLoader {
+    public:
+        std::string extension() const override { return "testmesh"; }
+        std::unique_ptr<Zem::Resource::Resource>
+        load(Zem::Resource::ResourceStream& stream) override {
+            TriangleGroups groups;
+            for (std::string line; std::getline(stream, line);) {
+                std::istringstream numbers(line);
+                std::vector<float> corners;
+                for (float value = 0.0f; numbers >> value;) {
+                    corners.push_back(value);
+                }
+                if (!corners.empty()) {
+                    groups.push_back(corners);
+                }
+            }
+            return makeMesh(groups);
+        }
+    };
+
     TempDir directory;
-    TestMeshLoader loader;
+    Loader loader;
 };
 
 } // namespace ZemTest

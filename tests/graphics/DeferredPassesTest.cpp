@@ -1,0 +1,206 @@
+#include "graphics/GBufferShader.h"
+#include "graphics/HDRSettings.h"
+#include "graphics/HDRShader.h"
+#include "graphics/Light.h"
+#include "graphics/LightShader.h"
+#include "graphics/ShaderRegistry.h"
+#include "graphics/reportGLErrors.h"
+#include "support/DeferredScene.h"
+#include "support/ImageCapture.h"
+#include "support/SceneFixtures.h"
+#include "support/TempDir.h"
+
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <numeric>
+
+namespace {
+
+using Zem::Graphics::GBufferShader;
+using Zem::Graphics::HDRShader;
+using Zem::Graphics::Light;
+using Zem::Graphics::LightShader;
+using Zem::Graphics::ShaderRegistry;
+using Zem::Graphics::Vector3;
+using ZemTest::xmlElement;
+
+constexpr int width = GBufferShader::targetWidth;
+constexpr int height = GBufferShader::targetHeight;
+
+using GBufferTest = ZemTest::DeferredTest;
+
+TEST_F(GBufferTest, MissingProgramFilesLeaveProgramZeroAndTheFrameStillRuns) {
+    ZemTest::TempDir empty;
+    searchShadersIn(empty.path() + "/");
+    registerPasses();
+    EXPECT_EQ(GBufferShader::passId, ShaderRegistry::instance().defaultGeometryPass);
+    ZemTest::TestPanel panel(2.0f, Vector3(1.0f, 1.0f, 1.0f));
+    panel.position = Vector3(0.0f, 0.0f, -3.0f);
+    renderFrame({&panel});
+    renderFrame({&panel});
+    EXPECT_EQ(0u, GBufferShader::sharedObjects().program.program);
+    EXPECT_EQ(0u, LightShader::sharedObjects().program.program);
+    for (const auto& record : HDRShader::sharedObjects().programs) {
+        EXPECT_EQ(0u, record.program);
+    }
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+}
+
+TEST_F(GBufferTest, ReportGLErrorsNamesThePassAndDrainsTheQueue) {
+    EXPECT_TRUE(Zem::Graphics::reportGLErrors("Clean"));
+    glEnable(0xFFFF); // GL_INVALID_ENUM
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(Zem::Graphics::reportGLErrors("GBufferShader"));
+    const std::string text = testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos, text.find("0x0500 in GBufferShader")) << text;
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+}
+
+using LinkProgramTest = ZemTest::DeferredTest;
+
+TEST_F(LinkProgramTest, LinksCachedObjectsOrGivesProgramZero) {
+    // light.glfp reads varyings this vertex program lacks; an earlier GL error is no link failure.
+    const std::tuple<const char*, bool, bool> cases[] = {{"shaders/gbuf-1p.glfp", false, true},
+                                                         {"shaders/light.glfp", false, false},
+                                                         {"shaders/gbuf-1p.glfp", true, true}};
+    for (const auto& [fragment, pendingError, links] : cases) {
+        SCOPED_TRACE(fragment);
+        if (pendingError) {
+            glEnable(0xFFFF);
+        }
+        Zem::Graphics::ProgramRecord record;
+        record.program = 77;
+        EXPECT_EQ(links, Zem::Graphics::linkProgram(record, "shaders/gbuf-1p.glvp", fragment));
+        EXPECT_EQ(links, record.program != 0u);
+        glDeleteProgram(record.program);
+    }
+}
+
+class LightPassTest : public ZemTest::DeferredTest {
+protected:
+    void SetUp() override {
+        DeferredTest::SetUp();
+        registerPasses();
+        wall.position = Vector3(0.0f, 0.0f, -5.0f);
+    }
+    static std::array<float, 4> lightAt(int x, int y) {
+        return texel(readTexture(LightShader::sharedObjects().lightTarget, width, height), width, x,
+                     y);
+    }
+
+    ZemTest::TestPanel wall{20.0f, Vector3(1.0f, 1.0f, 1.0f)}; // across the whole view
+};
+
+TEST_F(LightPassTest, SendsRadiusAndColourTimesThirty) {
+    // Without the HDR pass, whose quads send texture coordinates of their own afterwards.
+    ASSERT_TRUE(ShaderRegistry::instance().reset());
+    ShaderRegistry::instance().registerFactory(
+        std::make_unique<GBufferShader::Factory>(GBufferShader::passId, 1000));
+    ShaderRegistry::instance().registerFactory(
+        std::make_unique<LightShader::Factory>(LightShader::passId, 2000));
+    Light light(xmlElement("<Light><color>0.5 0 2</color><radius>3</radius>"
+                           "<position>0 0 -4</position></Light>"));
+    renderFrame({&wall, &light});
+
+    std::array<float, 4> sent{};
+    glActiveTexture(GL_TEXTURE1);
+    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, sent.data());
+    EXPECT_EQ((std::array<float, 4>{15.0f, 0.0f, 60.0f, sent[3]}), sent);
+    glActiveTexture(GL_TEXTURE0);
+    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, sent.data());
+    EXPECT_EQ(3.0f, sent[0]);
+    // The program receives it: the lit wall is blue and magenta, never green.
+    const auto lit = lightAt(width / 2, height / 2);
+    EXPECT_NEAR(4.0f, lit[2] / lit[0], 0.05f);
+    EXPECT_EQ(0.0f, lit[1]);
+    EXPECT_EQ((std::array<float, 4>{0, 0, 0, 1}), lightAt(5, 5)) << "beyond the radius";
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+}
+
+TEST_F(LightPassTest, TwoOverlappingLightsAddUp) {
+    Light red(xmlElement(
+        "<Light><color>1 0 0.5</color><radius>4</radius><position>-0.5 0 -3.5</position></Light>"));
+    Light blue(xmlElement(
+        "<Light><color>0 0.25 1</color><radius>4</radius><position>0.5 0 -3.5</position></Light>"));
+    renderFrame({&wall, &red});
+    const auto redOnly = lightAt(width / 2, height / 2);
+    renderFrame({&wall, &blue});
+    const auto blueOnly = lightAt(width / 2, height / 2);
+    renderFrame({&wall, &red, &blue});
+    const auto both = lightAt(width / 2, height / 2);
+    EXPECT_GT(redOnly[0], 0.0f);
+    EXPECT_GT(blueOnly[1], 0.0f);
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_NEAR(redOnly[c] + blueOnly[c], both[c], 0.01f * (both[c] + 1.0f)) << "channel " << c;
+    }
+}
+
+class HDRTest : public ZemTest::DeferredTest {
+protected:
+    void SetUp() override {
+        DeferredTest::SetUp();
+        registerPasses();
+        view.passes = ShaderRegistry::instance().acquire();
+    }
+    void TearDown() override {
+        Zem::Graphics::exposure = 0.18f;
+        view.reset();
+        DeferredTest::TearDown();
+    }
+    // The post-process alone, over whatever the light target holds.
+    void postProcess() {
+        Zem::Graphics::Shader* pass = ShaderRegistry::findPass(view.passes, HDRShader::passId);
+        pass->begin();
+        pass->draw(view);
+        pass->end();
+    }
+    // Level 5 or 6, a 1 x 1 target: channel 0 adapted, 1 measured.
+    static float luminance(int level, int channel) {
+        const HDRShader::Target& target = HDRShader::sharedObjects().levels[level];
+        return texel(readTexture(target.texture, 1, 1), 1, 0, 0)[channel];
+    }
+    // Mean brightness of the window's lower-left corner, which the composed image covers.
+    static float windowBrightness() {
+        const auto pixels = ZemTest::ImageCapture::readFramebuffer(0, 0, 32, 32).data();
+        return std::accumulate(pixels.begin(), pixels.end(), 0.0f) / pixels.size();
+    }
+
+    Zem::Graphics::View view;
+};
+
+TEST_F(HDRTest, LuminanceAlternatesBetweenLevelsFiveAndSixAndTheImageFollowsTheExposure) {
+    fillLightTarget(2.0f, 2.0f, 2.0f);
+    postProcess();
+    EXPECT_NEAR(2.0f, luminance(5, 1), 0.02f);
+    EXPECT_NEAR(2.0f, luminance(5, 0), 0.02f) << "the first frame takes the measured value";
+    EXPECT_EQ(0.0f, luminance(6, 0));
+
+    fillLightTarget(8.0f, 8.0f, 8.0f);
+    postProcess();
+    EXPECT_NEAR(2.0f, luminance(5, 1), 0.02f) << "frame 2 leaves level 5 alone";
+    EXPECT_NEAR(8.0f, luminance(6, 1), 0.1f);
+    const float adapted = luminance(6, 0);
+    EXPECT_GT(adapted, 2.0f);
+    EXPECT_LT(adapted, 8.0f);
+    postProcess();
+    EXPECT_GT(luminance(5, 0), adapted);
+
+    fillLightTarget(0.3f, 0.2f, 0.1f);
+    postProcess();
+    postProcess();
+    const float normal = windowBrightness();
+    Zem::Graphics::exposure = 0.6f;
+    postProcess();
+    const float brighter = windowBrightness();
+    Zem::Graphics::exposure = 0.05f;
+    postProcess();
+    EXPECT_GT(normal, 10.0f);
+    EXPECT_LT(normal, 245.0f);
+    EXPECT_GT(brighter, normal + 10.0f);
+    EXPECT_LT(windowBrightness(), normal - 10.0f);
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+}
+
+} // namespace
