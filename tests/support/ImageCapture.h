@@ -1,9 +1,12 @@
 #pragma once
 
 #include <GL/glew.h>
+#include <png.h>
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 namespace ZemTest {
@@ -39,6 +42,25 @@ public:
         return {pixels[at], pixels[at + 1], pixels[at + 2]};
     }
     const std::vector<std::uint8_t>& data() const { return pixels; }
+
+    // Writes the image as an 8-bit RGB PNG; a file that could not be written whole is removed.
+    bool writePng(const std::string& path) const {
+        if (pixels.empty()) {
+            return false;
+        }
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        image.width = static_cast<png_uint_32>(imageWidth);
+        image.height = static_cast<png_uint_32>(imageHeight);
+        image.format = PNG_FORMAT_RGB;
+        const bool written = png_image_write_to_file(&image, path.c_str(), 0, pixels.data(),
+                                                     imageWidth * 3, nullptr) != 0;
+        png_image_free(&image);
+        if (!written) {
+            std::remove(path.c_str());
+        }
+        return written;
+    }
 
 private:
     int imageWidth = 0;
