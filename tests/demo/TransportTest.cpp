@@ -9,10 +9,12 @@
 #include "resource/ResourceManager.h"
 #include "script/SilentMusic.h"
 #include "support/GLContext.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <vector>
 
 namespace {
@@ -150,6 +152,30 @@ TEST_F(TransportTest, TheEndLoopsToTheStartOrEndsTheRun) {
     looping.game.transport()->seek(3000);
     EXPECT_TRUE(looping.game.transport()->goesOn());
     EXPECT_EQ(looping.showTime(), 2000);
+}
+
+// A maker's folder holds only what it changes: its own files win, the shipped ones fill in.
+TEST_F(TransportTest, AWorldElsewhereFindsItsOwnFilesFirstThenTheShippedOnes) {
+    ZemTest::TempDir folder;
+    std::ofstream(folder.file("mine.world"))
+        << "<ZEMWorld><entity type='Room' name='r'/>"
+           "<entity type='Entity' name='box'><template>crate.template</template>"
+           "<parent>r</parent></entity>"
+           "<entity type='Entity' name='gear'><model>kugghjul.obj</model><parent>r</parent>"
+           "</entity></ZEMWorld>";
+    std::ofstream(folder.file("crate.template"))
+        << "<template><model>crate.obj</model><radius>7.5</radius></template>";
+    DemoOptions options;
+    options.worldFile = folder.file("mine.world");
+    ShippedShow show(options);
+    auto* box = dynamic_cast<Zem::Main::BaseEntity*>(show.game.findEntity("box"));
+    auto* gear = dynamic_cast<Zem::Main::BaseEntity*>(show.game.findEntity("gear"));
+    ASSERT_NE(box, nullptr);
+    ASSERT_NE(gear, nullptr);
+    EXPECT_FLOAT_EQ(box->radius, 7.5f) << "the maker's template, not the shipped one";
+    EXPECT_NE(box->model, nullptr) << "the shipped mesh the template names";
+    EXPECT_NE(gear->model, nullptr);
+    EXPECT_EQ(show.game.findEntity("crate_hall"), nullptr) << "the shipped world is not loaded";
 }
 
 } // namespace
