@@ -10,10 +10,10 @@ namespace Zem::Resource {
 
 namespace {
 
-// Stream extraction of an int: an optional sign, then digits. Text that does not start that
-// way leaves the value as it was and gives false; a number too large for 32 bits saturates.
-bool readIndex(std::string_view text, int64_t& value) {
-    std::size_t i = 0;
+// Stream extraction of an int at text[i]: an optional sign, then digits. Text that does not
+// start that way leaves the value as it was and gives false; a number too large for 32 bits
+// saturates.
+bool readIndex(std::string_view text, std::size_t i, int64_t& value) {
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
@@ -268,19 +268,25 @@ void ObjParser::addFaceNormals(ObjDocument& document) {
     }
 }
 
+// One pass over the word: each index is read where its field starts, and the field ends at
+// the next "/" (the last one at the end of the word).
 ObjParser::WrittenCorner ObjParser::parseCorner(std::string_view word) {
     int64_t position = 1;
     int64_t texCoord = 1;
     int64_t normal = 1;
     WrittenCorner written;
-    const std::size_t s1 = word.find('/');
-    readIndex(word.substr(0, s1), position);
-    if (s1 != std::string_view::npos) {
-        const std::size_t s2 = word.find('/', s1 + 1);
-        const std::size_t texLength = s2 == std::string_view::npos ? s2 : s2 - s1 - 1;
-        written.hasTexCoord = readIndex(word.substr(s1 + 1, texLength), texCoord);
-        if (s2 != std::string_view::npos) {
-            written.hasNormal = readIndex(word.substr(s2 + 1), normal);
+    std::size_t i = 0;
+    const auto nextField = [&word, &i] {
+        while (i < word.size() && word[i] != '/') {
+            ++i;
+        }
+        return i++ < word.size();
+    };
+    readIndex(word, 0, position);
+    if (nextField()) {
+        written.hasTexCoord = readIndex(word, i, texCoord);
+        if (nextField()) {
+            written.hasNormal = readIndex(word, i, normal);
         }
     }
     written.corner = {toStoredIndex(position), toStoredIndex(texCoord), toStoredIndex(normal)};

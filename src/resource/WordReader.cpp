@@ -68,9 +68,18 @@ std::string_view WordReader::rest() {
     return rest_;
 }
 
+// Reads the number straight from the line, then passes over what is left of its word: the
+// word is scanned once.
 bool WordReader::nextWordFloat(float& value) {
+    skipBlanks();
     float parsed = 0.0f;
-    if (parseFloatPrefix(next(), parsed) == 0) {
+    const std::size_t used = parseFloatPrefix(rest_, parsed);
+    std::size_t end = used;
+    while (end < rest_.size() && !isBlank(rest_[end])) {
+        ++end;
+    }
+    rest_.remove_prefix(end);
+    if (used == 0) {
         return false;
     }
     value = parsed;

@@ -3,6 +3,7 @@
 #include "resource/Material.h"
 #include "resource/Mesh.h"
 #include "resource/MtlParser.h"
+#include "resource/ObjParser.h"
 #include "resource/ResourceManager.h"
 #include "resource/Texture.h"
 #include "resource/VertexUnifier.h"
@@ -269,6 +270,39 @@ TEST(ObjParserTest, ExportedMeshWithObjectLineAndNoTextureCoordinates) {
               (std::vector<float>{-0.f, 1, -0.f, -0.f, 1, -0.f, -0.f, 1, -0.f, -0.f, 1, -0.f}));
     // All texture coordinates alike give no tangent direction: every vertex takes (0, 1, 0).
     EXPECT_EQ(group.tangents, (std::vector<float>{0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0}));
+}
+
+// Stored 0-based; an index that is absent or not a number stays at the first entry and is
+// marked as not given.
+TEST(ObjParserTest, CornerFormsAndWhichIndicesTheyGive) {
+    struct Case {
+        const char* word;
+        int32_t position, texCoord, normal;
+        bool hasTexCoord, hasNormal;
+    };
+    const Case cases[] = {
+        {"7", 6, 0, 0, false, false},
+        {"7/8", 6, 7, 0, true, false},
+        {"7//9", 6, 0, 8, false, true},
+        {"7/8/9", 6, 7, 8, true, true},
+        {"7/8/", 6, 7, 0, true, false},
+        {"7/x/9", 6, 0, 8, false, true},
+        {"/8/9", 0, 7, 8, true, true},
+        {"+7/-8/9", 6, -9, 8, true, true},
+        {"7/8/9/10", 6, 7, 8, true, true},
+        {"7a/8b/9c", 6, 7, 8, true, true},
+        {"7/-/9", 6, 0, 8, false, true},
+        {"0/0/0", -1, -1, -1, true, true},
+        {"99999999999//2", 2147483647, 0, 1, false, true},
+    };
+    for (const Case& c : cases) {
+        const ObjParser::WrittenCorner got = ObjParser::parseCorner(c.word);
+        EXPECT_EQ(got.corner.position, c.position) << c.word;
+        EXPECT_EQ(got.corner.texCoord, c.texCoord) << c.word;
+        EXPECT_EQ(got.corner.normal, c.normal) << c.word;
+        EXPECT_EQ(got.hasTexCoord, c.hasTexCoord) << c.word;
+        EXPECT_EQ(got.hasNormal, c.hasNormal) << c.word;
+    }
 }
 
 // A number is the longest one the word starts with, the rest of the word ignored, as stream
