@@ -102,6 +102,9 @@ TEST(ObjParserTest, FilesTheLoaderCannotTrustAreRefused) {
         {square + "g a\nf 1/1/1 2/2/2 3/3/3 4/4/4 4/4/4\n", ""}, // a repeated word ends the face
         {square + "g a\nf 1/1/1 2/2/2 3/3/3  \t\r\n", ""},
         {square + "g a\nf 1/1/1 2/2/2\n", "line 14: face with 2 corners"},
+        {square + "g a\nf 1 2 3 4 1/1\n", "line 14: face with 5 corners: only triangles and quads"},
+        {square + "g a\nf 1 2 3 4 1/1 2/2 9\n", "line 14: face with 7 corners"}, // only counted
+        {square + "g a\nf 1 2 9 4 1/1\n", "corner \"9\" names a missing"},
         {square + "g a\nf\n", "line 14: face with 0 corners"},
         {square + "g a\nf 0/1/1 2/2/2 3/3/3\n", "corner \"0/1/1\" names a missing"},
         {square + "g a\nf -1/1/1 2/2/2 3/3/3\n", "corner \"-1/1/1\" names a missing"},
@@ -130,22 +133,6 @@ TEST(ObjParserTest, FilesTheLoaderCannotTrustAreRefused) {
             EXPECT_NE(why.find(reason), std::string::npos) << text << "\nrefused with: " << why;
         }
     }
-}
-
-// Faces with more than four corners are refused with the line and the count, however long.
-TEST(ObjParserTest, PolygonsNameTheirLineAndCornerCount) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"f 1 2 3 4 5\n", "line 7: face with 5 corners"},
-        {"f 1 2 3 4 5 6 1 2\n", "line 7: face with 8 corners"},
-        {"f 1 2 3 4 5 9\n", "line 7: face with 6 corners"}, // past the fourth, only counted
-        {"f 1 2 9 4 5\n", "corner \"9\" names a missing"},
-    };
-    const std::string hexagon = "v 0 0 0\nv 1 0 0\nv 2 1 0\nv 1 2 0\nv 0 2 0\nv -1 1 0\n";
-    for (const auto& [line, reason] : cases) {
-        const std::string why = refusal(hexagon + line);
-        EXPECT_NE(why.find(reason), std::string::npos) << line << "refused with: " << why;
-    }
-    EXPECT_NE(refusal(hexagon + "f 1 2 3 4 5\n").find("triangulated"), std::string::npos);
 }
 
 // Faces and "usemtl" before the first "g" go into a group with an empty name.
