@@ -1,10 +1,21 @@
 #include "demo/Ombrel.h"
-#include "graphics/Display_sdl2.h"
-#include "input/Input_sdl2.h"
 #include "main/Engine.h"
 #include "resource/XmlNode.h"
 
 #include <memory>
+
+// The platform's drivers, chosen when the program is built.
+#ifdef _WIN32
+#include "graphics/Display_win32.h"
+#include "input/Input_win32.h"
+using PlatformDisplay = Zem::Graphics::Display_win32;
+using PlatformInput = Zem::Input::Input_win32;
+#else
+#include "graphics/Display_sdl2.h"
+#include "input/Input_sdl2.h"
+using PlatformDisplay = Zem::Graphics::Display_sdl2;
+using PlatformInput = Zem::Input::Input_sdl2;
+#endif
 
 namespace {
 
@@ -21,8 +32,8 @@ int main() {
     {
         Zem::Main::Engine engine;
         engine.setWorkingDir("./");
-        engine.registerDriver("input", std::make_unique<Zem::Input::Input_sdl2>());
-        engine.registerDriver("display", std::make_unique<Zem::Graphics::Display_sdl2>());
+        engine.registerDriver("input", std::make_unique<PlatformInput>());
+        engine.registerDriver("display", std::make_unique<PlatformDisplay>());
         game.engine = &engine;
         engine.setGame(&game);
 
