@@ -57,8 +57,9 @@ install_packages() {
     step "Installing:$missing"
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq || die "apt-get update failed"
+    # Waits for another apt (an unattended upgrade, say) rather than failing at once.
     # shellcheck disable=SC2086
-    apt-get install -y -qq --no-install-recommends $missing >/dev/null ||
+    apt-get install -y -qq --no-install-recommends -o DPkg::Lock::Timeout=600 $missing >/dev/null ||
         die "could not install:$missing"
 }
 
@@ -79,7 +80,9 @@ add_deb_src() {
     fi
     : >"$deb822.new"
     for file in /etc/apt/sources.list.d/*.sources; do
-        [ -f "$file" ] && [ "$file" != "$deb822" ] || continue
+        if [ ! -f "$file" ] || [ "$file" = "$deb822" ]; then
+            continue
+        fi
         awk 'BEGIN { RS = ""; ORS = "\n\n" }
              /(^|\n)Types:[^\n]*deb/ && /(^|\n)URIs:[^\n]*debian/ && !/(^|\n)Enabled: *no/ {
                  sub(/(^|\n)Types:[^\n]*/, "\nTypes: deb-src"); sub(/^\n/, ""); print }' \

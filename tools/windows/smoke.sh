@@ -75,7 +75,8 @@ start_x() {
         >"$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     wait_for 15 "[ -s '$WORK/display' ]" || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
-    export DISPLAY=":$(head -n1 "$WORK/display")"
+    DISPLAY=":$(head -n1 "$WORK/display")"
+    export DISPLAY
 }
 
 prepare_wine() {
@@ -143,7 +144,7 @@ check_log() {
 }
 
 run_until_escape() {
-    local dir window brightness started
+    local dir window brightness started attempt
     dir=$(stage escape)
     step "Running ombrel.exe until Escape"
     start_program "$dir"
@@ -156,17 +157,22 @@ run_until_escape() {
         show_output "$dir"
         fail "the main loop did not start within 30 s"
     }
-    # A few frames past the black start-up screen.
-    sleep 3
-    kill -0 "$PROGRAM_PID" 2>/dev/null || {
-        show_output "$dir"
-        fail "ombrel.exe ended before Escape"
-    }
-    timeout 20 import -window root "$OUT/smoke.png" || fail "could not take the screen shot"
-    brightness=$(convert "$OUT/smoke.png" -colorspace gray -format '%[fx:mean]' info:)
-    echo "mean brightness of the screen shot: $brightness"
-    awk -v b="$brightness" -v m="$MIN_BRIGHTNESS" 'BEGIN { exit !(b > m) }' ||
-        fail "the picture is black (mean $brightness); see $OUT/smoke.png"
+    # The show fades in from black over its first seconds, on the music's clock: look again
+    # for a while before calling the picture black.
+    for attempt in 1 2 3 4 5 6; do
+        sleep 2
+        kill -0 "$PROGRAM_PID" 2>/dev/null || {
+            show_output "$dir"
+            fail "ombrel.exe ended before Escape"
+        }
+        timeout 20 import -window root "$OUT/smoke.png" || fail "could not take the screen shot"
+        brightness=$(convert "$OUT/smoke.png" -colorspace gray -format '%[fx:mean]' info:)
+        echo "mean brightness of screen shot $attempt: $brightness"
+        if awk -v b="$brightness" -v m="$MIN_BRIGHTNESS" 'BEGIN { exit !(b > m) }'; then
+            break
+        fi
+        [ "$attempt" -lt 6 ] || fail "the picture stayed black; see $OUT/smoke.png"
+    done
 
     xdotool windowfocus --sync "$window" 2>/dev/null || true
     started=$(date +%s)
