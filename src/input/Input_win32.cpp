@@ -36,6 +36,12 @@ bool Input_win32::pumpWindowMessages() {
     }
     MSG message;
     while (PeekMessageA(&message, window, 0, 0, PM_REMOVE)) {
+        // Some systems (Wine among them) hand out the quit message even to a pump that asks
+        // for one window's messages only.
+        if (message.message == WM_QUIT) {
+            closeRequested = true;
+            continue;
+        }
         switch (messages.handle(message.message, message.wParam, message.lParam, display->width,
                                 display->height)) {
         case Win32Messages::Outcome::EndPump:
@@ -53,7 +59,7 @@ bool Input_win32::pumpWindowMessages() {
 
 void Input_win32::takeQuitRequest() {
     // The window procedure answers a close request with a quit message, which belongs to the
-    // thread rather than the window, so the pump above never sees it.
+    // thread rather than the window, so the pump above need not see it.
     MSG message;
     if (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
         closeRequested = true;

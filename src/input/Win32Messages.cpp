@@ -83,7 +83,7 @@ Win32Messages::Outcome Win32Messages::handle(unsigned message, std::uintptr_t wP
         if (command == SystemCommand::ScreenSave || command == SystemCommand::MonitorPower) {
             return Outcome::EndPump;
         }
-        return Outcome::Handled;
+        return command == SystemCommand::Close ? Outcome::Unhandled : Outcome::Handled;
     }
     case M::MouseMove:
         input.setMousePosition(signedLowWord(lParam), signedHighWord(lParam), displayWidth,

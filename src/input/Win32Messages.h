@@ -26,8 +26,11 @@ constexpr unsigned ExtraButtonDown = 0x020B;
 constexpr unsigned ExtraButtonUp = 0x020C;
 } // namespace WindowMessage
 
-// System commands that end a frame's pumping: the rest of the queue waits for the next frame.
 namespace SystemCommand {
+// Close the window: passed on, so a close request that arrives as a posted command (Wine's
+// window manager bridge sends it so) still reaches the window procedure and ends the run.
+constexpr std::uintptr_t Close = 0xF060;
+// These end a frame's pumping: the rest of the queue waits for the next frame.
 constexpr std::uintptr_t ScreenSave = 0xF140;
 constexpr std::uintptr_t MonitorPower = 0xF170;
 } // namespace SystemCommand

@@ -176,8 +176,16 @@ TEST_F(Win32MessagesTest, ScreenSaverAndMonitorPowerEndThePump) {
         EXPECT_EQ(send(Message::SysCommand, command), Outcome::EndPump) << command;
     }
     // Other system commands and the wheel are dropped, not dispatched.
-    EXPECT_EQ(send(Message::SysCommand, 0xF060), Outcome::Handled);
+    EXPECT_EQ(send(Message::SysCommand, 0xF020 /* minimise */), Outcome::Handled);
+    EXPECT_EQ(send(Message::SysCommand, 0xF100 /* key menu */), Outcome::Handled);
     EXPECT_EQ(send(Message::MouseWheel, 120u << 16), Outcome::Handled);
+}
+
+// A posted close command must reach the window procedure, or closing the window would not end
+// the run.
+TEST_F(Win32MessagesTest, CloseCommandGoesToTheWindowProcedure) {
+    EXPECT_EQ(send(Message::SysCommand, 0xF060), Outcome::Unhandled);
+    EXPECT_EQ(send(Message::SysCommand, 0xF063), Outcome::Unhandled);
 }
 
 TEST_F(Win32MessagesTest, OtherMessagesGoToTheWindowProcedure) {
