@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Smoke test of the Windows build under Wine in a virtual X server: build-windows/ombrel.exe
 # opens "ZEM!", logs its start-up like the Linux build, draws a picture that is not black
-# (kept as build-windows/smoke.png), ends on Escape, and ends on its own at the script's "exit".
+# (kept as build-windows/smoke.png), ends on Escape, ends when its window is closed, and ends on
+# its own at the script's "exit".
 # Every wait is bounded; Wine and the X server are stopped on the way out, whatever happens.
 set -euo pipefail
 
@@ -41,7 +42,7 @@ done
 
 WORK=$(mktemp -d)
 rm -rf "$OUT/smoke"
-XVFB_PID=""
+XVFB_PIDS=""
 PROGRAM_PID=""
 export WINEPREFIX=$OUT/wine-prefix WINEDEBUG=-all WINEARCH=win64
 # No Mono or Gecko installer dialogs: they would wait for a click.
@@ -53,7 +54,9 @@ cleanup() {
     set +e
     [ -n "$PROGRAM_PID" ] && kill "$PROGRAM_PID" 2>/dev/null
     timeout 10 wineserver -k >/dev/null 2>&1
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+    for pid in $XVFB_PIDS; do
+        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    done
     rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -68,14 +71,14 @@ wait_for() {
     done
 }
 
+# Starts an X server with a screen of the given size and makes it the display.
 start_x() {
-    step "Starting Xvfb"
-    # 640 x 480 is also the show's full-screen mode, so the screen shot is the show alone.
-    Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$WORK/display" \
-        >"$WORK/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    wait_for 15 "[ -s '$WORK/display' ]" || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
-    DISPLAY=":$(head -n1 "$WORK/display")"
+    local size=$1 number=$WORK/display-$1
+    step "Starting Xvfb ($size)"
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$number" >"$WORK/xvfb.log" 2>&1 &
+    XVFB_PIDS="$XVFB_PIDS $!"
+    wait_for 15 "[ -s '$number' ]" || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+    DISPLAY=":$(head -n1 "$number")"
     export DISPLAY
 }
 
@@ -148,15 +151,7 @@ run_until_escape() {
     dir=$(stage escape)
     step "Running ombrel.exe until Escape"
     start_program "$dir"
-    wait_for 60 "xdotool search --name '^ZEM!\$'" || {
-        show_output "$dir"
-        fail "no window \"ZEM!\" appeared within 60 s"
-    }
-    window=$(xdotool search --name '^ZEM!$' | head -n1)
-    wait_for 30 "grep -q 'Entering main loop' '$dir/zem.log'" || {
-        show_output "$dir"
-        fail "the main loop did not start within 30 s"
-    }
+    window=$(wait_for_show "$dir")
     # The show fades in from black over its first seconds, on the music's clock: look again
     # for a while before calling the picture black.
     for attempt in 1 2 3 4 5 6; do
@@ -207,8 +202,44 @@ run_until_exit() {
     check_log "$dir"
 }
 
-start_x
+# Waits for the window and the main loop; prints the window's id.
+wait_for_show() {
+    local dir=$1
+    wait_for 60 "xdotool search --name '^ZEM!\$'" || {
+        show_output "$dir" >&2
+        fail "no window \"ZEM!\" appeared within 60 s"
+    }
+    wait_for 30 "grep -q 'Entering main loop' '$dir/zem.log'" || {
+        show_output "$dir" >&2
+        fail "the main loop did not start within 30 s"
+    }
+    xdotool search --name '^ZEM!$' | head -n1
+}
+
+run_until_closed() {
+    local dir window started
+    dir=$(stage close)
+    step "Running ombrel.exe in a window until it is closed"
+    start_program "$dir"
+    window=$(wait_for_show "$dir")
+    sleep 1
+    started=$(date +%s)
+    python3 "$ROOT/tools/windows/close-window.py" "$window" || fail "could not close the window"
+    wait_exit 10 || {
+        show_output "$dir"
+        fail "ombrel.exe did not end within 10 s of its window being closed"
+    }
+    echo "ended $(($(date +%s) - started)) s after the window was closed"
+    keep_output "$dir"
+    check_log "$dir"
+}
+
+# 640 x 480 is also the show's full-screen mode, so the screen shot is the show alone.
+start_x 640x480
 prepare_wine
 run_until_escape
 run_until_exit
+# A screen larger than the mode: the show opens in a window, which has a close button.
+start_x 800x600
+run_until_closed
 step "Windows smoke test passed (screen shot: $OUT/smoke.png)"
