@@ -96,16 +96,22 @@ add_deb_src() {
     has_deb_src || die "found no Debian archive in /etc/apt to add a deb-src entry for"
 }
 
+sources_visible() {
+    apt-cache showsrc libogg 2>/dev/null | grep -q '^Package:'
+}
+
 ensure_sources_index() {
-    apt-cache showsrc libogg 2>/dev/null | grep -q '^Package:' && return 0
-    if ! has_deb_src; then
-        step "Adding deb-src entries for the configured Debian archive"
-        add_deb_src
+    sources_visible && return 0
+    if has_deb_src; then
+        step "Updating the package lists (with sources)"
+        apt-get update -qq || die "apt-get update failed"
+        sources_visible && return 0
     fi
-    step "Updating the package lists (with sources)"
+    # None configured, or only for archives other than Debian's.
+    step "Adding deb-src entries for the configured Debian archive"
+    add_deb_src
     apt-get update -qq || die "apt-get update failed"
-    apt-cache showsrc libogg 2>/dev/null | grep -q '^Package:' ||
-        die "apt-get source cannot see Debian's source packages"
+    sources_visible || die "apt-get source cannot see Debian's source packages"
 }
 
 # Prints the unpacked source folder of a Debian source package, fetching it when needed.
