@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the show for 64-bit Windows on Debian: installs the mingw-w64 compilers (and Wine,
-# Xvfb and friends for tools/windows/smoke.sh), builds GLEW, Ogg and Vorbis for Windows from
-# Debian's source packages into build-windows/deps/, then a statically linked
+# Xvfb and friends for tools/windows/smoke.sh), builds GLEW, Ogg, Vorbis, zlib and libpng for
+# Windows from Debian's source packages into build-windows/deps/, then a statically linked
 # build-windows/ombrel.exe, packed with data/ into build-windows/ombrel-windows.zip.
 # A second run reuses what is there: only the program is rebuilt.
 set -euo pipefail
@@ -114,6 +114,18 @@ ensure_sources_index() {
     sources_visible || die "apt-get source cannot see Debian's source packages"
 }
 
+# The newest version first; a mirror may lack one (an update only on the security archive, say),
+# so older ones are tried too.
+fetch_source() {
+    local pkg=$1 version
+    : >"$SOURCES/$pkg.log"
+    for version in $(apt-cache showsrc "$pkg" | sed -n 's/^Version: //p' | sort -Vr | uniq); do
+        (cd "$SOURCES" && apt-get source -qq "$pkg=$version" >>"$SOURCES/$pkg.log" 2>&1) &&
+            return 0
+    done
+    return 1
+}
+
 # Prints the unpacked source folder of a Debian source package, fetching it when needed.
 source_dir() {
     local pkg=$1 dir
@@ -123,8 +135,7 @@ source_dir() {
         ensure_sources_index >&2
         step "Fetching the source of $pkg" >&2
         mkdir -p "$SOURCES"
-        (cd "$SOURCES" && apt-get source -qq "$pkg" >"$SOURCES/$pkg.log" 2>&1) ||
-            die "apt-get source $pkg failed (see $SOURCES/$pkg.log)"
+        fetch_source "$pkg" || die "apt-get source $pkg failed (see $SOURCES/$pkg.log)"
         dir=$(find "$SOURCES" -mindepth 1 -maxdepth 1 -type d -name "$pkg-[0-9]*" | head -n1)
         [ -n "$dir" ] || die "apt-get source $pkg left no source folder in $SOURCES"
     fi
@@ -162,6 +173,33 @@ build_vorbis() {
     cmake_dep vorbis "$src"
 }
 
+build_zlib() {
+    [ -f "$DEPS/lib/libz.a" ] && return 0
+    local src log=$OUT/deps-build/zlib.log
+    src=$(source_dir zlib)
+    step "Building zlib for Windows"
+    # Debian's source has no Windows makefile; the library is these files.
+    local obj=$OUT/deps-build/zlib name
+    mkdir -p "$obj" "$DEPS/lib" "$DEPS/include"
+    : >"$log"
+    for name in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast \
+        inflate inftrees trees uncompr zutil; do
+        "$TRIPLET-gcc-posix" -O2 -c "$src/$name.c" -o "$obj/$name.o" >>"$log" 2>&1 ||
+            die "building zlib for Windows failed (see $log)"
+    done
+    "$TRIPLET-ar" rcs "$DEPS/lib/libz.a" "$obj"/*.o || die "archiving zlib failed"
+    cp "$src/zlib.h" "$src/zconf.h" "$DEPS/include/"
+}
+
+build_png() {
+    [ -f "$DEPS/lib/libpng.a" ] && return 0
+    local src
+    src=$(source_dir libpng1.6)
+    step "Building libpng for Windows"
+    cmake_dep png "$src" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF \
+        -DPNG_EXECUTABLES=OFF -DZLIB_LIBRARY="$DEPS/lib/libz.a" -DZLIB_INCLUDE_DIR="$DEPS/include"
+}
+
 # GLEW's release sources come with the generated glew.c: one file to compile.
 build_glew() {
     [ -f "$DEPS/lib/libglew32s.a" ] && return 0
@@ -187,7 +225,7 @@ build_program() {
     # Only system DLLs: anything of the compiler's would be missing on a plain Windows PC.
     local foreign
     foreign=$("$TRIPLET-objdump" -p "$OUT/ombrel.exe" | sed -n 's/^[[:space:]]*DLL Name: //p' |
-        grep -Ei 'libstdc|libgcc|winpthread|glew|ogg|vorbis' || true)
+        grep -Ei 'libstdc|libgcc|winpthread|glew|ogg|vorbis|png|zlib' || true)
     [ -z "$foreign" ] || die "ombrel.exe needs DLLs that do not come with Windows: $foreign"
 }
 
@@ -203,6 +241,8 @@ mkdir -p "$OUT"
 build_ogg
 build_vorbis
 build_glew
+build_zlib
+build_png
 build_program
 pack
 step "Done: $OUT/ombrel.exe, $OUT/ombrel-windows.zip"
