@@ -8,6 +8,7 @@
 #include "demo/Machinery/Cog.h"
 #include "graphics/DisplayBase.h"
 #include "graphics/Light.h"
+#include "graphics/Portal.h"
 #include "graphics/View.h"
 #include "graphics/registerDeferredPasses.h"
 #include "input/InputBase.h"
@@ -127,10 +128,26 @@ bool Ombrel::update(float dt) {
         }
         entity->update(dt);
     }
+    settleCrossings();
 
     const bool escapeHeld = input != nullptr && input->keys[Zem::Input::VirtualKey::Escape] == 1.0f;
     const bool windowClosed = input != nullptr && input->closeRequested;
     return !(escapeHeld || windowClosed || exitRequested());
+}
+
+// Entities moved after a portal's update (the camera by an interpolator later in the list, say)
+// would otherwise be drawn from the room they just left.
+void Ombrel::settleCrossings() {
+    for (std::size_t i = 0; i < entities.size(); ++i) {
+        Entity* entity = entities[i];
+        if ((entity->flags & Zem::Main::EntityFlags::Portal) == 0 ||
+            !isInActiveRoomOrNone(*entity)) {
+            continue;
+        }
+        if (auto* portal = dynamic_cast<Zem::Graphics::Portal*>(entity)) {
+            portal->settleCrossings();
+        }
+    }
 }
 
 bool Ombrel::isInActiveRoomOrNone(const Entity& entity) {

@@ -30,7 +30,7 @@ public:
     // Always true: a missing world leaves an empty scene and the run goes on.
     bool init() override;
     // Renders the frame, then updates the current camera and every entity that is in no room or in
-    // an active one. False ends the run.
+    // an active one, then settles portal crossings made by those updates. False ends the run.
     bool update(float dt) override;
     bool shutdown() override;
 
@@ -40,6 +40,9 @@ private:
     void registerLoaders();
     void registerEntityTypes();
     void showBlackScreen();
+    // Runs every active portal's trigger after the updates, so that the next frame is drawn from
+    // the room its camera has walked into.
+    void settleCrossings();
     // Entities without a room always run; the others only while their room is active.
     static bool isInActiveRoomOrNone(const Zem::Main::Entity& entity);
 
