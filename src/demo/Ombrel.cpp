@@ -1,6 +1,7 @@
 #include "demo/Ombrel.h"
 
 #include "demo/Billboard.h"
+#include "demo/Capture/CaptureSession.h"
 #include "demo/CubeGrid.h"
 #include "demo/DustGlow.h"
 #include "demo/LeafStorm.h"
@@ -27,9 +28,11 @@
 #include "script/Interpolator.h"
 #include "script/ScreenMaster.h"
 #include "script/ScriptMaster.h"
+#include "script/SilentMusic.h"
 
 #include <GL/glew.h>
 
+#include <filesystem>
 #include <iostream>
 
 using Zem::Main::Camera;
@@ -51,8 +54,9 @@ bool Ombrel::init() {
     showBlackScreen();
 
     // Loading the world builds its entities; a missing or broken world leaves an empty scene.
-    if (Zem::Resource::ResourceManager::instance().get("main.world") == nullptr) {
-        std::cout << "No world: main.world is missing or broken, the scene stays empty"
+    const std::string world = worldName();
+    if (Zem::Resource::ResourceManager::instance().get(world) == nullptr) {
+        std::cout << "No world: " << world << " is missing or broken, the scene stays empty"
                   << std::endl;
     }
     // An entity of another type under the name counts as no camera at all.
@@ -65,11 +69,42 @@ void Ombrel::registerPasses() {
     Zem::Graphics::registerDeferredPasses();
 }
 
+void Ombrel::useOptions(const DemoOptions& newOptions) {
+    options = newOptions;
+}
+
+void Ombrel::captureTo(Capture::CaptureSession* session) {
+    capture = session;
+}
+
+const ScriptMaster* Ombrel::scriptMaster() const {
+    for (const Entity* entity : entities) {
+        if (const auto* script = dynamic_cast<const ScriptMaster*>(entity)) {
+            return script;
+        }
+    }
+    return nullptr;
+}
+
+std::string Ombrel::worldName() const {
+    if (options.worldFile.empty()) {
+        return "main.world";
+    }
+    return std::filesystem::path(options.worldFile).filename().string();
+}
+
+// A maker's world folder comes first, so it only needs to hold what it changes.
 void Ombrel::addSearchPaths() {
-    const std::string workingDir = engine != nullptr ? engine->workingDir() : std::string();
     auto& manager = Zem::Resource::ResourceManager::instance();
-    manager.addSearchPath(workingDir + "data/");
-    manager.addSearchPath(workingDir + "data/textures/");
+    if (!options.worldFile.empty()) {
+        std::string folder = std::filesystem::path(options.worldFile).parent_path().string();
+        manager.addSearchPath(folder.empty() ? std::string("./") : folder + "/");
+    }
+    const std::string workingDir = engine != nullptr ? engine->workingDir() : std::string();
+    const bool relative = std::filesystem::path(options.dataDir).is_relative();
+    const std::string dataDir = (relative ? workingDir : std::string()) + options.dataDir;
+    manager.addSearchPath(dataDir);
+    manager.addSearchPath(dataDir + "textures/");
 }
 
 void Ombrel::registerLoaders() {
@@ -92,13 +127,25 @@ void Ombrel::registerEntityTypes() {
     registerFactory("Camera", std::make_unique<Camera::Factory>());
     registerFactory("Cog", std::make_unique<Machinery::Cog::Factory>());
     registerFactory("Axis", std::make_unique<Machinery::Axis::Factory>());
-    registerFactory("ScriptMaster", std::make_unique<ScriptMaster::Factory>());
+    registerFactory("ScriptMaster", makeScriptMasterFactory());
     registerFactory("Interpolator", std::make_unique<Interpolator::Factory>());
     registerFactory("ScreenMaster", std::make_unique<ScreenMaster::Factory>());
     registerFactory("Entity", std::make_unique<Zem::Main::BaseEntity::Factory>());
     registerFactory("CubeGrid", std::make_unique<CubeGrid::Factory>());
     registerFactory("DustGlow", std::make_unique<DustGlow::Factory>());
     registerFactory("LeafStorm", std::make_unique<LeafStorm::Factory>());
+}
+
+// A capture runs the music silently on its own clock; playing uses the platform's layer.
+std::unique_ptr<ScriptMaster::Factory> Ombrel::makeScriptMasterFactory() const {
+    ScriptMaster::Factory::MusicMaker maker;
+    if (capture != nullptr) {
+        Capture::CaptureSession* session = capture;
+        maker = [session] {
+            return std::make_unique<SilentMusic>([session] { return session->showTimeMs(); });
+        };
+    }
+    return std::make_unique<ScriptMaster::Factory>(std::move(maker), options.musicPath());
 }
 
 // The screen stays black while the world loads.
@@ -114,7 +161,13 @@ void Ombrel::showBlackScreen() {
 }
 
 bool Ombrel::update(float dt) {
-    Zem::Graphics::renderFrame(*this, frameRoot);
+    // A capture leading in to a late start steps the show without drawing it.
+    if (capture == nullptr || capture->pictureDue()) {
+        Zem::Graphics::renderFrame(*this, frameRoot);
+        if (capture != nullptr && !capture->takePicture()) {
+            return false;
+        }
+    }
 
     if (Camera* camera = currentCamera()) {
         camera->update(dt);
@@ -132,7 +185,10 @@ bool Ombrel::update(float dt) {
 
     const bool escapeHeld = input != nullptr && input->keys[Zem::Input::VirtualKey::Escape] == 1.0f;
     const bool windowClosed = input != nullptr && input->closeRequested;
-    return !(escapeHeld || windowClosed || exitRequested());
+    if (escapeHeld || windowClosed || exitRequested()) {
+        return false;
+    }
+    return capture == nullptr || capture->advance();
 }
 
 // Entities moved after a portal's update (the camera by an interpolator later in the list, say)

@@ -1,11 +1,16 @@
 #pragma once
 
+#include "demo/DemoOptions.h"
 #include "graphics/View.h"
 #include "main/Game.h"
+#include "script/ScriptMaster.h"
 
 #include <memory>
 #include <vector>
 
+namespace Capture {
+class CaptureSession;
+}
 namespace Zem::Graphics {
 class DisplayBase;
 }
@@ -34,6 +39,15 @@ public:
     bool update(float dt) override;
     bool shutdown() override;
 
+    // Where the world and the shipped data are read from; before init. The defaults play
+    // "data/main.world".
+    void useOptions(const DemoOptions& options);
+    // Renders the show into the session instead of playing it: the music runs on the session's
+    // clock and every frame drawn goes to it. Before init; the session outlives the game's run.
+    void captureTo(Capture::CaptureSession* session);
+    // The world's first script master, or null.
+    const ScriptMaster* scriptMaster() const;
+
 private:
     void registerPasses();
     void addSearchPaths();
@@ -43,6 +57,9 @@ private:
     // Runs every active portal's trigger after the updates, so that the next frame is drawn from
     // the room its camera has walked into.
     void settleCrossings();
+    std::unique_ptr<ScriptMaster::Factory> makeScriptMasterFactory() const;
+    // The file name the world is loaded under.
+    std::string worldName() const;
     // Entities without a room always run; the others only while their room is active.
     static bool isInActiveRoomOrNone(const Zem::Main::Entity& entity);
 
@@ -53,4 +70,7 @@ private:
     std::vector<std::unique_ptr<Zem::Resource::ResourceLoader>> loaders;
     // Kept across frames so the view tree reuses its storage instead of allocating every frame.
     Zem::Graphics::View frameRoot;
+    DemoOptions options;
+    // Not owned; null while playing.
+    Capture::CaptureSession* capture = nullptr;
 };

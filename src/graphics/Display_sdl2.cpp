@@ -41,6 +41,9 @@ void Display_sdl2::fail(const std::string& text) {
 
 bool Display_sdl2::init(const Resource::XmlNode& config) {
     readSettings(config);
+    if (offscreen) {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    }
 
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         fail("Failed To Register The Window Class.");
