@@ -69,7 +69,9 @@ if [ -z "$ombrel" ]; then
         [ -x "$candidate" ] && ombrel=$candidate && break
     done
 fi
-[ -n "$ombrel" ] && [ -x "$ombrel" ] || fail_use "no ombrel program; build first or pass --ombrel"
+if [ -z "$ombrel" ] || [ ! -x "$ombrel" ]; then
+    fail_use "no ombrel program; build first or pass --ombrel"
+fi
 for tool in identify montage; do
     command -v "$tool" >/dev/null || fail_use "$tool (ImageMagick) is not installed"
 done
@@ -84,11 +86,17 @@ fi
 
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
 echo "Capturing the show at $fps fps, $size, into $frames"
-"$ombrel" --capture "$frames" --fps "$fps" --size "$size" >"$frames/ombrel.log" 2>&1 || {
+# The program's whole output goes to a log; its progress lines are shown as they come.
+set +e
+"$ombrel" --capture "$frames" --fps "$fps" --size "$size" 2>&1 | tee "$frames/ombrel.log" |
+    grep --line-buffered -E '^(frame|Captured) '
+captured=${PIPESTATUS[0]}
+set -e
+if [ "$captured" != 0 ]; then
     echo "check-show: the capture failed; its output is in $frames/ombrel.log" >&2
     [ -n "$keep" ] || cat "$frames/ombrel.log" >&2
     exit 1
-}
+fi
 
 mapfile -t pictures < <(find "$frames" -maxdepth 1 -name 'frame-*.png' | sort)
 count=${#pictures[@]}
@@ -132,8 +140,9 @@ if [ -n "$sheet" ]; then
         label=$(awk -v i="$i" -v f="$fps" 'BEGIN { s = i / f; printf "%d:%02d", s / 60, s % 60 }')
         args+=(-label "$label" "${pictures[$i]}")
     done
+    # A palette of 256 colours keeps the sheet to about half a megabyte.
     montage "${args[@]}" -tile 4x3 -geometry 320x240+4+4 -background '#111' -fill '#ddd' \
-        -pointsize 14 "$sheet"
+        -pointsize 14 -colors 256 "PNG8:$sheet"
     echo "Wrote $sheet"
 fi
 
