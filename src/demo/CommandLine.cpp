@@ -67,6 +67,14 @@ std::string CommandLine::usage() {
            "  --window WxH       play in a window of that size (default: 640x480, full screen\n"
            "                     where the display offers it)\n"
            "  --fullscreen       play full screen at the --window size\n"
+           "  --start S          begin at S seconds of show time, the world standing as if\n"
+           "                     played from 0 (default: 0)\n"
+           "  --end S            end at S seconds (default: the script's \"exit\", else the end\n"
+           "                     of the music)\n"
+           "  --loop             play from --start to --end again and again\n"
+           "\n"
+           "Keys while playing: Space pauses and resumes, Left and Right jump 5 s back and\n"
+           "forward, Home goes to the start, Escape ends the show.\n"
            "\n"
            "Capture (renders offline, without a window or sound, never waiting for real time):\n"
            "  --capture OUT      OUT ending in .mp4 or .mkv: one video with the music (needs\n"
@@ -74,9 +82,7 @@ std::string CommandLine::usage() {
            "                     music.wav (frames of an earlier capture there are replaced)\n"
            "  --fps N            frames per second of the capture (default: 60)\n"
            "  --size WxH         size of the captured picture (default: 640x480)\n"
-           "  --start S          first frame at S seconds of show time (default: 0)\n"
-           "  --end S            end at S seconds (default: the script's \"exit\", else the end\n"
-           "                     of the music)\n";
+           "  --start and --end choose the part of the show captured.\n";
 }
 
 bool CommandLine::bad(const std::string& reason) {
@@ -133,6 +139,9 @@ bool CommandLine::parse(const std::vector<std::string>& arguments) {
     if (parsed.endSeconds >= 0.0 && parsed.endSeconds <= parsed.startSeconds) {
         return bad("--end must come after --start");
     }
+    if (parsed.loop && parsed.capture) {
+        return bad("--loop plays the show; a capture has an end");
+    }
     return true;
 }
 
@@ -151,6 +160,8 @@ bool CommandLine::apply(const std::string& option, const std::string& value) {
         parsed.fullscreen = false;
     } else if (option == "--fullscreen") {
         parsed.fullscreen = true;
+    } else if (option == "--loop") {
+        parsed.loop = true;
     } else if (option == "--capture") {
         if (value.empty()) {
             return bad("--capture needs a file or folder");

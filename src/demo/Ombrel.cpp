@@ -18,6 +18,7 @@
 #include "main/Camera.h"
 #include "main/Engine.h"
 #include "main/Entity.h"
+#include "main/Random.h"
 #include "main/SimpleRoom.h"
 #include "resource/BMPLoader.h"
 #include "resource/GLSLFragmentProgramLoader.h"
@@ -34,6 +35,7 @@
 
 #include <filesystem>
 #include <iostream>
+#include <utility>
 
 using Zem::Main::Camera;
 using Zem::Main::Entity;
@@ -53,15 +55,35 @@ bool Ombrel::init() {
     registerEntityTypes();
     showBlackScreen();
 
-    // Loading the world builds its entities; a missing or broken world leaves an empty scene.
-    const std::string world = worldName();
-    if (Zem::Resource::ResourceManager::instance().get(world) == nullptr) {
-        std::cout << "No world: " << world << " is missing or broken, the scene stays empty"
+    loadWorld();
+    if (capture == nullptr) {
+        controls = std::make_unique<Transport>(*this, options.startSeconds, options.endSeconds,
+                                               options.loop);
+        controls->begin();
+    }
+    return true;
+}
+
+// Loading the world builds its entities; a missing or broken world leaves an empty scene.
+void Ombrel::loadWorld() {
+    const std::string name = worldName();
+    world = Zem::Resource::ResourceManager::instance().get(name);
+    if (world == nullptr) {
+        std::cout << "No world: " << name << " is missing or broken, the scene stays empty"
                   << std::endl;
     }
     // An entity of another type under the name counts as no camera at all.
     makeCameraCurrent(dynamic_cast<Camera*>(findEntity("camera")));
-    return true;
+}
+
+void Ombrel::rebuildWorld() {
+    deleteEntities();
+    // The last reference goes, so the next load reads the file again.
+    Zem::Resource::ResourceManager::instance().release(world);
+    world = nullptr;
+    // Effects draw from the one random sequence: a world built again draws what it drew first.
+    Zem::Main::Random::seed(1);
+    loadWorld();
 }
 
 // The G-buffer (250, order 1000), light (360, 2000) and HDR (460, 3000) passes, in that order.
@@ -75,6 +97,15 @@ void Ombrel::useOptions(const DemoOptions& newOptions) {
 
 void Ombrel::captureTo(Capture::CaptureSession* session) {
     capture = session;
+    if (capture != nullptr) {
+        musicMaker = [session] {
+            return std::make_unique<SilentMusic>([session] { return session->showTimeMs(); });
+        };
+    }
+}
+
+void Ombrel::useMusic(ScriptMaster::Factory::MusicMaker maker) {
+    musicMaker = std::move(maker);
 }
 
 const ScriptMaster* Ombrel::scriptMaster() const {
@@ -84,6 +115,10 @@ const ScriptMaster* Ombrel::scriptMaster() const {
         }
     }
     return nullptr;
+}
+
+ScriptMaster* Ombrel::scriptMaster() {
+    return const_cast<ScriptMaster*>(std::as_const(*this).scriptMaster());
 }
 
 std::string Ombrel::worldName() const {
@@ -138,14 +173,7 @@ void Ombrel::registerEntityTypes() {
 
 // A capture runs the music silently on its own clock; playing uses the platform's layer.
 std::unique_ptr<ScriptMaster::Factory> Ombrel::makeScriptMasterFactory() const {
-    ScriptMaster::Factory::MusicMaker maker;
-    if (capture != nullptr) {
-        Capture::CaptureSession* session = capture;
-        maker = [session] {
-            return std::make_unique<SilentMusic>([session] { return session->showTimeMs(); });
-        };
-    }
-    return std::make_unique<ScriptMaster::Factory>(std::move(maker), options.musicPath());
+    return std::make_unique<ScriptMaster::Factory>(musicMaker, options.musicPath());
 }
 
 // The screen stays black while the world loads.
@@ -169,6 +197,26 @@ bool Ombrel::update(float dt) {
         }
     }
 
+    if (controls != nullptr && input != nullptr) {
+        controls->handleKeys(*input);
+    }
+    // Paused, the picture stands still: nothing moves, the music and the script wait.
+    if (controls == nullptr || !controls->paused()) {
+        stepWorld(dt);
+    }
+
+    const bool escapeHeld = input != nullptr && input->keys[Zem::Input::VirtualKey::Escape] == 1.0f;
+    const bool windowClosed = input != nullptr && input->closeRequested;
+    if (escapeHeld || windowClosed || exitRequested()) {
+        return false;
+    }
+    if (controls != nullptr && !controls->goesOn()) {
+        return false;
+    }
+    return capture == nullptr || capture->advance();
+}
+
+void Ombrel::stepWorld(float dt) {
     if (Camera* camera = currentCamera()) {
         camera->update(dt);
     }
@@ -182,13 +230,6 @@ bool Ombrel::update(float dt) {
         entity->update(dt);
     }
     settleCrossings();
-
-    const bool escapeHeld = input != nullptr && input->keys[Zem::Input::VirtualKey::Escape] == 1.0f;
-    const bool windowClosed = input != nullptr && input->closeRequested;
-    if (escapeHeld || windowClosed || exitRequested()) {
-        return false;
-    }
-    return capture == nullptr || capture->advance();
 }
 
 // Entities moved after a portal's update (the camera by an interpolator later in the list, say)

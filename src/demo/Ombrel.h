@@ -1,6 +1,7 @@
 #pragma once
 
 #include "demo/DemoOptions.h"
+#include "demo/Transport.h"
 #include "graphics/View.h"
 #include "main/Game.h"
 #include "script/ScriptMaster.h"
@@ -21,8 +22,9 @@ namespace Zem::Main {
 class Entity;
 }
 namespace Zem::Resource {
+class Resource;
 class ResourceLoader;
-}
+} // namespace Zem::Resource
 
 // The demo: it registers what the world needs, loads "main.world", renders what the current camera
 // sees each frame and updates the entities of the rooms that camera can reach. The run ends when
@@ -45,8 +47,19 @@ public:
     // Renders the show into the session instead of playing it: the music runs on the session's
     // clock and every frame drawn goes to it. Before init; the session outlives the game's run.
     void captureTo(Capture::CaptureSession* session);
+    // The music layers the world's script masters play on (the platform's when not set);
+    // before init.
+    void useMusic(ScriptMaster::Factory::MusicMaker maker);
     // The world's first script master, or null.
     const ScriptMaster* scriptMaster() const;
+    ScriptMaster* scriptMaster();
+
+    // Deletes every entity and builds the world again from its file, as it stood when loaded.
+    void rebuildWorld();
+    // Updates the current camera, then every entity in no room or an active one.
+    void stepWorld(float dt);
+    // The maker's controls while playing; null while capturing.
+    Transport* transport() { return controls.get(); }
 
 private:
     void registerPasses();
@@ -60,6 +73,7 @@ private:
     std::unique_ptr<ScriptMaster::Factory> makeScriptMasterFactory() const;
     // The file name the world is loaded under.
     std::string worldName() const;
+    void loadWorld();
     // Entities without a room always run; the others only while their room is active.
     static bool isInActiveRoomOrNone(const Zem::Main::Entity& entity);
 
@@ -73,4 +87,8 @@ private:
     DemoOptions options;
     // Not owned; null while playing.
     Capture::CaptureSession* capture = nullptr;
+    ScriptMaster::Factory::MusicMaker musicMaker;
+    // Held while the world's entities live; the cache owns it.
+    Zem::Resource::Resource* world = nullptr;
+    std::unique_ptr<Transport> controls;
 };
