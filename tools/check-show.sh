@@ -15,7 +15,8 @@ Options:
   -h, --help       print this help and exit
   --ombrel PATH    the program (default: build/ombrel, else build-test/ombrel)
   --fps N          frames per second of the capture (default: 2)
-  --size WxH       size of the captured frames (default: 640x480)
+  --size WxH       size of the captured frames (default: 640x480; smaller sizes
+                   capture only part of the picture for now)
   --fade-in S      seconds at the start that may be dark (default: 6)
   --fade-out S     seconds at the end that may be dark (default: 4)
   --dark X         a frame whose mean brightness (0..1) is below X is near black

@@ -1,7 +1,7 @@
 // Writes data/Ombrel.ogg: the show's score at 120 bpm (a bar is 2 s), 75 bars long, in five
 // sections the script follows:
-//   intro   bars  0-12  pad and a slow plucked line, no drums
-//   build   bars 12-28  kick from bar 12, arpeggio, then hats; a noise riser over bars 26-28
+//   intro   bars  0-12  pad, a soft arpeggio from bar 4, no drums
+//   build   bars 12-28  kick and arpeggio, hats and bass from bar 20; a noise riser over 26-28
 //   drop    bars 28-48  full: kick, snare on 2 and 4, driving bass, lead; a crash every 4 bars
 //   break   bars 48-58  pad and arpeggio only, the chords move to F G Em Am; riser over 56-58
 //   finale  bars 58-75  full again with the lead an octave up; fades over the last 3 bars
