@@ -104,7 +104,9 @@ const Expected expected[] = {
     {"doorway.obj", {1, 4, 2, 0x646eba88ba6588e6ULL}},
     {"kugghjul.obj", {1, 802, 640, 0x5326a8cbc941a1f1ULL}},
     {"pillar.obj", {1, 39, 36, 0x90cd70111be871ebULL}},
-    {"room_a.obj", {3, 30, 16, 0x7b440d67ed187fULL}},
+    {"room_a.obj", {3, 36, 20, 0xde53f7c2857e5ee4ULL}},
+    {"room_c.obj", {3, 30, 16, 0x886d0d85bec0b001ULL}},
+    {"window.obj", {1, 9, 8, 0x24e0da4f5cf852adULL}},
     {"room_b.obj", {3, 30, 16, 0xdc43e75a31e2feb7ULL}},
 };
 
