@@ -18,6 +18,16 @@ Game::Game() {
 }
 
 Game::~Game() {
+    deleteEntities();
+    factories.clear();
+    // Entities built after this game has gone must not list themselves in it.
+    if (currentGame == this) {
+        currentGame = nullptr;
+    }
+}
+
+void Game::deleteEntities() {
+    camera = nullptr;
     // Each entity unlists itself as it dies, so the front is always the oldest one left. An entity
     // that deletes others on its way out only shortens the list.
     while (!entities.empty()) {
@@ -27,11 +37,6 @@ Game::~Game() {
         if (!entities.empty() && entities.front() == oldest) {
             entities.erase(entities.begin());
         }
-    }
-    factories.clear();
-    // Entities built after this game has gone must not list themselves in it.
-    if (currentGame == this) {
-        currentGame = nullptr;
     }
 }
 
