@@ -67,6 +67,9 @@ std::string CommandLine::usage() {
            "  --window WxH       play in a window of that size (default: 640x480, full screen\n"
            "                     where the display offers it)\n"
            "  --fullscreen       play full screen at the --window size\n"
+           "  --stats            show what each frame costs: an overlay, and once a second a\n"
+           "                     line on standard output (default: off; never in captured\n"
+           "                     frames)\n"
            "\n"
            "Capture (renders offline, without a window or sound, never waiting for real time):\n"
            "  --capture OUT      OUT ending in .mp4 or .mkv: one video with the music (needs\n"
@@ -151,6 +154,8 @@ bool CommandLine::apply(const std::string& option, const std::string& value) {
         parsed.fullscreen = false;
     } else if (option == "--fullscreen") {
         parsed.fullscreen = true;
+    } else if (option == "--stats") {
+        parsed.stats = true;
     } else if (option == "--capture") {
         if (value.empty()) {
             return bad("--capture needs a file or folder");

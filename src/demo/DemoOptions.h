@@ -19,6 +19,8 @@ struct DemoOptions {
     double startSeconds = 0.0;
     double endSeconds = -1.0;
     bool capture = false;
+    // Frame cost: an overlay on the picture and a line a second on standard output.
+    bool stats = false;
     // Output, rate and size of a capture; its start, end and music come from the fields above.
     Capture::CaptureSettings captureSettings;
 

@@ -4,11 +4,14 @@
 #include "demo/Capture/CaptureSession.h"
 #include "demo/CubeGrid.h"
 #include "demo/DustGlow.h"
+#include "demo/FrameStats.h"
 #include "demo/LeafStorm.h"
+#include "demo/LiveReload.h"
 #include "demo/Machinery/Axis.h"
 #include "demo/Machinery/Cog.h"
 #include "graphics/DisplayBase.h"
 #include "graphics/Light.h"
+#include "graphics/StatsOverlay.h"
 #include "graphics/View.h"
 #include "graphics/registerDeferredPasses.h"
 #include "input/InputBase.h"
@@ -51,16 +54,66 @@ bool Ombrel::init() {
     registerLoaders();
     registerEntityTypes();
     showBlackScreen();
+    loadWorld();
+    if (capture == nullptr) {
+        watchFiles();
+    }
+    if (options.stats) {
+        stats = std::make_unique<FrameStats>();
+    }
+    return true;
+}
 
+void Ombrel::loadWorld() {
     // Loading the world builds its entities; a missing or broken world leaves an empty scene.
-    const std::string world = worldName();
-    if (Zem::Resource::ResourceManager::instance().get(world) == nullptr) {
-        std::cout << "No world: " << world << " is missing or broken, the scene stays empty"
+    const std::string name = worldName();
+    world = Zem::Resource::ResourceManager::instance().get(name);
+    if (world == nullptr) {
+        std::cout << "No world: " << name << " is missing or broken, the scene stays empty"
                   << std::endl;
     }
     // An entity of another type under the name counts as no camera at all.
     makeCameraCurrent(dynamic_cast<Camera*>(findEntity("camera")));
-    return true;
+}
+
+void Ombrel::rebuildWorld() {
+    const double wasAt = showSeconds();
+    deleteEntities();
+    auto& manager = Zem::Resource::ResourceManager::instance();
+    manager.release(world);
+    world = nullptr;
+    // Nothing points into these once the entities are gone, so they are read anew. Shaders and
+    // textures stay: they reload in place.
+    std::vector<std::string> stale;
+    for (const auto& [name, path] : manager.sourceFiles()) {
+        const std::string extension = Zem::Resource::ResourceManager::extensionOf(name);
+        if (extension == "world" || extension == "template" || extension == "obj" ||
+            extension == "mtl") {
+            stale.push_back(name);
+        }
+    }
+    for (const std::string& name : stale) {
+        manager.evict(name);
+    }
+    loadWorld();
+    if (rebuildFollowUp) {
+        rebuildFollowUp(wasAt);
+    }
+}
+
+void Ombrel::setRebuildFollowUp(std::function<void(double showSeconds)> followUp) {
+    rebuildFollowUp = std::move(followUp);
+}
+
+void Ombrel::watchFiles(Zem::Resource::FileWatcher::Clock clock) {
+    liveReload = std::make_unique<LiveReload>(std::move(clock));
+    // The first look notes the files as they are now.
+    liveReload->poll();
+}
+
+double Ombrel::showSeconds() const {
+    const ScriptMaster* script = scriptMaster();
+    return script != nullptr ? script->musicTimeMs() / 1000.0 : 0.0;
 }
 
 // The G-buffer (250, order 1000), light (360, 2000) and HDR (460, 3000) passes, in that order.
@@ -160,12 +213,17 @@ void Ombrel::showBlackScreen() {
 }
 
 bool Ombrel::update(float dt) {
+    if (liveReload && liveReload->poll()) {
+        rebuildWorld();
+    }
     // A capture leading in to a late start steps the show without drawing it.
     if (capture == nullptr || capture->pictureDue()) {
-        Zem::Graphics::renderFrame(*this, frameRoot);
+        Zem::Graphics::renderFrame(*this, frameRoot, stats.get());
         if (capture != nullptr && !capture->takePicture()) {
             return false;
         }
+        // After the capture took its picture: the overlay is for the person watching.
+        showStats();
     }
 
     if (Camera* camera = currentCamera()) {
@@ -187,6 +245,18 @@ bool Ombrel::update(float dt) {
         return false;
     }
     return capture == nullptr || capture->advance();
+}
+
+void Ombrel::showStats() {
+    if (!stats) {
+        return;
+    }
+    if (stats->frameDone(showSeconds())) {
+        std::cout << FrameStats::line(stats->report()) << std::endl;
+    }
+    const int width = display != nullptr ? display->width : 640;
+    const int height = display != nullptr ? display->height : 480;
+    Zem::Graphics::StatsOverlay::draw(FrameStats::overlayLines(stats->report()), width, height);
 }
 
 bool Ombrel::isInActiveRoomOrNone(const Entity& entity) {

@@ -3,11 +3,16 @@
 #include "demo/DemoOptions.h"
 #include "graphics/View.h"
 #include "main/Game.h"
+#include "resource/FileWatcher.h"
 #include "script/ScriptMaster.h"
 
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
+class FrameStats;
+class LiveReload;
 namespace Capture {
 class CaptureSession;
 }
@@ -21,8 +26,9 @@ namespace Zem::Main {
 class Entity;
 }
 namespace Zem::Resource {
+class Resource;
 class ResourceLoader;
-}
+} // namespace Zem::Resource
 
 // The demo: it registers what the world needs, loads "main.world", renders what the current camera
 // sees each frame and updates the entities of the rooms that camera can reach. The run ends when
@@ -47,6 +53,19 @@ public:
     void captureTo(Capture::CaptureSession* session);
     // The world's first script master, or null.
     const ScriptMaster* scriptMaster() const;
+    // The script's music time in seconds; 0 without a script.
+    double showSeconds() const;
+
+    // Deletes every entity and builds the world again from its file (and its templates and
+    // meshes, read anew), then hands the show time it was at to the follow-up, if any.
+    void rebuildWorld();
+    // What brings a rebuilt world back to the show time it had: the transport's seek.
+    void setRebuildFollowUp(std::function<void(double showSeconds)> followUp);
+    // Follows the cached files on disk with this clock (the wall clock by default), reloading
+    // what changes. On while playing from init; never while capturing, which must repeat.
+    void watchFiles(Zem::Resource::FileWatcher::Clock clock = {});
+    // Null unless the options ask for stats.
+    const FrameStats* frameStats() const { return stats.get(); }
 
 private:
     void registerPasses();
@@ -54,6 +73,10 @@ private:
     void registerLoaders();
     void registerEntityTypes();
     void showBlackScreen();
+    // Loads the world file and makes its "camera" current.
+    void loadWorld();
+    // After the picture: the stats overlay and, once a second, their line on standard output.
+    void showStats();
     std::unique_ptr<ScriptMaster::Factory> makeScriptMasterFactory() const;
     // The file name the world is loaded under.
     std::string worldName() const;
@@ -70,4 +93,9 @@ private:
     DemoOptions options;
     // Not owned; null while playing.
     Capture::CaptureSession* capture = nullptr;
+    // The cached world marker, held while the world stands.
+    Zem::Resource::Resource* world = nullptr;
+    std::unique_ptr<LiveReload> liveReload;
+    std::unique_ptr<FrameStats> stats;
+    std::function<void(double)> rebuildFollowUp;
 };
