@@ -10,6 +10,7 @@
 #include "graphics/View.h"
 #include "input/InputBase.h"
 #include "main/Engine.h"
+#include "main/Entity.h"
 #include "resource/ResourceManager.h"
 #include "support/GLContext.h"
 #include "support/TempDir.h"
@@ -171,6 +172,30 @@ TEST_F(LiveReloadTest, ASavedWorldIsBuiltAgainAndABrokenOneKeepsTheRunningWorld)
     EXPECT_NE(game.findEntity("B"), nullptr);
     EXPECT_EQ(game.findEntity("C"), nullptr);
     EXPECT_EQ(followUps.size(), 1u);
+}
+
+TEST_F(LiveReloadTest, ASavedTemplateRebuildsTheWorldAndABrokenOneIsKeptOut) {
+    save("data/lamp.template", "<template><radius>2</radius></template>", 0);
+    initWith("<ZEMWorld><entity type='Room' name='A'/>"
+             "<entity type='Camera' name='camera'><parent>A</parent></entity>"
+             "<entity type='Light' name='lamp'><template>lamp.template</template>"
+             "<parent>A</parent></entity></ZEMWorld>");
+    frame();
+    const auto radius = [this] {
+        const Zem::Main::Entity* lamp = game.findEntity("lamp");
+        return lamp != nullptr ? lamp->radius : -1.0f;
+    };
+    ASSERT_EQ(radius(), 2.0f);
+    save("data/lamp.template", "<template><radius>5</radius></template>", 10);
+    frame();
+    EXPECT_EQ(radius(), 5.0f) << "the template was read anew";
+
+    save("data/lamp.template", "<template><radius>7</radius>", 20);
+    testing::internal::CaptureStdout();
+    frame();
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_NE(printed.find("Keeping the running world"), std::string::npos) << printed;
+    EXPECT_EQ(radius(), 5.0f);
 }
 
 TEST_F(LiveReloadTest, StatsCountTheFrameAndTheOverlayDrawsInTheCorner) {
