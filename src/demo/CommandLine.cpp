@@ -70,6 +70,16 @@ std::string CommandLine::usage() {
            "  --stats            show what each frame costs: an overlay, and once a second a\n"
            "                     line on standard output (default: off; never in captured\n"
            "                     frames)\n"
+           "  --start S          begin at S seconds of show time, the world standing as if\n"
+           "                     played from 0 (default: 0)\n"
+           "  --end S            end at S seconds (default: the script's \"exit\", else the end\n"
+           "                     of the music)\n"
+           "  --loop             play from --start to --end again and again\n"
+           "\n"
+           "Keys while playing: Space pauses and resumes, Left and Right jump 5 s back and\n"
+           "forward, Home goes to the start, Escape ends the show. A shader or texture saved\n"
+           "while playing is reloaded in place; a saved world, template or mesh builds the world\n"
+           "again at the same show time. A file that does not load leaves the running one.\n"
            "\n"
            "Capture (renders offline, without a window or sound, never waiting for real time):\n"
            "  --capture OUT      OUT ending in .mp4 or .mkv: one video with the music (needs\n"
@@ -77,9 +87,7 @@ std::string CommandLine::usage() {
            "                     music.wav (frames of an earlier capture there are replaced)\n"
            "  --fps N            frames per second of the capture (default: 60)\n"
            "  --size WxH         size of the captured picture (default: 640x480)\n"
-           "  --start S          first frame at S seconds of show time (default: 0)\n"
-           "  --end S            end at S seconds (default: the script's \"exit\", else the end\n"
-           "                     of the music)\n";
+           "  --start and --end choose the part of the show captured.\n";
 }
 
 bool CommandLine::bad(const std::string& reason) {
@@ -136,6 +144,9 @@ bool CommandLine::parse(const std::vector<std::string>& arguments) {
     if (parsed.endSeconds >= 0.0 && parsed.endSeconds <= parsed.startSeconds) {
         return bad("--end must come after --start");
     }
+    if (parsed.loop && parsed.capture) {
+        return bad("--loop plays the show; a capture has an end");
+    }
     return true;
 }
 
@@ -156,6 +167,8 @@ bool CommandLine::apply(const std::string& option, const std::string& value) {
         parsed.fullscreen = true;
     } else if (option == "--stats") {
         parsed.stats = true;
+    } else if (option == "--loop") {
+        parsed.loop = true;
     } else if (option == "--capture") {
         if (value.empty()) {
             return bad("--capture needs a file or folder");

@@ -18,6 +18,8 @@ struct DemoOptions {
     // "exit", or else the end of the music).
     double startSeconds = 0.0;
     double endSeconds = -1.0;
+    // Plays start..end again and again.
+    bool loop = false;
     bool capture = false;
     // Frame cost: an overlay on the picture and a line a second on standard output.
     bool stats = false;

@@ -20,6 +20,7 @@
 #include "main/Camera.h"
 #include "main/Engine.h"
 #include "main/Entity.h"
+#include "main/Random.h"
 #include "main/SimpleRoom.h"
 #include "resource/BMPLoader.h"
 #include "resource/GLSLFragmentProgramLoader.h"
@@ -36,6 +37,7 @@
 
 #include <filesystem>
 #include <iostream>
+#include <utility>
 
 using Zem::Main::Camera;
 using Zem::Main::Entity;
@@ -56,6 +58,9 @@ bool Ombrel::init() {
     showBlackScreen();
     loadWorld();
     if (capture == nullptr) {
+        controls = std::make_unique<Transport>(*this, options.startSeconds, options.endSeconds,
+                                               options.loop);
+        controls->begin();
         watchFiles();
     }
     if (options.stats) {
@@ -64,8 +69,8 @@ bool Ombrel::init() {
     return true;
 }
 
+// Loading the world builds its entities; a missing or broken world leaves an empty scene.
 void Ombrel::loadWorld() {
-    // Loading the world builds its entities; a missing or broken world leaves an empty scene.
     const std::string name = worldName();
     world = Zem::Resource::ResourceManager::instance().get(name);
     if (world == nullptr) {
@@ -77,7 +82,17 @@ void Ombrel::loadWorld() {
 }
 
 void Ombrel::rebuildWorld() {
-    const double wasAt = showSeconds();
+    deleteEntities();
+    // The last reference goes, so the next load reads the file again.
+    Zem::Resource::ResourceManager::instance().release(world);
+    world = nullptr;
+    // Effects draw from the one random sequence: a world built again draws what it drew first.
+    Zem::Main::Random::seed(1);
+    loadWorld();
+}
+
+void Ombrel::reloadWorld() {
+    const int32_t wasAtMs = controls != nullptr ? controls->showTimeMs() : 0;
     deleteEntities();
     auto& manager = Zem::Resource::ResourceManager::instance();
     manager.release(world);
@@ -95,14 +110,10 @@ void Ombrel::rebuildWorld() {
     for (const std::string& name : stale) {
         manager.evict(name);
     }
-    loadWorld();
-    if (rebuildFollowUp) {
-        rebuildFollowUp(wasAt);
+    rebuildWorld();
+    if (controls != nullptr) {
+        controls->seek(wasAtMs);
     }
-}
-
-void Ombrel::setRebuildFollowUp(std::function<void(double showSeconds)> followUp) {
-    rebuildFollowUp = std::move(followUp);
 }
 
 void Ombrel::watchFiles(Zem::Resource::FileWatcher::Clock clock) {
@@ -127,6 +138,15 @@ void Ombrel::useOptions(const DemoOptions& newOptions) {
 
 void Ombrel::captureTo(Capture::CaptureSession* session) {
     capture = session;
+    if (capture != nullptr) {
+        musicMaker = [session] {
+            return std::make_unique<SilentMusic>([session] { return session->showTimeMs(); });
+        };
+    }
+}
+
+void Ombrel::useMusic(ScriptMaster::Factory::MusicMaker maker) {
+    musicMaker = std::move(maker);
 }
 
 const ScriptMaster* Ombrel::scriptMaster() const {
@@ -136,6 +156,10 @@ const ScriptMaster* Ombrel::scriptMaster() const {
         }
     }
     return nullptr;
+}
+
+ScriptMaster* Ombrel::scriptMaster() {
+    return const_cast<ScriptMaster*>(std::as_const(*this).scriptMaster());
 }
 
 std::string Ombrel::worldName() const {
@@ -190,14 +214,7 @@ void Ombrel::registerEntityTypes() {
 
 // A capture runs the music silently on its own clock; playing uses the platform's layer.
 std::unique_ptr<ScriptMaster::Factory> Ombrel::makeScriptMasterFactory() const {
-    ScriptMaster::Factory::MusicMaker maker;
-    if (capture != nullptr) {
-        Capture::CaptureSession* session = capture;
-        maker = [session] {
-            return std::make_unique<SilentMusic>([session] { return session->showTimeMs(); });
-        };
-    }
-    return std::make_unique<ScriptMaster::Factory>(std::move(maker), options.musicPath());
+    return std::make_unique<ScriptMaster::Factory>(musicMaker, options.musicPath());
 }
 
 // The screen stays black while the world loads.
@@ -214,7 +231,7 @@ void Ombrel::showBlackScreen() {
 
 bool Ombrel::update(float dt) {
     if (liveReload && liveReload->poll()) {
-        rebuildWorld();
+        reloadWorld();
     }
     // A capture leading in to a late start steps the show without drawing it.
     if (capture == nullptr || capture->pictureDue()) {
@@ -226,6 +243,26 @@ bool Ombrel::update(float dt) {
         showStats();
     }
 
+    if (controls != nullptr && input != nullptr) {
+        controls->handleKeys(*input);
+    }
+    // Paused, the picture stands still: nothing moves, the music and the script wait.
+    if (controls == nullptr || !controls->paused()) {
+        stepWorld(dt);
+    }
+
+    const bool escapeHeld = input != nullptr && input->keys[Zem::Input::VirtualKey::Escape] == 1.0f;
+    const bool windowClosed = input != nullptr && input->closeRequested;
+    if (escapeHeld || windowClosed || exitRequested()) {
+        return false;
+    }
+    if (controls != nullptr && !controls->goesOn()) {
+        return false;
+    }
+    return capture == nullptr || capture->advance();
+}
+
+void Ombrel::stepWorld(float dt) {
     if (Camera* camera = currentCamera()) {
         camera->update(dt);
     }
@@ -238,13 +275,6 @@ bool Ombrel::update(float dt) {
         }
         entity->update(dt);
     }
-
-    const bool escapeHeld = input != nullptr && input->keys[Zem::Input::VirtualKey::Escape] == 1.0f;
-    const bool windowClosed = input != nullptr && input->closeRequested;
-    if (escapeHeld || windowClosed || exitRequested()) {
-        return false;
-    }
-    return capture == nullptr || capture->advance();
 }
 
 void Ombrel::showStats() {

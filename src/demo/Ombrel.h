@@ -1,12 +1,12 @@
 #pragma once
 
 #include "demo/DemoOptions.h"
+#include "demo/Transport.h"
 #include "graphics/View.h"
 #include "main/Game.h"
 #include "resource/FileWatcher.h"
 #include "script/ScriptMaster.h"
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,16 +51,24 @@ public:
     // Renders the show into the session instead of playing it: the music runs on the session's
     // clock and every frame drawn goes to it. Before init; the session outlives the game's run.
     void captureTo(Capture::CaptureSession* session);
+    // The music layers the world's script masters play on (the platform's when not set);
+    // before init.
+    void useMusic(ScriptMaster::Factory::MusicMaker maker);
     // The world's first script master, or null.
     const ScriptMaster* scriptMaster() const;
+    ScriptMaster* scriptMaster();
     // The script's music time in seconds; 0 without a script.
     double showSeconds() const;
 
-    // Deletes every entity and builds the world again from its file (and its templates and
-    // meshes, read anew), then hands the show time it was at to the follow-up, if any.
+    // Deletes every entity and builds the world again from its file, as it stood when loaded.
     void rebuildWorld();
-    // What brings a rebuilt world back to the show time it had: the transport's seek.
-    void setRebuildFollowUp(std::function<void(double showSeconds)> followUp);
+    // Builds the world again from the files on disk (the world, its templates and meshes read
+    // anew) and brings it back to the show time it had.
+    void reloadWorld();
+    // Updates the current camera, then every entity in no room or an active one.
+    void stepWorld(float dt);
+    // The maker's controls while playing; null while capturing.
+    Transport* transport() { return controls.get(); }
     // Follows the cached files on disk with this clock (the wall clock by default), reloading
     // what changes. On while playing from init; never while capturing, which must repeat.
     void watchFiles(Zem::Resource::FileWatcher::Clock clock = {});
@@ -93,9 +101,10 @@ private:
     DemoOptions options;
     // Not owned; null while playing.
     Capture::CaptureSession* capture = nullptr;
-    // The cached world marker, held while the world stands.
+    ScriptMaster::Factory::MusicMaker musicMaker;
+    // Held while the world's entities live; the cache owns it.
     Zem::Resource::Resource* world = nullptr;
+    std::unique_ptr<Transport> controls;
     std::unique_ptr<LiveReload> liveReload;
     std::unique_ptr<FrameStats> stats;
-    std::function<void(double)> rebuildFollowUp;
 };

@@ -38,6 +38,7 @@ void Game::deleteEntities() {
             entities.erase(entities.begin());
         }
     }
+    exitRequest = false;
 }
 
 void Game::registerFactory(const std::string& type, std::unique_ptr<EntityFactory> factory) {

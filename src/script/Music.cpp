@@ -14,3 +14,11 @@ std::unique_ptr<Music> Music::create(TimeSource timeSource, bool trustDummyDevic
 }
 
 Music::~Music() = default;
+
+bool Music::seekStream(MusicStream*, int32_t) {
+    return false;
+}
+
+bool Music::pauseStream(MusicStream*, bool) {
+    return false;
+}

@@ -107,11 +107,25 @@ int32_t ScriptMaster::currentStep() const {
     return saturate(std::ceil(static_cast<double>(musicTimeMs()) * stepsPerMs));
 }
 
-void ScriptMaster::update(float) {
+bool ScriptMaster::seek(int32_t heardMs) {
+    startMusic();
+    return music->seekStream(stream, heardMs);
+}
+
+bool ScriptMaster::setPaused(bool paused) {
+    startMusic();
+    return music->pauseStream(stream, paused);
+}
+
+void ScriptMaster::startMusic() {
     if (startPending) {
         startPending = false;
         music->playStream(0, stream);
     }
+}
+
+void ScriptMaster::update(float) {
+    startMusic();
     const int32_t now = currentStep();
     if (!scripted) {
         return;

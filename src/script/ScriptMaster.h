@@ -33,6 +33,12 @@ public:
     void update(float dt) override;
     void command(int time, const Zem::Resource::XmlNode& element) override;
 
+    // Moves the music to heardMs (starting it if it has not started); nothing is delivered
+    // until the next update. False when the music layer cannot seek.
+    bool seek(int32_t heardMs);
+    // Stops or restarts the music and with it the script's clock.
+    bool setPaused(bool paused);
+
     // The stream's position plus clockOffsetMs: the time every reader of the timeline uses.
     int32_t musicTimeMs() const;
     // The present step: the music time in steps, rounded up.
@@ -65,6 +71,7 @@ public:
 
 private:
     void readTempo(const Zem::Resource::XmlNode& element);
+    void startMusic();
     void walkScript(int32_t now);
     // False when the event is not due yet.
     bool deliverEvent(const Zem::Resource::XmlNode& event, int32_t now);

@@ -25,9 +25,37 @@ bool SilentMusic::playStream(int, MusicStream*) {
     return true;
 }
 
+double SilentMusic::heardMs() const {
+    if (!playing || !heardTime) {
+        return 0.0;
+    }
+    return paused ? pausedAtMs : heardTime() + shiftMs;
+}
+
 int32_t SilentMusic::streamTime(MusicStream*) {
-    const double heard = playing && heardTime ? heardTime() : 0.0;
-    return static_cast<int32_t>(std::floor(heard)) - bufferMs;
+    return static_cast<int32_t>(std::floor(heardMs())) - bufferMs;
+}
+
+bool SilentMusic::seekStream(MusicStream*, int32_t target) {
+    if (!heardTime) {
+        return false;
+    }
+    shiftMs = target - heardTime();
+    pausedAtMs = target;
+    return true;
+}
+
+bool SilentMusic::pauseStream(MusicStream*, bool pause) {
+    if (!heardTime || pause == paused) {
+        return heardTime != nullptr;
+    }
+    if (pause) {
+        pausedAtMs = heardMs();
+    } else {
+        shiftMs = pausedAtMs - heardTime();
+    }
+    paused = pause;
+    return true;
 }
 
 int32_t SilentMusic::streamLengthMs(const MusicStream*) const {

@@ -22,10 +22,18 @@ public:
     // The heard time less the buffer length, as every music layer reports it: readers add the
     // script's offset back.
     int32_t streamTime(MusicStream* stream) override;
+    bool seekStream(MusicStream* stream, int32_t heardMs) override;
+    bool pauseStream(MusicStream* stream, bool paused) override;
     int32_t streamLengthMs(const MusicStream* stream) const override;
 
 private:
+    double heardMs() const;
+
     TimeSource heardTime;
+    // Added to the source's time, so a seek moves the music and the source keeps running.
+    double shiftMs = 0.0;
+    bool paused = false;
+    double pausedAtMs = 0.0;
     int bufferMs = 0;
     bool playing = false;
 };
