@@ -2,11 +2,13 @@
 
 #include "graphics/ShaderRegistry.h"
 #include "resource/ResourceManager.h"
+#include "resource/XmlError.h"
 #include "resource/XmlNode.h"
 
 #include <fstream>
 #include <iostream>
 #include <set>
+#include <sstream>
 #include <vector>
 
 using Zem::Resource::Reload;
@@ -18,21 +20,11 @@ bool isShader(const std::string& extension) {
     return extension == "glvp" || extension == "glfp";
 }
 
-const char* describe(Zem::Resource::XmlParseResult result) {
-    using Zem::Resource::XmlParseResult;
-    switch (result) {
-    case XmlParseResult::NoElement:
-        return "no root element";
-    case XmlParseResult::Unclosed:
-        return "the text ends inside an element";
-    case XmlParseResult::MismatchedEndTag:
-        return "an element is closed by an end tag of another name";
-    case XmlParseResult::Malformed:
-        return "a tag breaks the XML grammar";
-    case XmlParseResult::Ok:
-        break;
-    }
-    return "ok";
+std::string readFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
 }
 
 } // namespace
@@ -88,21 +80,25 @@ bool LiveReload::reloadInPlace(const std::string& name) {
 }
 
 bool LiveReload::stillLoads(const std::string& name, const std::string& path) {
-    if (ResourceManager::extensionOf(name) == "world") {
-        // Loading a world builds its entities, so only its XML is checked here.
-        std::ifstream file(path, std::ios::binary);
-        Zem::Resource::XmlNode document;
-        const Zem::Resource::XmlParseResult result = document.parse(file);
-        if (!file.is_open() || result != Zem::Resource::XmlParseResult::Ok) {
-            std::cout << path << ": " << (file.is_open() ? describe(result) : "cannot be read")
-                      << std::endl;
+    const std::string extension = ResourceManager::extensionOf(name);
+    if (extension == "world" || extension == "template") {
+        const std::string text = readFile(path);
+        const std::string error = Zem::Resource::describeXmlError(text);
+        if (!error.empty()) {
+            std::cout << path << ", " << error << std::endl;
             return false;
         }
-        if (document.name() != "ZEMWorld") {
-            std::cout << path << ": the root element is not ZEMWorld" << std::endl;
-            return false;
+        if (extension == "world") {
+            // Loading a world builds its entities, so only its XML is checked here.
+            std::istringstream stream(text);
+            Zem::Resource::XmlNode document;
+            document.parse(stream);
+            if (document.name() != "ZEMWorld") {
+                std::cout << path << ": the root element is not ZEMWorld" << std::endl;
+                return false;
+            }
+            return true;
         }
-        return true;
     }
     return ResourceManager::instance().loadUncached(name) != nullptr;
 }

@@ -164,7 +164,9 @@ TEST_F(LiveReloadTest, ASavedWorldIsBuiltAgainAndABrokenOneKeepsTheRunningWorld)
     testing::internal::CaptureStdout();
     frame();
     const std::string printed = testing::internal::GetCapturedStdout();
-    EXPECT_NE(printed.find("the text ends inside an element"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("main.world, line 1: the text ends inside an element"),
+              std::string::npos)
+        << printed;
     EXPECT_NE(printed.find("Keeping the running world"), std::string::npos) << printed;
     EXPECT_NE(game.findEntity("B"), nullptr);
     EXPECT_EQ(game.findEntity("C"), nullptr);
@@ -186,10 +188,13 @@ TEST_F(LiveReloadTest, ASavedTemplateRebuildsTheWorldAndABrokenOneIsKeptOut) {
     frame();
     EXPECT_EQ(radius(), 5.0f) << "the template was read anew";
 
-    save("data/lamp.template", "<template><radius>7</radius>", 20);
+    save("data/lamp.template", "<template>\n<radius>7</radiu>\n</template>\n", 20);
     testing::internal::CaptureStdout();
     frame();
     const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_NE(printed.find("lamp.template, line 2: an element is closed by an end tag"),
+              std::string::npos)
+        << printed;
     EXPECT_NE(printed.find("Keeping the running world"), std::string::npos) << printed;
     EXPECT_EQ(radius(), 5.0f);
 }
