@@ -11,6 +11,7 @@
 #include "input/InputBase.h"
 #include "main/Engine.h"
 #include "main/Entity.h"
+#include "resource/Mesh.h"
 #include "resource/ResourceManager.h"
 #include "support/GLContext.h"
 #include "support/TempDir.h"
@@ -197,6 +198,33 @@ TEST_F(LiveReloadTest, ASavedTemplateRebuildsTheWorldAndABrokenOneIsKeptOut) {
         << printed;
     EXPECT_NE(printed.find("Keeping the running world"), std::string::npos) << printed;
     EXPECT_EQ(radius(), 5.0f);
+}
+
+TEST_F(LiveReloadTest, ASavedMeshIsReadAgainAndABrokenOneIsKeptOut) {
+    const std::string triangle = "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 0 1\n"
+                                 "vn 0 0 1\ng one\nf 1/1/1 2/2/1 3/3/1\n";
+    save("data/thing.obj", triangle, 0);
+    initWith("<ZEMWorld><entity type='Room' name='A'/>"
+             "<entity type='Camera' name='camera'><parent>A</parent></entity>"
+             "<entity type='Entity' name='thing'><model>thing.obj</model><parent>A</parent>"
+             "</entity></ZEMWorld>");
+    frame();
+    const auto groups = [this] {
+        const Zem::Main::Entity* thing = game.findEntity("thing");
+        return thing != nullptr && thing->model != nullptr ? thing->model->groups.size() : 0u;
+    };
+    ASSERT_EQ(groups(), 1u);
+    save("data/thing.obj", triangle + "g two\nf 3/3/1 2/2/1 1/1/1\n", 10);
+    frame();
+    EXPECT_EQ(groups(), 2u) << "the mesh was read anew";
+
+    save("data/thing.obj", triangle + "g three\nf 1/1/1 2/2/1 9/3/1\n", 20);
+    testing::internal::CaptureStdout();
+    frame();
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_NE(printed.find("Unable to load thing.obj"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("Keeping the running world"), std::string::npos) << printed;
+    EXPECT_EQ(groups(), 2u);
 }
 
 TEST_F(LiveReloadTest, StatsCountTheFrameAndTheOverlayDrawsInTheCorner) {
