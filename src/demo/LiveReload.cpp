@@ -32,6 +32,9 @@ std::string readFile(const std::string& path) {
 LiveReload::LiveReload(Zem::Resource::FileWatcher::Clock clock) : watcher(std::move(clock)) {}
 
 bool LiveReload::poll() {
+    if (!watcher.due()) {
+        return false;
+    }
     ResourceManager& manager = ResourceManager::instance();
     std::vector<std::string> paths;
     for (const auto& [name, path] : manager.sourceFiles()) {

@@ -26,11 +26,15 @@ FileWatcher::Stamp FileWatcher::stampOf(const std::string& path) {
     return time;
 }
 
+bool FileWatcher::due() const {
+    return !lastLook || clock() - *lastLook >= intervalMs;
+}
+
 std::vector<std::string> FileWatcher::poll(const std::vector<std::string>& paths) {
-    const int64_t now = clock();
-    if (lastLook && now - *lastLook < intervalMs) {
+    if (!due()) {
         return {};
     }
+    const int64_t now = clock();
     lastLook = now;
 
     std::map<std::string, Stamp> seen;

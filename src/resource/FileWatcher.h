@@ -25,6 +25,8 @@ public:
     // first time is only noted; one that went missing is a change once it is back with another
     // time. Paths no longer given are forgotten.
     std::vector<std::string> poll(const std::vector<std::string>& paths);
+    // Whether the next poll would look: lets a caller skip gathering the paths.
+    bool due() const;
 
 private:
     using Stamp = std::optional<std::filesystem::file_time_type>;
