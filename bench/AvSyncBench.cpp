@@ -330,7 +330,7 @@ private:
 struct ClockWatch {
     bool wentBack = false;
     // The largest amount by which the clock moved further than the steady time between two
-    // readings, and the longest steady time it stood still.
+    // readings, and the longest steady time it stood still after reaching the first click.
     double largestJumpMs = 0.0;
     double longestStandMs = 0.0;
 };
@@ -428,7 +428,10 @@ int main(int argc, char** argv) {
             watch.largestJumpMs = std::max(watch.largestJumpMs, (clock - last) - (now - lastStamp));
             standingSince = now;
         }
-        watch.longestStandMs = std::max(watch.longestStandMs, now - standingSince);
+        // At the start the clock rightly stands until the first sound is heard.
+        if (next > 0) {
+            watch.longestStandMs = std::max(watch.longestStandMs, now - standingSince);
+        }
         // A whole-millisecond clock reads c while the true time is in [c, c + 1).
         while (next < clicks.size() && clock + 0.5 >= clicks[next]) {
             reachedMs[next] = now - (clock + 0.5 - clicks[next]);
@@ -447,6 +450,8 @@ int main(int argc, char** argv) {
     if (suspender.joinable()) {
         suspender.join();
     }
+    // The last click is still on its way to the sink.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
     music.reset();
     recorder.stop();
     std::remove(path.c_str());
@@ -482,8 +487,9 @@ int main(int argc, char** argv) {
         offsets.push_back(offset);
         at.push_back(clicks[k] / 1000.0);
     }
-    std::printf("clock: went back %s; largest jump %.2f ms; longest stand %.2f ms\n",
-                watch.wentBack ? "YES" : "never", watch.largestJumpMs, watch.longestStandMs);
+    std::printf(
+        "clock: went back %s; largest jump %.2f ms; longest stand after the first click %.2f ms\n",
+        watch.wentBack ? "YES" : "never", watch.largestJumpMs, watch.longestStandMs);
     if (offsets.size() < 2) {
         std::printf("av offset: too few clicks heard\n");
         return 1;
