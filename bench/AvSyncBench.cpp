@@ -245,7 +245,8 @@ public:
             close(pipeEnds[0]);
             close(pipeEnds[1]);
             const std::string device = sink + ".monitor";
-            execlp("parec", "parec", "--raw", "--format=s16le", "--rate=44100", "--channels=1",
+            // The sink's own format: no resampler between the sink and the recording.
+            execlp("parec", "parec", "--raw", "--format=s16le", "--rate=44100", "--channels=2",
                    "--latency-msec=5", "-d", device.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
@@ -310,12 +311,15 @@ private:
                 return;
             }
             carry.insert(carry.end(), buffer.begin(), buffer.begin() + got);
-            const size_t whole = carry.size() / 2;
+            // Stereo frames; the left channel is enough.
+            const size_t whole = carry.size() / 4;
             std::lock_guard<std::mutex> lock(mutex);
             const size_t old = samples.size();
             samples.resize(old + whole);
-            std::memcpy(samples.data() + old, carry.data(), whole * 2);
-            carry.erase(carry.begin(), carry.begin() + static_cast<std::ptrdiff_t>(whole * 2));
+            for (size_t i = 0; i < whole; ++i) {
+                std::memcpy(&samples[old + i], carry.data() + 4 * i, 2);
+            }
+            carry.erase(carry.begin(), carry.begin() + static_cast<std::ptrdiff_t>(whole * 4));
             reads.push_back({static_cast<int64_t>(samples.size()), stamp});
         }
     }

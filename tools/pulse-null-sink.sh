@@ -35,9 +35,10 @@ export PULSE_SERVER="unix:$dir/native"
 if [ "$1" = stop ]; then
     pid=$(cat "$dir/run/pid" 2>/dev/null) || exit 0
     kill "$pid" 2>/dev/null || exit 0
-    for _ in $(seq 50); do
+    # A throwaway server: half a second to leave on its own, then it is stopped.
+    for _ in $(seq 10); do
         kill -0 "$pid" 2>/dev/null || exit 0
-        sleep 0.1
+        sleep 0.05
     done
     kill -9 "$pid" 2>/dev/null
     exit 0

@@ -19,16 +19,17 @@ constexpr double jumpMs = 250.0;
 
 } // namespace
 
-void MusicClock::start(double nowMs) {
+void MusicClock::start(double nowMs, double waitMs) {
     isStarted = true;
     isPaused = false;
-    seek(nowMs, 0.0);
+    seek(nowMs, 0.0, waitMs);
 }
 
-void MusicClock::seek(double nowMs, double heardMs) {
+void MusicClock::seek(double nowMs, double heardMs, double waitMs) {
     lastQueryMs = nowMs;
     lastHeardMs = heardMs;
     forgetDevice();
+    waitForDevice(nowMs, waitMs);
 }
 
 void MusicClock::pause(double nowMs) {
@@ -36,13 +37,22 @@ void MusicClock::pause(double nowMs) {
     isPaused = true;
 }
 
-void MusicClock::resume(double nowMs) {
+void MusicClock::resume(double nowMs, double waitMs) {
     if (!isPaused) {
         return;
     }
     isPaused = false;
     lastQueryMs = std::max(lastQueryMs, nowMs);
     forgetDevice();
+    waitForDevice(lastQueryMs, waitMs);
+}
+
+void MusicClock::waitForDevice(double nowMs, double waitMs) {
+    waitUntilMs = nowMs + std::max(0.0, waitMs);
+}
+
+bool MusicClock::waiting(double nowMs) const {
+    return !anchored && nowMs < waitUntilMs;
 }
 
 void MusicClock::forgetDevice() {
@@ -86,11 +96,14 @@ double MusicClock::heardMs(double nowMs) {
     if (!isStarted || nowMs <= lastQueryMs) {
         return lastHeardMs;
     }
-    const double elapsed = nowMs - lastQueryMs;
-    lastQueryMs = nowMs;
-    if (isPaused) {
+    if (isPaused || waiting(nowMs)) {
+        lastQueryMs = nowMs;
         return lastHeardMs;
     }
+    // A wait that ran out counts from its end: the device has not started, the clock does.
+    const double from = anchored ? lastQueryMs : std::max(lastQueryMs, waitUntilMs);
+    const double elapsed = nowMs - from;
+    lastQueryMs = nowMs;
     const double predicted = lastHeardMs + elapsed;
     double device = 0.0;
     if (!deviceHeardMs(nowMs, device)) {

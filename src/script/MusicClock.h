@@ -12,15 +12,18 @@
 class MusicClock {
 public:
     // Runs from heard time 0 at nowMs, not paused; the device's earlier reports are forgotten.
-    void start(double nowMs);
+    // Until the device reports (at most waitMs) it stands: nothing is heard before the device
+    // plays, and a device slow to start must not leave the clock ahead of the music.
+    void start(double nowMs, double waitMs = 0.0);
     bool started() const { return isStarted; }
-    // Heard time heardMs at nowMs, paused or not as before; before start it only sets where the
-    // clock stands.
-    void seek(double nowMs, double heardMs);
+    // Heard time heardMs at nowMs, paused or not as before, then waits for the device like
+    // start; before start it only sets where the clock stands.
+    void seek(double nowMs, double heardMs, double waitMs = 0.0);
 
-    // The clock stands at its present time while paused and runs on from there.
+    // The clock stands at its present time while paused and runs on from there, waiting for the
+    // device like start.
     void pause(double nowMs);
-    void resume(double nowMs);
+    void resume(double nowMs, double waitMs = 0.0);
     bool paused() const { return isPaused; }
 
     // The device took the block starting at firstFrame at stampMs, with pendingFrames in front
@@ -41,11 +44,15 @@ public:
 private:
     // Where the device's reports put the music at nowMs; false without recent reports.
     bool deviceHeardMs(double nowMs, double& heard) const;
+    void waitForDevice(double nowMs, double waitMs);
+    // True while the clock stands waiting for the device's first report.
+    bool waiting(double nowMs) const;
 
     bool isStarted = false;
     bool isPaused = false;
     double lastQueryMs = 0.0;
     double lastHeardMs = 0.0;
+    double waitUntilMs = 0.0;
     // The device's reports as heard time minus steady time, the best (largest: a late block
     // reports less) of two windows of a second each, by their stamps.
     bool anchored = false;

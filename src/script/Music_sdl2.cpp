@@ -15,8 +15,12 @@ namespace {
 
 constexpr int deviceChannels = 2;
 constexpr int bytesPerFrame = deviceChannels * static_cast<int>(sizeof(int16_t));
-// Milliseconds of PulseAudio's sink latency on top of half the buffer (measured: AvSyncBench).
-constexpr int PULSE_EXTRA_MS = 15;
+// Milliseconds between a block PulseAudio asked for and its sound beyond half a buffer: the
+// sink's own latency and the server's rounding, measured with AvSyncBench on a null sink.
+constexpr int pulseBeyondHalfBufferMs = 15;
+// How long the clock waits at 0 for a device to take its first block after play. A sound server
+// can take a second or more to start a stream; the show should not run ahead of its music then.
+constexpr double startWaitMs = 3000.0;
 
 // The asked length as it is, within what a device plays smoothly and SDL can hold.
 int framesForMilliseconds(int milliseconds, int rate) {
@@ -28,16 +32,16 @@ int framesForMilliseconds(int milliseconds, int rate) {
 }
 
 // What a driver still holds, not yet heard, when it asks for the next block of `frames`.
-// PulseAudio's server keeps about half the buffer (it gives the other half to the sink's own
-// latency), plus a few milliseconds of the sink's; the dummy driver plays nothing; other drivers
-// keep one whole buffer in front of the one they ask for.
+// PulseAudio splits the buffer between its queue and the sink's latency and asks for the next
+// block when its queue holds about half of it; the dummy driver plays nothing; other drivers keep
+// one whole buffer in front of the one they ask for.
 int64_t pendingFramesFor(const char* driver, int frames, int rate) {
     const std::string name = driver != nullptr ? driver : "";
     if (name == "dummy") {
         return 0;
     }
     if (name == "pulseaudio") {
-        return frames / 2 + static_cast<int64_t>(rate) * PULSE_EXTRA_MS / 1000;
+        return frames / 2 + static_cast<int64_t>(rate) * pulseBeyondHalfBufferMs / 1000;
     }
     return frames;
 }
@@ -223,7 +227,7 @@ bool Music_sdl2::playStream(int, MusicStream* stream) {
     stream->nextFrame = 0;
     stream->resync = false;
     stream->lastTookMs = -1.0;
-    stream->clock.start(timeSource());
+    stream->clock.start(timeSource(), startWaitMs);
     SDL_UnlockAudioDevice(device);
     SDL_PauseAudioDevice(device, 0);
     return true;
@@ -234,7 +238,7 @@ bool Music_sdl2::seekStream(MusicStream* stream, int32_t heardMs) {
         return false;
     }
     return withClock(*stream, [&](MusicClock& clock) {
-        clock.seek(timeSource(), std::max(heardMs, 0));
+        clock.seek(timeSource(), std::max(heardMs, 0), device != 0 ? stallMs : 0.0);
         stream->resync = true;
         return true;
     });
@@ -248,7 +252,7 @@ bool Music_sdl2::pauseStream(MusicStream* stream, bool paused) {
         if (paused) {
             clock.pause(timeSource());
         } else if (clock.paused()) {
-            clock.resume(timeSource());
+            clock.resume(timeSource(), device != 0 ? stallMs : 0.0);
             stream->resync = true;
         }
         return true;

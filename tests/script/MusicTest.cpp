@@ -170,6 +170,26 @@ TEST(MusicClockTest, RunsThroughAStallAndTheMusicCatchesUp) {
     EXPECT_NEAR(last, 4999.0 - 50.0, 1e-6) << "heard from 50 ms, the pending frames' length";
 }
 
+TEST(MusicClockTest, WaitsForTheDeviceToStartButNotForever) {
+    // A device that takes its first block 600 ms after play: nothing is heard until its pending
+    // 50 ms have played, then the clock goes with it.
+    MusicClock slow;
+    slow.start(0.0, 3000.0);
+    EXPECT_EQ(slow.heardMs(500.0), 0.0);
+    slow.deviceTook(0, 2205, 600.0, 44100);
+    EXPECT_EQ(slow.heardMs(640.0), 0.0);
+    EXPECT_NEAR(slow.heardMs(750.0), 100.0, 1e-9);
+    // A device that never starts: the clock stands for the wait, then runs on.
+    MusicClock dead;
+    dead.start(0.0, 3000.0);
+    EXPECT_EQ(dead.heardMs(2999.0), 0.0);
+    EXPECT_EQ(dead.heardMs(3500.0), 500.0);
+    // A seek waits again, as long as it is told.
+    dead.seek(4000.0, 10000.0, 250.0);
+    EXPECT_EQ(dead.heardMs(4200.0), 10000.0);
+    EXPECT_EQ(dead.heardMs(4300.0), 10050.0);
+}
+
 TEST(MusicClockTest, PausedItStandsAndIgnoresTheDevice) {
     MusicClock clock;
     EXPECT_EQ(clock.heardMs(500.0), 0.0) << "not started";
