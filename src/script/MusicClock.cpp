@@ -13,6 +13,8 @@ constexpr double windowMs = 1000.0;
 // ahead of what is heard, and never goes back.
 constexpr double followMs = 20.0;
 constexpr double maxRate = 1.1;
+// A block later than the device's queue could cover, by more than this, means it ran dry.
+constexpr double underrunMarginMs = 10.0;
 // Further behind the device than this, the clock jumps to it rather than take seconds to catch
 // up.
 constexpr double jumpMs = 250.0;
@@ -67,6 +69,13 @@ void MusicClock::deviceTook(int64_t firstFrame, int64_t pendingFrames, double st
     }
     const double report =
         static_cast<double>(firstFrame - pendingFrames) * 1000.0 / sampleRate - stampMs;
+    const double pendingMs = static_cast<double>(pendingFrames) * 1000.0 / sampleRate;
+    const double best = havePrevious ? std::max(currentBest, previousBest) : currentBest;
+    // Later than everything it had queued could cover: the device ran dry and its music now
+    // comes that much later. The earlier reports no longer hold.
+    if (anchored && report < best - pendingMs - underrunMarginMs) {
+        forgetDevice();
+    }
     if (!anchored) {
         anchored = true;
         windowStartMs = stampMs;

@@ -170,6 +170,48 @@ TEST(MusicClockTest, RunsThroughAStallAndTheMusicCatchesUp) {
     EXPECT_NEAR(last, 4999.0 - 50.0, 1e-6) << "heard from 50 ms, the pending frames' length";
 }
 
+// The device's queue runs dry: a block comes 150 ms late where 50 ms were queued, so the music
+// after it comes 100 ms later than before. The clock does not wait for its windows to pass: from
+// the late block on it stands until the sound gets there, and goes on with it.
+TEST(MusicClockTest, FollowsTheSoundAtOnceWhenTheDeviceRanDry) {
+    constexpr int rate = 44100;
+    constexpr int block = 2205;
+    constexpr int64_t pending = 2205;
+    MusicClock clock;
+    clock.start(0.0);
+    double shift = 0.0;
+    double last = 0.0;
+    int k = 0;
+    for (double now = 0.0; now < 4000.0; now += 1.0) {
+        for (;;) {
+            // Block k is due when the k - 1 before it are heard but the pending 50 ms.
+            const double due = shift + k * 50.0;
+            const bool late = k == 40;
+            if (due + (late ? 150.0 : 0.0) > now) {
+                break;
+            }
+            if (late) {
+                shift += 100.0;
+            }
+            clock.deviceTook(static_cast<int64_t>(k) * block, pending, now, rate);
+            ++k;
+        }
+        // The queue ran dry at 2050 ms, while music time 2000 was due: silence until the late
+        // block comes.
+        const double heard = clock.heardMs(now);
+        const double truth = now < 2050.0   ? std::max(0.0, now - 50.0)
+                             : now < 2150.0 ? 2000.0
+                                            : now - 150.0;
+        ASSERT_GE(heard, last) << now;
+        if (now < 2050.0 || now >= 2250.0) {
+            ASSERT_NEAR(heard, truth, 1.0) << now;
+        } else {
+            ASSERT_LE(heard, 2100.0) << "ran on after the late block, at " << now;
+        }
+        last = heard;
+    }
+}
+
 TEST(MusicClockTest, WaitsForTheDeviceToStartButNotForever) {
     // A device that takes its first block 600 ms after play: nothing is heard until its pending
     // 50 ms have played, then the clock goes with it.
