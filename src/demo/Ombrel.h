@@ -34,11 +34,13 @@ public:
     bool update(float dt) override;
     bool shutdown() override;
 
+    // Every entity type a world may name (the world fuzzer builds worlds through these too).
+    void registerEntityTypes();
+
 private:
     void registerPasses();
     void addSearchPaths();
     void registerLoaders();
-    void registerEntityTypes();
     void showBlackScreen();
     // Entities without a room always run; the others only while their room is active.
     static bool isInActiveRoomOrNone(const Zem::Main::Entity& entity);

@@ -129,6 +129,10 @@ void ResourceManager::release(Resource* resource) {
     }
 }
 
+ResourceManager::~ResourceManager() {
+    clear();
+}
+
 void ResourceManager::clear() {
     // Moved out first: a resource's destructor may give back references it holds (a material
     // releasing its textures) while the cache is being emptied.

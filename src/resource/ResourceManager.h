@@ -55,7 +55,8 @@ public:
 
 private:
     ResourceManager() = default;
-    ~ResourceManager() = default;
+    // Empties the cache first: a resource's destructor may give back what it holds.
+    ~ResourceManager();
 
     std::vector<std::string> searchPaths;
     std::map<std::string, std::unique_ptr<Resource>> cache;

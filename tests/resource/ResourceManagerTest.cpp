@@ -144,4 +144,16 @@ TEST_F(ResourceManagerTest, FailuresHoldersAndSelfReference) {
     EXPECT_EQ(0, FakeResource::alive);
 }
 
+// A holder still cached when the process ends (a run that never reached the engine's shutdown)
+// gives its texture back while the manager itself is being destroyed.
+TEST_F(ResourceManagerTest, HoldersStillCachedAtExitAreDeletedCleanly) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            manager().get("one.bmp");
+            std::exit(FakeResource::alive == 2 ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
 } // namespace
