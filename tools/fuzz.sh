@@ -40,6 +40,6 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 echo "Fuzzing $target for $seconds s (new inputs in $work, crashes in $corpus)"
 # The shipped corpus is read, new coverage goes to the work folder; a crashing input is written
 # straight into the shipped corpus so the replay test keeps it.
-exec "$build/fuzz_$target" "$work" "$corpus" -dict="tests/fuzz/$target.dict" \
+exec "$build/tests/fuzz/fuzz_$target" "$work" "$corpus" -dict="tests/fuzz/$target.dict" \
     -max_total_time="$seconds" -artifact_prefix="$corpus/crash-" -print_final_stats=1 \
     -close_fd_mask=3 -rss_limit_mb=4096 -timeout=20

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <new>
+#include <stdexcept>
 
 namespace Zem::Resource {
 
@@ -101,7 +103,13 @@ bool ResourceManager::load(const std::string& name) {
 
     ResourceStream stream(file, loader->byteOrder(), name);
     loading.insert(name);
-    std::unique_ptr<Resource> resource = loader->load(stream);
+    std::unique_ptr<Resource> resource;
+    // A file that asks for more memory than there is fails like any other refused file.
+    try {
+        resource = loader->load(stream);
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
     loading.erase(name);
 
     if (!resource) {
