@@ -9,6 +9,7 @@
 #include "graphics/DisplayBase.h"
 #include "graphics/Light.h"
 #include "graphics/View.h"
+#include "graphics/hasCurrentContext.h"
 #include "graphics/registerDeferredPasses.h"
 #include "input/InputBase.h"
 #include "input/VirtualKeys.h"
@@ -102,6 +103,9 @@ void Ombrel::registerEntityTypes() {
 
 // The screen stays black while the world loads.
 void Ombrel::showBlackScreen() {
+    if (!Zem::Graphics::hasCurrentContext()) {
+        return;
+    }
     glEnable(GL_TEXTURE_2D);
     glCullFace(GL_BACK);
     glEnable(GL_CULL_FACE);
@@ -113,7 +117,10 @@ void Ombrel::showBlackScreen() {
 }
 
 bool Ombrel::update(float dt) {
-    Zem::Graphics::renderFrame(*this, frameRoot);
+    // A display that failed leaves no context: the show goes on unseen, to its script's end.
+    if (Zem::Graphics::hasCurrentContext()) {
+        Zem::Graphics::renderFrame(*this, frameRoot);
+    }
 
     if (Camera* camera = currentCamera()) {
         camera->update(dt);

@@ -1,5 +1,7 @@
 #include "resource/Texture.h"
 
+#include "graphics/hasCurrentContext.h"
+
 #include <GL/glew.h>
 
 #include <iostream>
@@ -13,6 +15,10 @@ Texture::~Texture() {
 }
 
 void uploadTexture(Texture& texture) {
+    // Without a context the texture stays unnamed (0); it is never drawn.
+    if (!Graphics::hasCurrentContext()) {
+        return;
+    }
     GLuint name = 0;
     glGenTextures(1, &name);
     texture.texture = name;
