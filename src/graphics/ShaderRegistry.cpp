@@ -6,6 +6,7 @@
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <iostream>
 
 namespace Zem::Graphics {
 
@@ -115,14 +116,45 @@ std::size_t ShaderRegistry::setsInUse() const {
     return static_cast<std::size_t>(std::count(inUse.begin(), inUse.end(), true));
 }
 
+namespace {
+
+void reportMissingProgram(const std::string& passName, const std::string& vertexFile,
+                          const std::string& fragmentFile, const std::string& why) {
+    std::cerr << passName << ": no program from " << vertexFile << " and " << fragmentFile << ": "
+              << why << "; the pass draws without it" << std::endl;
+}
+
+std::string linkLog(GLuint program) {
+    GLint length = 0;
+    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+    if (length <= 1) {
+        return "it does not link";
+    }
+    std::string log(static_cast<std::size_t>(length), '\0');
+    glGetProgramInfoLog(program, length, nullptr, log.data());
+    log.resize(log.find('\0') == std::string::npos ? log.size() : log.find('\0'));
+    while (!log.empty() && (log.back() == '\n' || log.back() == ' ')) {
+        log.pop_back();
+    }
+    return "it does not link: " + log;
+}
+
+} // namespace
+
 bool linkProgram(ProgramRecord& record, const std::string& vertexFile,
-                 const std::string& fragmentFile) {
+                 const std::string& fragmentFile, const std::string& passName) {
     Resource::ResourceManager& resources = Resource::ResourceManager::instance();
     record.vertexShader = resources.get<Resource::ShaderObject>(vertexFile);
     record.fragmentShader = resources.get<Resource::ShaderObject>(fragmentFile);
     record.program = 0;
-    if (record.vertexShader == nullptr || record.fragmentShader == nullptr ||
-        glCreateProgram == nullptr) {
+    if (record.vertexShader == nullptr || record.fragmentShader == nullptr) {
+        reportMissingProgram(passName, vertexFile, fragmentFile,
+                             (record.vertexShader == nullptr ? vertexFile : fragmentFile) +
+                                 " cannot be loaded (missing, or no OpenGL context)");
+        return false;
+    }
+    if (glCreateProgram == nullptr) {
+        reportMissingProgram(passName, vertexFile, fragmentFile, "GLSL is not supported");
         return false;
     }
     // An error left over from unrelated code must not be taken for this link's.
@@ -136,6 +168,8 @@ bool linkProgram(ProgramRecord& record, const std::string& vertexFile,
     glGetProgramiv(program, GL_LINK_STATUS, &linked);
     // A program that did not link is unusable; 0 lets the pass draw fixed-function instead.
     if (glGetError() != GL_NO_ERROR || linked != GL_TRUE) {
+        reportMissingProgram(passName, vertexFile, fragmentFile,
+                             program != 0 ? linkLog(program) : "no program object");
         if (program != 0) {
             glDeleteProgram(program);
         }

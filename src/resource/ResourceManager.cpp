@@ -82,6 +82,10 @@ bool ResourceManager::load(const std::string& name) {
         reportUnableToLoad(name);
         return false;
     }
+    // Read and reported once: every later request for it fails quietly until the cache is cleared.
+    if (failed.count(name) != 0) {
+        return false;
+    }
 
     std::ifstream file;
     bool opened = false;
@@ -92,6 +96,7 @@ bool ResourceManager::load(const std::string& name) {
         }
     }
     if (!opened) {
+        failed.insert(name);
         return false;
     }
 
@@ -114,6 +119,7 @@ bool ResourceManager::load(const std::string& name) {
 
     if (!resource) {
         reportUnableToLoad(name);
+        failed.insert(name);
         return false;
     }
     cache[name] = std::move(resource);
@@ -147,6 +153,11 @@ void ResourceManager::clear() {
     std::map<std::string, std::unique_ptr<Resource>> doomed;
     doomed.swap(cache);
     doomed.clear();
+    failed.clear();
+}
+
+bool ResourceManager::hasFailed(const std::string& name) const {
+    return failed.count(name) != 0;
 }
 
 void ResourceManager::reset() {

@@ -41,8 +41,12 @@ public:
     // Gives one reference back; the last one deletes the resource. Null and unknown
     // resources are ignored.
     void release(Resource* resource);
-    // Deletes every cached resource whatever its count. Search paths and loaders stay.
+    // Deletes every cached resource whatever its count and forgets failures. Search paths and
+    // loaders stay.
     void clear();
+    // True when the name was asked for and could not be had (not found, or refused by its
+    // loader): later requests fail at once, without reading or reporting it again.
+    bool hasFailed(const std::string& name) const;
     // clear, and forget search paths and loaders too: the state at process start.
     void reset();
 
@@ -63,6 +67,7 @@ private:
     std::map<std::string, ResourceLoader*> loaders;
     // Names whose loader is running, so a file that asks for itself fails instead of recursing.
     std::set<std::string> loading;
+    std::set<std::string> failed;
 };
 
 template <class T> T* ResourceManager::get(const std::string& name) {

@@ -4,6 +4,7 @@
 
 #include <GL/glew.h>
 
+#include <cstdio>
 #include <iostream>
 
 namespace Zem::Resource {
@@ -14,7 +15,26 @@ Texture::~Texture() {
     }
 }
 
-void uploadTexture(Texture& texture) {
+namespace {
+
+const char* glErrorWords(GLenum error) {
+    switch (error) {
+    case GL_INVALID_ENUM:
+        return "invalid enum";
+    case GL_INVALID_VALUE:
+        return "invalid value";
+    case GL_INVALID_OPERATION:
+        return "invalid operation";
+    case GL_OUT_OF_MEMORY:
+        return "out of memory";
+    default:
+        return "unknown";
+    }
+}
+
+} // namespace
+
+void uploadTexture(Texture& texture, const std::string& fileName) {
     // Without a context the texture stays unnamed (0); it is never drawn.
     if (!Graphics::hasCurrentContext()) {
         return;
@@ -32,7 +52,9 @@ void uploadTexture(Texture& texture) {
     if (texture.width <= 0 || texture.height <= 0 || texture.channels != 3 ||
         texture.pixels.size() < expected) {
         // Never hand GL a buffer shorter than the image it describes.
-        std::cout << "ERROR: " << std::endl;
+        std::cout << "ERROR: " << fileName << ": " << texture.pixels.size()
+                  << " bytes of pixels do not make a " << texture.width << " x " << texture.height
+                  << " RGB image" << std::endl;
         return;
     }
 
@@ -46,7 +68,11 @@ void uploadTexture(Texture& texture) {
     const GLenum error = glGetError();
     glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
     if (error != GL_NO_ERROR) {
-        std::cout << "ERROR: " << std::endl;
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%04X", static_cast<unsigned>(error));
+        std::cout << "ERROR: " << fileName << ": GL error " << code << " (" << glErrorWords(error)
+                  << ") for a " << texture.width << " x " << texture.height << " image"
+                  << std::endl;
     }
 }
 

@@ -133,6 +133,14 @@ TEST_F(ResourceManagerTest, FailuresHoldersAndSelfReference) {
     ASSERT_NE(nullptr, self);
     EXPECT_EQ(1, self->refCount);
     std::ofstream(dir.file("broken.bmp")) << "mended";
+    // A failure is read and reported once; clearing the cache forgets it.
+    const int loadsBefore = bmp.loads;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(nullptr, manager().get("broken.bmp"));
+    EXPECT_EQ(nullptr, manager().get("missing.bmp"));
+    EXPECT_EQ("", testing::internal::GetCapturedStdout());
+    EXPECT_EQ(loadsBefore, bmp.loads) << "not read again";
+    manager().clear();
     EXPECT_EQ("mended", contentOf(manager().get("broken.bmp"))) << "nothing was cached";
 
     manager().clear();
