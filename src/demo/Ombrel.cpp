@@ -1,6 +1,7 @@
 #include "demo/Ombrel.h"
 
 #include "demo/Billboard.h"
+#include "demo/Capture/CaptureSession.h"
 #include "demo/CubeGrid.h"
 #include "demo/DustGlow.h"
 #include "demo/LeafStorm.h"
@@ -8,6 +9,7 @@
 #include "demo/Machinery/Cog.h"
 #include "graphics/DisplayBase.h"
 #include "graphics/Light.h"
+#include "graphics/Portal.h"
 #include "graphics/View.h"
 #include "graphics/hasCurrentContext.h"
 #include "graphics/registerDeferredPasses.h"
@@ -17,6 +19,7 @@
 #include "main/Camera.h"
 #include "main/Engine.h"
 #include "main/Entity.h"
+#include "main/Random.h"
 #include "main/SimpleRoom.h"
 #include "resource/BMPLoader.h"
 #include "resource/GLSLFragmentProgramLoader.h"
@@ -27,10 +30,13 @@
 #include "script/Interpolator.h"
 #include "script/ScreenMaster.h"
 #include "script/ScriptMaster.h"
+#include "script/SilentMusic.h"
 
 #include <GL/glew.h>
 
+#include <filesystem>
 #include <iostream>
+#include <utility>
 
 using Zem::Main::Camera;
 using Zem::Main::Entity;
@@ -50,14 +56,35 @@ bool Ombrel::init() {
     registerEntityTypes();
     showBlackScreen();
 
-    // Loading the world builds its entities; a missing or broken world leaves an empty scene.
-    if (Zem::Resource::ResourceManager::instance().get("main.world") == nullptr) {
-        std::cout << "No world: main.world is missing or broken, the scene stays empty"
+    loadWorld();
+    if (capture == nullptr) {
+        controls = std::make_unique<Transport>(*this, options.startSeconds, options.endSeconds,
+                                               options.loop);
+        controls->begin();
+    }
+    return true;
+}
+
+// Loading the world builds its entities; a missing or broken world leaves an empty scene.
+void Ombrel::loadWorld() {
+    const std::string name = worldName();
+    world = Zem::Resource::ResourceManager::instance().get(name);
+    if (world == nullptr) {
+        std::cout << "No world: " << name << " is missing or broken, the scene stays empty"
                   << std::endl;
     }
     // An entity of another type under the name counts as no camera at all.
     makeCameraCurrent(dynamic_cast<Camera*>(findEntity("camera")));
-    return true;
+}
+
+void Ombrel::rebuildWorld() {
+    deleteEntities();
+    // The last reference goes, so the next load reads the file again.
+    Zem::Resource::ResourceManager::instance().release(world);
+    world = nullptr;
+    // Effects draw from the one random sequence: a world built again draws what it drew first.
+    Zem::Main::Random::seed(1);
+    loadWorld();
 }
 
 // The G-buffer (250, order 1000), light (360, 2000) and HDR (460, 3000) passes, in that order.
@@ -65,11 +92,55 @@ void Ombrel::registerPasses() {
     Zem::Graphics::registerDeferredPasses();
 }
 
+void Ombrel::useOptions(const DemoOptions& newOptions) {
+    options = newOptions;
+}
+
+void Ombrel::captureTo(Capture::CaptureSession* session) {
+    capture = session;
+    if (capture != nullptr) {
+        musicMaker = [session] {
+            return std::make_unique<SilentMusic>([session] { return session->showTimeMs(); });
+        };
+    }
+}
+
+void Ombrel::useMusic(ScriptMaster::Factory::MusicMaker maker) {
+    musicMaker = std::move(maker);
+}
+
+const ScriptMaster* Ombrel::scriptMaster() const {
+    for (const Entity* entity : entities) {
+        if (const auto* script = dynamic_cast<const ScriptMaster*>(entity)) {
+            return script;
+        }
+    }
+    return nullptr;
+}
+
+ScriptMaster* Ombrel::scriptMaster() {
+    return const_cast<ScriptMaster*>(std::as_const(*this).scriptMaster());
+}
+
+std::string Ombrel::worldName() const {
+    if (options.worldFile.empty()) {
+        return "main.world";
+    }
+    return std::filesystem::path(options.worldFile).filename().string();
+}
+
+// A maker's world folder comes first, so it only needs to hold what it changes.
 void Ombrel::addSearchPaths() {
-    const std::string workingDir = engine != nullptr ? engine->workingDir() : std::string();
     auto& manager = Zem::Resource::ResourceManager::instance();
-    manager.addSearchPath(workingDir + "data/");
-    manager.addSearchPath(workingDir + "data/textures/");
+    if (!options.worldFile.empty()) {
+        std::string folder = std::filesystem::path(options.worldFile).parent_path().string();
+        manager.addSearchPath(folder.empty() ? std::string("./") : folder + "/");
+    }
+    const std::string workingDir = engine != nullptr ? engine->workingDir() : std::string();
+    const bool relative = std::filesystem::path(options.dataDir).is_relative();
+    const std::string dataDir = (relative ? workingDir : std::string()) + options.dataDir;
+    manager.addSearchPath(dataDir);
+    manager.addSearchPath(dataDir + "textures/");
 }
 
 void Ombrel::registerLoaders() {
@@ -92,13 +163,18 @@ void Ombrel::registerEntityTypes() {
     registerFactory("Camera", std::make_unique<Camera::Factory>());
     registerFactory("Cog", std::make_unique<Machinery::Cog::Factory>());
     registerFactory("Axis", std::make_unique<Machinery::Axis::Factory>());
-    registerFactory("ScriptMaster", std::make_unique<ScriptMaster::Factory>());
+    registerFactory("ScriptMaster", makeScriptMasterFactory());
     registerFactory("Interpolator", std::make_unique<Interpolator::Factory>());
     registerFactory("ScreenMaster", std::make_unique<ScreenMaster::Factory>());
     registerFactory("Entity", std::make_unique<Zem::Main::BaseEntity::Factory>());
     registerFactory("CubeGrid", std::make_unique<CubeGrid::Factory>());
     registerFactory("DustGlow", std::make_unique<DustGlow::Factory>());
     registerFactory("LeafStorm", std::make_unique<LeafStorm::Factory>());
+}
+
+// A capture runs the music silently on its own clock; playing uses the platform's layer.
+std::unique_ptr<ScriptMaster::Factory> Ombrel::makeScriptMasterFactory() const {
+    return std::make_unique<ScriptMaster::Factory>(musicMaker, options.musicPath());
 }
 
 // The screen stays black while the world loads.
@@ -117,11 +193,35 @@ void Ombrel::showBlackScreen() {
 }
 
 bool Ombrel::update(float dt) {
-    // A display that failed leaves no context: the show goes on unseen, to its script's end.
-    if (Zem::Graphics::hasCurrentContext()) {
+    // A capture leading in to a late start steps the show without drawing it; a display that
+    // failed leaves no context, and the show goes on unseen to its script's end.
+    if ((capture == nullptr || capture->pictureDue()) && Zem::Graphics::hasCurrentContext()) {
         Zem::Graphics::renderFrame(*this, frameRoot);
+        if (capture != nullptr && !capture->takePicture()) {
+            return false;
+        }
     }
 
+    if (controls != nullptr && input != nullptr) {
+        controls->handleKeys(*input);
+    }
+    // Paused, the picture stands still: nothing moves, the music and the script wait.
+    if (controls == nullptr || !controls->paused()) {
+        stepWorld(dt);
+    }
+
+    const bool escapeHeld = input != nullptr && input->keys[Zem::Input::VirtualKey::Escape] == 1.0f;
+    const bool windowClosed = input != nullptr && input->closeRequested;
+    if (escapeHeld || windowClosed || exitRequested()) {
+        return false;
+    }
+    if (controls != nullptr && !controls->goesOn()) {
+        return false;
+    }
+    return capture == nullptr || capture->advance();
+}
+
+void Ombrel::stepWorld(float dt) {
     if (Camera* camera = currentCamera()) {
         camera->update(dt);
     }
@@ -134,10 +234,22 @@ bool Ombrel::update(float dt) {
         }
         entity->update(dt);
     }
+    settleCrossings();
+}
 
-    const bool escapeHeld = input != nullptr && input->keys[Zem::Input::VirtualKey::Escape] == 1.0f;
-    const bool windowClosed = input != nullptr && input->closeRequested;
-    return !(escapeHeld || windowClosed || exitRequested());
+// Entities moved after a portal's update (the camera by an interpolator later in the list, say)
+// would otherwise be drawn from the room they just left.
+void Ombrel::settleCrossings() {
+    for (std::size_t i = 0; i < entities.size(); ++i) {
+        Entity* entity = entities[i];
+        if ((entity->flags & Zem::Main::EntityFlags::Portal) == 0 ||
+            !isInActiveRoomOrNone(*entity)) {
+            continue;
+        }
+        if (auto* portal = dynamic_cast<Zem::Graphics::Portal*>(entity)) {
+            portal->settleCrossings();
+        }
+    }
 }
 
 bool Ombrel::isInActiveRoomOrNone(const Entity& entity) {

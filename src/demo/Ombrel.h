@@ -1,11 +1,17 @@
 #pragma once
 
+#include "demo/DemoOptions.h"
+#include "demo/Transport.h"
 #include "graphics/View.h"
 #include "main/Game.h"
+#include "script/ScriptMaster.h"
 
 #include <memory>
 #include <vector>
 
+namespace Capture {
+class CaptureSession;
+}
 namespace Zem::Graphics {
 class DisplayBase;
 }
@@ -16,8 +22,9 @@ namespace Zem::Main {
 class Entity;
 }
 namespace Zem::Resource {
+class Resource;
 class ResourceLoader;
-}
+} // namespace Zem::Resource
 
 // The demo: it registers what the world needs, loads "main.world", renders what the current camera
 // sees each frame and updates the entities of the rooms that camera can reach. The run ends when
@@ -30,18 +37,44 @@ public:
     // Always true: a missing world leaves an empty scene and the run goes on.
     bool init() override;
     // Renders the frame, then updates the current camera and every entity that is in no room or in
-    // an active one. False ends the run.
+    // an active one, then settles portal crossings made by those updates. False ends the run.
     bool update(float dt) override;
     bool shutdown() override;
 
     // Every entity type a world may name (the world fuzzer builds worlds through these too).
     void registerEntityTypes();
+    // Where the world and the shipped data are read from; before init. The defaults play
+    // "data/main.world".
+    void useOptions(const DemoOptions& options);
+    // Renders the show into the session instead of playing it: the music runs on the session's
+    // clock and every frame drawn goes to it. Before init; the session outlives the game's run.
+    void captureTo(Capture::CaptureSession* session);
+    // The music layers the world's script masters play on (the platform's when not set);
+    // before init.
+    void useMusic(ScriptMaster::Factory::MusicMaker maker);
+    // The world's first script master, or null.
+    const ScriptMaster* scriptMaster() const;
+    ScriptMaster* scriptMaster();
+
+    // Deletes every entity and builds the world again from its file, as it stood when loaded.
+    void rebuildWorld();
+    // Updates the current camera, then every entity in no room or an active one.
+    void stepWorld(float dt);
+    // The maker's controls while playing; null while capturing.
+    Transport* transport() { return controls.get(); }
 
 private:
     void registerPasses();
     void addSearchPaths();
     void registerLoaders();
     void showBlackScreen();
+    // Runs every active portal's trigger after the updates, so that the next frame is drawn from
+    // the room its camera has walked into.
+    void settleCrossings();
+    std::unique_ptr<ScriptMaster::Factory> makeScriptMasterFactory() const;
+    // The file name the world is loaded under.
+    std::string worldName() const;
+    void loadWorld();
     // Entities without a room always run; the others only while their room is active.
     static bool isInActiveRoomOrNone(const Zem::Main::Entity& entity);
 
@@ -52,4 +85,11 @@ private:
     std::vector<std::unique_ptr<Zem::Resource::ResourceLoader>> loaders;
     // Kept across frames so the view tree reuses its storage instead of allocating every frame.
     Zem::Graphics::View frameRoot;
+    DemoOptions options;
+    // Not owned; null while playing.
+    Capture::CaptureSession* capture = nullptr;
+    ScriptMaster::Factory::MusicMaker musicMaker;
+    // Held while the world's entities live; the cache owns it.
+    Zem::Resource::Resource* world = nullptr;
+    std::unique_ptr<Transport> controls;
 };

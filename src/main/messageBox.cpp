@@ -2,12 +2,9 @@
 
 #include "main/Engine.h"
 #include "main/Game.h"
-
-#include <SDL.h>
+#include "main/showMessageDialog.h"
 
 #include <condition_variable>
-#include <cstdlib>
-#include <cstring>
 #include <deque>
 #include <iostream>
 #include <mutex>
@@ -20,39 +17,6 @@ namespace {
 MessageBoxHandler& installedHandler() {
     static MessageBoxHandler handler;
     return handler;
-}
-
-bool isHeadlessDriver(const char* name) {
-    return name != nullptr &&
-           (std::strcmp(name, "offscreen") == 0 || std::strcmp(name, "dummy") == 0);
-}
-
-bool hasRealDisplay() {
-    if (isHeadlessDriver(std::getenv("SDL_VIDEODRIVER"))) {
-        return false;
-    }
-    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
-        return !isHeadlessDriver(SDL_GetCurrentVideoDriver());
-    }
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
-}
-
-Uint32 sdlFlags(MessageIcon icon) {
-    switch (icon) {
-    case MessageIcon::Error:
-        return SDL_MESSAGEBOX_ERROR;
-    case MessageIcon::Exclamation:
-        return SDL_MESSAGEBOX_WARNING;
-    case MessageIcon::Information:
-        return SDL_MESSAGEBOX_INFORMATION;
-    }
-    return SDL_MESSAGEBOX_INFORMATION;
-}
-
-void showSdlDialog(const std::string& caption, const std::string& text, MessageIcon icon) {
-    SDL_ShowSimpleMessageBox(sdlFlags(icon), caption.c_str(), text.c_str(), nullptr);
 }
 
 // The dialog thread and what waits for it. It is never joined: a dialog nobody answers must
@@ -80,7 +44,7 @@ public:
     MessageBoxHandler replace(MessageBoxHandler show) {
         std::lock_guard<std::mutex> lock(mutex);
         MessageBoxHandler previous = std::move(showFunction);
-        showFunction = show ? std::move(show) : MessageBoxHandler(&showSdlDialog);
+        showFunction = show ? std::move(show) : MessageBoxHandler(&showMessageDialog);
         return previous;
     }
 
@@ -110,7 +74,7 @@ private:
     std::mutex mutex;
     std::condition_variable wake;
     std::deque<Dialog> waiting;
-    MessageBoxHandler showFunction = &showSdlDialog;
+    MessageBoxHandler showFunction = &showMessageDialog;
     bool started = false;
 };
 
@@ -132,9 +96,8 @@ void messageBox(const std::string& caption, const std::string& text, MessageIcon
         return;
     }
     writeLine(caption, text);
-    if (hasRealDisplay()) {
-        showDialogAside(caption, text, icon);
-    }
+    // The platform's dialog shows only where a person can see it.
+    showDialogAside(caption, text, icon);
 }
 
 void showDialogAside(const std::string& caption, const std::string& text, MessageIcon icon) {
