@@ -35,7 +35,7 @@ GBufferShader::GBufferShader() {
 
 void GBufferShader::createSharedObjects() {
     sharedCreated = true;
-    linkProgram(shared.program, "shaders/gbuf-1p.glvp", "shaders/gbuf-1p.glfp");
+    linkProgram(shared.program, "shaders/gbuf-1p.glvp", "shaders/gbuf-1p.glfp", "G-buffer pass");
 
     glGenFramebuffersEXT(1, &shared.framebuffer);
     glGenTextures(1, &shared.colourTarget);

@@ -124,7 +124,8 @@ void HDRShader::createSharedObjects() {
     shared.pingIndex = 0;
     for (int i = 0; i < programCount; ++i) {
         const std::string base = std::string("shaders/") + programNames[i];
-        linkProgram(shared.programs[static_cast<std::size_t>(i)], base + ".glvp", base + ".glfp");
+        linkProgram(shared.programs[static_cast<std::size_t>(i)], base + ".glvp", base + ".glfp",
+                    "HDR pass");
     }
 
     GLuint framebuffers[levelCount];

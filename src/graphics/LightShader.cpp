@@ -29,7 +29,7 @@ LightShader::LightShader() {
 
 void LightShader::createSharedObjects() {
     sharedCreated = true;
-    linkProgram(shared.program, "shaders/light.glvp", "shaders/light.glfp");
+    linkProgram(shared.program, "shaders/light.glvp", "shaders/light.glfp", "light pass");
 
     glGenFramebuffersEXT(1, &shared.framebuffer);
     glGenTextures(1, &shared.lightTarget);

@@ -68,9 +68,11 @@ struct ProgramRecord {
 };
 
 // Fetches both shader objects from the ResourceManager by file name and links them. True when
-// the program handle is non-zero.
+// the program handle is non-zero. Otherwise says on standard error which program the named pass
+// goes without, and why: "light pass: no program from shaders/light.glvp and shaders/light.glfp:
+// shaders/light.glfp cannot be loaded".
 bool linkProgram(ProgramRecord& record, const std::string& vertexFile,
-                 const std::string& fragmentFile);
+                 const std::string& fragmentFile, const std::string& passName = "a pass");
 
 // Links the record's two files again from what the cache holds now. When the link fails the
 // record keeps its running program and the link log is printed; false then.

@@ -38,8 +38,20 @@ TEST_F(GBufferTest, MissingProgramFilesLeaveProgramZeroAndTheFrameStillRuns) {
     EXPECT_EQ(GBufferShader::passId, ShaderRegistry::instance().defaultGeometryPass);
     ZemTest::TestPanel panel(2.0f, Vector3(1.0f, 1.0f, 1.0f));
     panel.position = Vector3(0.0f, 0.0f, -3.0f);
+    testing::internal::CaptureStderr();
     renderFrame({&panel});
     renderFrame({&panel});
+    // Each pass says which program it goes without, once.
+    const std::string said = testing::internal::GetCapturedStderr();
+    for (const char* line :
+         {"G-buffer pass: no program from shaders/gbuf-1p.glvp and shaders/gbuf-1p.glfp: "
+          "shaders/gbuf-1p.glvp cannot be loaded",
+          "light pass: no program from shaders/light.glvp and shaders/light.glfp: "
+          "shaders/light.glvp cannot be loaded",
+          "HDR pass: no program from shaders/"}) {
+        EXPECT_NE(said.find(line), std::string::npos) << line << "\n" << said;
+    }
+    EXPECT_EQ(said.find("light pass"), said.rfind("light pass")) << said;
     EXPECT_EQ(0u, GBufferShader::sharedObjects().program.program);
     EXPECT_EQ(0u, LightShader::sharedObjects().program.program);
     for (const auto& record : HDRShader::sharedObjects().programs) {
@@ -72,8 +84,19 @@ TEST_F(LinkProgramTest, LinksCachedObjectsOrGivesProgramZero) {
         }
         Zem::Graphics::ProgramRecord record;
         record.program = 77;
-        EXPECT_EQ(links, Zem::Graphics::linkProgram(record, "shaders/gbuf-1p.glvp", fragment));
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(links, Zem::Graphics::linkProgram(record, "shaders/gbuf-1p.glvp", fragment,
+                                                    "test pass"));
+        const std::string said = testing::internal::GetCapturedStderr();
         EXPECT_EQ(links, record.program != 0u);
+        EXPECT_EQ(links, said.empty()) << said;
+        if (!links) {
+            EXPECT_EQ(said.rfind("test pass: no program from shaders/gbuf-1p.glvp and "
+                                 "shaders/light.glfp: it does not link",
+                                 0),
+                      0u)
+                << said;
+        }
         glDeleteProgram(record.program);
     }
 }
