@@ -1,0 +1,181 @@
+#pragma once
+
+#include "demo/CubeGrid.h"
+#include "demo/Ombrel.h"
+#include "graphics/Display_sdl2.h"
+#include "graphics/GBufferShader.h"
+#include "graphics/HDRShader.h"
+#include "graphics/LightShader.h"
+#include "graphics/ShaderRegistry.h"
+#include "input/Input_sdl2.h"
+#include "main/Camera.h"
+#include "main/Engine.h"
+#include "main/Entity.h"
+#include "main/SimpleRoom.h"
+#include "resource/ResourceManager.h"
+#include "resource/XmlNode.h"
+#include "script/Interpolator.h"
+#include "script/Music.h"
+#include "script/ScriptMaster.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <string>
+
+namespace ZemTest {
+
+// Plays the shipped show headless on a fixed step: the script's music clock is the frame
+// number over the step rate, so every run draws the same frames. Frames that are not rendered
+// still advance the script and every entity, so a far point of the show is reached quickly.
+class ShowPlayer {
+public:
+    static constexpr int stepsPerSecond = 30;
+
+    ShowPlayer(int width, int height) {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        // Whatever an earlier user of this process registered goes; the show registers its own.
+        Zem::Graphics::ShaderRegistry::instance().reset();
+        Zem::Resource::ResourceManager::instance().reset();
+        auto display = std::make_unique<Zem::Graphics::Display_sdl2>();
+        displayDriver = display.get();
+        engine.setWorkingDir("./");
+        engine.registerDriver("display", std::move(display));
+        engine.registerDriver("input", std::make_unique<Zem::Input::Input_sdl2>());
+        game.engine = &engine;
+        engine.setGame(&game);
+        const std::string config = "<config><display><resolution><width>" + std::to_string(width) +
+                                   "</width><height>" + std::to_string(height) +
+                                   "</height><fullscreen>false</fullscreen><vsync>false</vsync>"
+                                   "</resolution></display></config>";
+        opened = engine.init(Zem::Resource::XmlNode(config)) && game.currentCamera() != nullptr &&
+                 driveScript();
+    }
+
+    // The passes' GPU objects go with this context; the next user makes them anew.
+    ~ShowPlayer() {
+        Zem::Graphics::GBufferShader::releaseSharedObjects();
+        Zem::Graphics::LightShader::releaseSharedObjects();
+        Zem::Graphics::HDRShader::releaseSharedObjects();
+        engine.shutdown();
+        Zem::Graphics::ShaderRegistry::instance().reset();
+    }
+
+    ShowPlayer(const ShowPlayer&) = delete;
+    ShowPlayer& operator=(const ShowPlayer&) = delete;
+
+    bool ready() const { return opened; }
+
+    // One step of the show: the frame drawn (when asked) and then every entity advanced.
+    // False once the script asked to end.
+    bool step(bool render) {
+        nowMs = frameNumber * 1000.0 / stepsPerSecond;
+        const float dt = 1.0f / stepsPerSecond;
+        bool goOn = true;
+        if (render) {
+            goOn = game.update(dt);
+        } else {
+            updateEntities(dt);
+            goOn = !game.exitRequested();
+        }
+        ++frameNumber;
+        return goOn;
+    }
+
+    // Steps without drawing until the show reaches the second, then draws `rendered` frames
+    // (the eye adaptation of the HDR pass needs some to settle).
+    void playTo(double seconds, int rendered) {
+        const int target = static_cast<int>(seconds * stepsPerSecond);
+        while (frameNumber < target - rendered) {
+            step(false);
+        }
+        while (frameNumber < target) {
+            step(true);
+        }
+    }
+
+    int frame() const { return frameNumber; }
+    Ombrel& demo() { return game; }
+    Zem::Graphics::Display_sdl2& display() { return *displayDriver; }
+
+private:
+    // The world's script master plays on the platform's clock; it is replaced by one built from
+    // the same element on a music layer whose clock is this player's.
+    bool driveScript() {
+        std::ifstream in("data/main.world");
+        const std::string text((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
+        const Zem::Resource::XmlNode world(text);
+        for (std::size_t i = 0; i < world.childCount(); ++i) {
+            const Zem::Resource::XmlNode& element = world.child(i);
+            if (element.name() != "entity" || element.attribute("type") != "ScriptMaster") {
+                continue;
+            }
+            auto* old = dynamic_cast<ScriptMaster*>(game.findEntity(element.attribute("name")));
+            if (old == nullptr) {
+                return false;
+            }
+            const auto at = std::find(game.entities.begin(), game.entities.end(), old);
+            const auto index = static_cast<std::size_t>(at - game.entities.begin());
+            auto* driven = new ScriptMaster(element, Music::create([this] { return nowMs; }));
+            repoint(old, driven);
+            delete old;
+            // In the old one's place, so the update order stays the show's.
+            game.entities.pop_back();
+            game.entities.insert(game.entities.begin() + static_cast<std::ptrdiff_t>(index),
+                                 driven);
+            return true;
+        }
+        return false;
+    }
+
+    // Entities that found the old script master at creation read the driven clock instead.
+    void repoint(const ScriptMaster* old, ScriptMaster* driven) {
+        for (Zem::Main::Entity* entity : game.entities) {
+            if (auto* interpolator = dynamic_cast<Interpolator*>(entity)) {
+                if (interpolator->scriptMaster == old) {
+                    interpolator->scriptMaster = driven;
+                }
+            } else if (auto* grid = dynamic_cast<CubeGrid*>(entity)) {
+                if (grid->mainScript == old) {
+                    grid->mainScript = driven;
+                }
+            }
+        }
+    }
+
+    void updateEntities(float dt) {
+        Zem::Main::Camera* camera = game.currentCamera();
+        if (camera != nullptr) {
+            camera->update(dt);
+        }
+        for (std::size_t i = 0; i < game.entities.size(); ++i) {
+            Zem::Main::Entity* entity = game.entities[i];
+            if (entity == camera || !inActiveRoomOrNone(*entity)) {
+                continue;
+            }
+            entity->update(dt);
+        }
+    }
+
+    static bool inActiveRoomOrNone(const Zem::Main::Entity& entity) {
+        if (entity.room == nullptr) {
+            return true;
+        }
+        const auto* room = dynamic_cast<const Zem::Main::SimpleRoom*>(entity.room);
+        return room != nullptr && room->active;
+    }
+
+    Zem::Main::Engine engine;
+    Ombrel game;
+    Zem::Graphics::Display_sdl2* displayDriver = nullptr;
+    double nowMs = 0.0;
+    int frameNumber = 0;
+    bool opened = false;
+};
+
+} // namespace ZemTest
