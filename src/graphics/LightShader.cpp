@@ -3,9 +3,13 @@
 #include "graphics/GBufferShader.h"
 #include "graphics/Light.h"
 #include "graphics/Matrix4.h"
+#include "graphics/Portal.h"
+#include "graphics/ScreenRect.h"
 #include "graphics/View.h"
 #include "graphics/reportGLErrors.h"
 #include "graphics/setUniform.h"
+
+#include "resource/MeshGroup.h"
 
 #include <GL/glew.h>
 
@@ -107,16 +111,52 @@ void LightShader::begin() {
     }
 
     // The program turns stored depth back into eye space with it.
-    Matrix4 projection;
-    glGetFloatv(GL_PROJECTION_MATRIX, projection.data());
-    setUniform(program, "inv_proj", projection.inverse());
+    glGetFloatv(GL_PROJECTION_MATRIX, shared.projection.data());
+    setUniform(program, "inv_proj", shared.projection.inverse());
 
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);
     glDisable(GL_DEPTH_TEST);
 }
 
-void LightShader::draw(View&) {
+// Lights seen through a portal may only touch the pixels of its opening: the view behind it
+// was drawn only there, and the pixels around it belong to the room in front. The opening's
+// screen bounds stand for its shape. A portal without a mask shape lets its view draw
+// everywhere, and so its lights too.
+ScreenRect LightShader::visibleRect(const View& view) const {
+    const ScreenRect whole =
+        ScreenRect::whole(GBufferShader::targetWidth, GBufferShader::targetHeight);
+    ScreenRect rect = whole;
+    for (const View* v = &view; v->portal != nullptr && v->parent != nullptr; v = v->parent) {
+        const Resource::MeshGroup* shape = v->portal->maskGroup;
+        if (shape == nullptr) {
+            break;
+        }
+        const Matrix4 toClip =
+            shared.projection * v->parent->eyeMatrix * v->portal->getWorldMatrix();
+        rect = rect.intersection(
+            ScreenRect::ofPoints(shape->positions, shape->indices, toClip, whole));
+        if (rect.empty()) {
+            break;
+        }
+    }
+    return rect;
+}
+
+void LightShader::draw(View& view) {
+    if (queue.empty()) {
+        return;
+    }
+    if (view.portal == nullptr) {
+        glDisable(GL_SCISSOR_TEST);
+    } else {
+        const ScreenRect rect = visibleRect(view);
+        if (rect.empty()) {
+            return;
+        }
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(rect.x, rect.y, rect.width, rect.height);
+    }
     for (Main::Entity* entity : queue) {
         // Lights queue themselves here (Light::submit); anything else has no colour to send.
         auto* light = dynamic_cast<Light*>(entity);
@@ -143,6 +183,7 @@ void LightShader::draw(View&) {
 }
 
 void LightShader::end() {
+    glDisable(GL_SCISSOR_TEST);
     for (int unit = 0; unit < inputCount; ++unit) {
         glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
         glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);

@@ -3,8 +3,11 @@
 #include "graphics/HDRShader.h"
 #include "graphics/Light.h"
 #include "graphics/LightShader.h"
+#include "graphics/Portal.h"
 #include "graphics/ShaderRegistry.h"
+#include "graphics/View.h"
 #include "graphics/reportGLErrors.h"
+#include "resource/Mesh.h"
 #include "support/DeferredScene.h"
 #include "support/ImageCapture.h"
 #include "support/SceneFixtures.h"
@@ -135,6 +138,60 @@ TEST_F(LightPassTest, TwoOverlappingLightsAddUp) {
     for (int c = 0; c < 3; ++c) {
         EXPECT_NEAR(redOnly[c] + blueOnly[c], both[c], 0.01f * (both[c] + 1.0f)) << "channel " << c;
     }
+}
+
+// The hall seen through a 1 x 1 window in the vault's wall: the window's view has a wall of its
+// own further back and a light near the window, within reach of the vault wall around it.
+class WindowLightTest : public LightPassTest {
+protected:
+    void SetUp() override {
+        LightPassTest::SetUp();
+        window.maskGroup = windowShape->groups[0].get();
+        windowSurface.position = Vector3(0.0f, 0.0f, -4.9f);
+        window.position = windowSurface.position;
+        hallWall.position = Vector3(0.0f, 0.0f, -8.0f);
+    }
+    // The light target after a frame of the vault and the view through the window; the hall's
+    // light is left out when asked.
+    std::vector<float> renderThroughWindow(bool hallLit) {
+        Zem::Graphics::View root;
+        root.passes = ShaderRegistry::instance().acquire();
+        wall.submit(root);
+        windowSurface.submit(root);
+        Zem::Graphics::View& hall = root.allocateChild();
+        hall.parent = &root;
+        hall.depth = 1;
+        hall.portal = &window;
+        hall.passes = ShaderRegistry::instance().acquire();
+        hallWall.submit(hall);
+        if (hallLit) {
+            hallLight.submit(hall);
+        }
+        Zem::Graphics::drawTree(root);
+        return readTexture(LightShader::sharedObjects().lightTarget, width, height);
+    }
+
+    std::unique_ptr<Zem::Resource::Mesh> windowShape =
+        ZemTest::makeMesh({{-0.5f, -0.5f, 0, 0.5f, -0.5f, 0, 0.5f, 0.5f, 0, -0.5f, -0.5f, 0, 0.5f,
+                            0.5f, 0, -0.5f, 0.5f, 0}});
+    Zem::Graphics::Portal window{xmlElement("<entity/>")};
+    ZemTest::TestPanel windowSurface{0.5f, Vector3(0.2f, 0.2f, 0.2f)};
+    ZemTest::TestPanel hallWall{20.0f, Vector3(1.0f, 1.0f, 1.0f)};
+    Light hallLight{xmlElement("<Light><radius>5</radius><position>0 0 -6.5</position></Light>")};
+};
+
+TEST_F(WindowLightTest, LightsBehindAWindowLeaveTheWallAroundItAsDarkAsWithoutThem) {
+    const std::vector<float> dark = renderThroughWindow(false);
+    const std::vector<float> lit = renderThroughWindow(true);
+    EXPECT_GT(texel(lit, width, width / 2, height / 2)[0], 0.0f) << "the hall is lit";
+    // About 57 pixels to a unit at the vault wall: the window spans 29 pixels each way.
+    for (const auto& [x, y] :
+         {std::pair{width / 2 + 86, height / 2}, std::pair{width / 2 - 60, height / 2},
+          std::pair{width / 2, height / 2 + 50}, std::pair{width / 2 + 40, height / 2 - 40}}) {
+        EXPECT_EQ(texel(dark, width, x, y), texel(lit, width, x, y))
+            << "vault wall at " << x << ", " << y;
+    }
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
 }
 
 class HDRTest : public ZemTest::DeferredTest {

@@ -77,6 +77,8 @@ public:
         const float dt = 1.0f / stepsPerSecond;
         bool goOn = true;
         if (render) {
+            // As the engine's loop does: the last frame is presented, then the next drawn.
+            displayDriver->swapBuffers();
             goOn = game.update(dt);
         } else {
             updateEntities(dt);
