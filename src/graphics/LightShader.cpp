@@ -34,6 +34,7 @@ LightShader::LightShader() {
 void LightShader::createSharedObjects() {
     sharedCreated = true;
     linkProgram(shared.program, "shaders/light.glvp", "shaders/light.glfp");
+    linkProgram(shared.glowProgram, "shaders/glow.glvp", "shaders/glow.glfp");
 
     glGenFramebuffersEXT(1, &shared.framebuffer);
     glGenTextures(1, &shared.lightTarget);
@@ -67,8 +68,10 @@ void LightShader::releaseSharedObjects() {
     if (!sharedCreated) {
         return;
     }
-    if (shared.program.program != 0) {
-        glDeleteProgram(shared.program.program);
+    for (const ProgramRecord* record : {&shared.program, &shared.glowProgram}) {
+        if (record->program != 0) {
+            glDeleteProgram(record->program);
+        }
     }
     glDeleteFramebuffersEXT(1, &shared.framebuffer);
     glDeleteTextures(1, &shared.lightTarget);
@@ -117,6 +120,24 @@ void LightShader::begin() {
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);
     glDisable(GL_DEPTH_TEST);
+    addGlow();
+    glUseProgram(program);
+}
+
+void LightShader::addGlow() {
+    const GLuint program = shared.glowProgram.program;
+    if (program == 0) {
+        return;
+    }
+    glUseProgram(program);
+    // The glow target is on unit 4, where every light reads it too.
+    setUniform(program, "aux2_tex", 4);
+    glBegin(GL_QUADS);
+    glVertex2f(-1.0f, -1.0f);
+    glVertex2f(1.0f, -1.0f);
+    glVertex2f(1.0f, 1.0f);
+    glVertex2f(-1.0f, 1.0f);
+    glEnd();
 }
 
 // Lights seen through a portal may only touch the pixels of its opening: the view behind it

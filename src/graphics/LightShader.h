@@ -25,6 +25,8 @@ public:
     // GPU objects shared by every instance, made once by the first one.
     struct SharedObjects {
         ProgramRecord program;
+        // Adds the surfaces' own glow once per pixel.
+        ProgramRecord glowProgram;
         uint32_t framebuffer = 0;
         uint32_t lightTarget = 0;
         uint32_t depthBuffer = 0;
@@ -54,6 +56,8 @@ public:
 
 private:
     static void createSharedObjects();
+    // The glow every surface gives off, lit or not, over the whole target.
+    static void addGlow();
     // The part of the target the view's lights may touch; empty when nothing of it shows.
     ScreenRect visibleRect(const View& view) const;
 

@@ -140,6 +140,24 @@ TEST_F(LightPassTest, TwoOverlappingLightsAddUp) {
     }
 }
 
+TEST_F(LightPassTest, AGlowingSurfaceShowsWithNoLightNearIt) {
+    const Light farAway(xmlElement("<Light><radius>1</radius><position>0 0 50</position></Light>"));
+    for (const float glow : {0.0f, 2.0f}) {
+        wall.glow = Vector3(glow, glow, glow);
+        renderFrame({&wall, const_cast<Light*>(&farAway)});
+        const auto light = lightAt(width / 2, height / 2);
+        const auto shown = ZemTest::ImageCapture::readFramebuffer(0, 0, 1, 1).pixel(0, 0);
+        if (glow == 0.0f) {
+            EXPECT_EQ(0.0f, light[0]) << "nothing lights a matt wall";
+            EXPECT_EQ((std::array<std::uint8_t, 3>{0, 0, 0}), shown);
+        } else {
+            EXPECT_GT(light[0], 0.0f) << "the glow is in the light image";
+            EXPECT_EQ(light[0], light[2]);
+            EXPECT_GT(int(shown[0]) + shown[1] + shown[2], 3 * 40) << "and on screen";
+        }
+    }
+}
+
 // The hall seen through a 1 x 1 window in the vault's wall: the window's view has a wall of its
 // own further back and a light near the window, within reach of the vault wall around it.
 class WindowLightTest : public LightPassTest {

@@ -18,6 +18,8 @@
 #include "script/Music.h"
 #include "script/ScriptMaster.h"
 
+#include <GL/glew.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -95,9 +97,27 @@ public:
         while (frameNumber < target - rendered) {
             step(false);
         }
+        forgetAdaptation();
         while (frameNumber < target) {
             step(true);
         }
+    }
+
+    // The eye adaptation starts afresh at the next frame (it takes that frame's luminance at
+    // once), so a frame does not depend on frames drawn long before it.
+    static void forgetAdaptation() {
+        const Zem::Graphics::HDRShader::SharedObjects& hdr =
+            Zem::Graphics::HDRShader::sharedObjects();
+        for (std::size_t level : {5u, 6u}) {
+            if (hdr.levels[level].framebuffer == 0) {
+                continue;
+            }
+            glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, hdr.levels[level].framebuffer);
+            glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     }
 
     int frame() const { return frameNumber; }
