@@ -8,6 +8,7 @@
 #include "demo/Machinery/Cog.h"
 #include "graphics/DisplayBase.h"
 #include "graphics/Light.h"
+#include "graphics/ShaderRegistry.h"
 #include "graphics/View.h"
 #include "graphics/registerDeferredPasses.h"
 #include "input/InputBase.h"
@@ -113,6 +114,10 @@ void Ombrel::showBlackScreen() {
 }
 
 bool Ombrel::update(float dt) {
+    // The passes render at the display's size and follow it when it changes.
+    if (display != nullptr) {
+        Zem::Graphics::ShaderRegistry::instance().setFrameSize(display->width, display->height);
+    }
     Zem::Graphics::renderFrame(*this, frameRoot);
 
     if (Camera* camera = currentCamera()) {

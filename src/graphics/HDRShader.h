@@ -46,6 +46,9 @@ public:
         int pingIndex = 0;
         // The adaptation step, the same every frame whatever the frame time.
         float timeDelta = 0.01f;
+        // The size of the source image and of the window, read by begin.
+        int sourceWidth = 640;
+        int sourceHeight = 480;
     };
 
     HDRShader();

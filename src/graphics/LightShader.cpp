@@ -46,14 +46,12 @@ void LightShader::createSharedObjects() {
     glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_WRAP_T, GL_CLAMP);
-    glTexImage2D(GL_TEXTURE_RECTANGLE_ARB, 0, GL_RGBA16F_ARB, GBufferShader::targetWidth,
-                 GBufferShader::targetHeight, 0, GL_RGBA, GL_HALF_FLOAT_ARB, nullptr);
+    allocateTargets(ShaderRegistry::instance().frameWidth(),
+                    ShaderRegistry::instance().frameHeight());
     glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT,
                               GL_TEXTURE_RECTANGLE_ARB, shared.lightTarget, 0);
 
     glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, shared.depthBuffer);
-    glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, GBufferShader::targetWidth,
-                             GBufferShader::targetHeight);
     glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT,
                                  shared.depthBuffer);
     glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
@@ -62,6 +60,18 @@ void LightShader::createSharedObjects() {
     glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT);
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
     glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
+}
+
+void LightShader::allocateTargets(int width, int height) {
+    shared.width = width;
+    shared.height = height;
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, shared.lightTarget);
+    glTexImage2D(GL_TEXTURE_RECTANGLE_ARB, 0, GL_RGBA16F_ARB, width, height, 0, GL_RGBA,
+                 GL_HALF_FLOAT_ARB, nullptr);
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
+    glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, shared.depthBuffer);
+    glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, width, height);
+    glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
 }
 
 void LightShader::releaseSharedObjects() {
@@ -97,6 +107,10 @@ bool LightShader::usesPortalMasks() const {
 }
 
 void LightShader::begin() {
+    const ShaderRegistry& registry = ShaderRegistry::instance();
+    if (registry.frameWidth() != shared.width || registry.frameHeight() != shared.height) {
+        allocateTargets(registry.frameWidth(), registry.frameHeight());
+    }
     const GLuint program = shared.program.program;
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.framebuffer);
     glUseProgram(program);
@@ -116,6 +130,8 @@ void LightShader::begin() {
     // The program turns stored depth back into eye space with it.
     glGetFloatv(GL_PROJECTION_MATRIX, shared.projection.data());
     setUniform(program, "inv_proj", shared.projection.inverse());
+    setUniform(program, "target_size", static_cast<float>(shared.width),
+               static_cast<float>(shared.height));
 
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);
@@ -145,8 +161,7 @@ void LightShader::addGlow() {
 // screen bounds stand for its shape. A portal without a mask shape lets its view draw
 // everywhere, and so its lights too.
 ScreenRect LightShader::visibleRect(const View& view) const {
-    const ScreenRect whole =
-        ScreenRect::whole(GBufferShader::targetWidth, GBufferShader::targetHeight);
+    const ScreenRect whole = ScreenRect::whole(shared.width, shared.height);
     ScreenRect rect = whole;
     for (const View* v = &view; v->portal != nullptr && v->parent != nullptr; v = v->parent) {
         const Resource::MeshGroup* shape = v->portal->maskGroup;

@@ -30,6 +30,9 @@ public:
         uint32_t framebuffer = 0;
         uint32_t lightTarget = 0;
         uint32_t depthBuffer = 0;
+        // The accumulation target's present size.
+        int width = 0;
+        int height = 0;
         // The G-buffer's colour, depth-stencil, normal, aux1 and aux2 targets, read on
         // texture units 0 to 4; 0 without a G-buffer pass.
         std::array<uint32_t, inputCount> inputs{};
@@ -56,6 +59,8 @@ public:
 
 private:
     static void createSharedObjects();
+    // Allocates the accumulation target and its depth buffer anew at the size.
+    static void allocateTargets(int width, int height);
     // The glow every surface gives off, lit or not, over the whole target.
     static void addGlow();
     // The part of the target the view's lights may touch; empty when nothing of it shows.

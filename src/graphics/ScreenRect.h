@@ -5,7 +5,7 @@
 
 namespace Zem::Graphics {
 
-class Matrix4;
+struct Matrix4;
 
 // A rectangle of whole pixels on a render target, in GL's window convention (x, y of the
 // lower-left pixel). Used to keep fragment work inside what can be seen.

@@ -158,6 +158,41 @@ TEST_F(LightPassTest, AGlowingSurfaceShowsWithNoLightNearIt) {
     }
 }
 
+std::array<int, 2> textureSize(uint32_t texture) {
+    std::array<int, 2> size{};
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_RECTANGLE_ARB, 0, GL_TEXTURE_WIDTH, &size[0]);
+    glGetTexLevelParameteriv(GL_TEXTURE_RECTANGLE_ARB, 0, GL_TEXTURE_HEIGHT, &size[1]);
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
+    return size;
+}
+
+TEST_F(LightPassTest, TargetsFollowTheFrameSizeAndTheLightStaysWhereItIs) {
+    const Light light(xmlElement("<Light><radius>3</radius><position>0 0 -4</position></Light>"));
+    for (const auto& [w, h] : {std::pair{320, 240}, std::pair{800, 450}, std::pair{640, 480}}) {
+        ShaderRegistry::instance().setFrameSize(w, h);
+        glViewport(0, 0, w, h);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluPerspective(80.0, double(w) / double(h), 0.1, 1000.0);
+        glMatrixMode(GL_MODELVIEW);
+        renderFrame({&wall, const_cast<Light*>(&light)});
+
+        const GBufferShader::SharedObjects& gBuffer = GBufferShader::sharedObjects();
+        for (uint32_t target :
+             {gBuffer.colourTarget, gBuffer.depthStencilTarget, gBuffer.normalTarget,
+              gBuffer.aux1Target, gBuffer.aux2Target, LightShader::sharedObjects().lightTarget}) {
+            EXPECT_EQ((std::array<int, 2>{w, h}), textureSize(target)) << w << " x " << h;
+        }
+        // The light in front of the wall's centre lights the middle of the image, not a corner.
+        const std::vector<float> image =
+            readTexture(LightShader::sharedObjects().lightTarget, w, h);
+        EXPECT_GT(texel(image, w, w / 2, h / 2)[0], 0.0f) << w << " x " << h;
+        EXPECT_EQ(0.0f, texel(image, w, 2, 2)[0]) << w << " x " << h;
+    }
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+}
+
 // The hall seen through a 1 x 1 window in the vault's wall: the window's view has a wall of its
 // own further back and a light near the window, within reach of the vault wall around it.
 class WindowLightTest : public LightPassTest {
