@@ -263,7 +263,6 @@ void HDRShader::draw(View&) {
 
     // Bright parts of the image, against this frame's luminance.
     renderInto(shared.bloomA);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     bindUnit(GL_TEXTURE0, shared.source);
     bindUnit(GL_TEXTURE1, shared.levels[written].texture);
     glActiveTexture(GL_TEXTURE0);
@@ -274,16 +273,15 @@ void HDRShader::draw(View&) {
     glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
     glActiveTexture(GL_TEXTURE0);
 
-    // Blur, three rounds of a horizontal and a vertical half; the result ends in bloomA.
-    for (int round = 0; round < 3; ++round) {
+    // Blur, a horizontal and a vertical half; the result ends in bloomA. Every pass covers its
+    // whole target, so nothing needs clearing first.
+    for (int round = 0; round < blurRounds; ++round) {
         glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.bloomB.framebuffer);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glBindTexture(GL_TEXTURE_RECTANGLE_ARB, shared.bloomA.texture);
         glUseProgram(programOf(BlurX));
         drawSquare(static_cast<float>(bloomSize));
 
         glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.bloomA.framebuffer);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glBindTexture(GL_TEXTURE_RECTANGLE_ARB, shared.bloomB.texture);
         glUseProgram(programOf(BlurY));
         drawSquare(static_cast<float>(bloomSize));

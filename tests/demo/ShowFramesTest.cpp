@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,7 @@ TEST(ShowFramesTest, FramesOfTheShowStayCloseToTheReferences) {
         ASSERT_EQ(expected.width(), frameWidth) << "no reference " << reference;
         ASSERT_EQ(expected.height(), frameHeight) << reference;
         const double measured = psnr(frame, expected);
+        std::cout << "show frame at " << seconds << " s: " << measured << " dB" << std::endl;
         if (measured < minimumPsnr) {
             std::filesystem::create_directories(failures);
             const std::string stem = (failures / std::filesystem::path(reference).stem()).string();
