@@ -173,6 +173,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::vector<Sample> samples;
+    long glErrors = 0;
+    int firstErrorFrame = -1;
+    GLenum firstError = GL_NO_ERROR;
     {
         ZemTest::ShowPlayer player(options.width, options.height);
         if (!player.ready()) {
@@ -190,6 +193,13 @@ int main(int argc, char** argv) {
             goOn = player.step(true);
             // The frame is done when the rasteriser is: count its work in this frame.
             glFinish();
+            // Every error flag raised during the frame, drained so the next frame starts clean.
+            for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError()) {
+                if (glErrors++ == 0) {
+                    firstError = error;
+                    firstErrorFrame = player.frame() - 1;
+                }
+            }
             samples.push_back({nowMs(CLOCK_MONOTONIC) - wall, nowMs(CLOCK_PROCESS_CPUTIME_ID) - cpu,
                                allAllocations.load() - allBefore,
                                engineAllocations.load() - engineBefore});
@@ -206,6 +216,20 @@ int main(int argc, char** argv) {
     std::printf("%-10s %6s | %7s %7s %7s | %7s %7s %7s | %7s %6s\n", "stretch", "frames", "median",
                 "p90", "max", "cpu med", "cpu p90", "cpu max", "allocs", "engine");
     report("whole", samples);
+    long engineTotal = 0;
+    long engineMost = 0;
+    for (const Sample& sample : samples) {
+        engineTotal += sample.engineAllocations;
+        engineMost = std::max(engineMost, sample.engineAllocations);
+    }
+    std::printf("engine's own allocations: %ld over the run, at most %ld in a frame\n", engineTotal,
+                engineMost);
+    if (glErrors == 0) {
+        std::printf("GL errors over the whole run: none\n");
+    } else {
+        std::printf("GL errors over the whole run: %ld, the first 0x%04x in frame %d\n", glErrors,
+                    firstError, firstErrorFrame);
+    }
     const std::size_t perStretch = stretchSeconds * ZemTest::ShowPlayer::stepsPerSecond;
     for (std::size_t begin = 0; begin < samples.size(); begin += perStretch) {
         const std::size_t end = std::min(samples.size(), begin + perStretch);
