@@ -1,14 +1,19 @@
 #include "demo/Ombrel.h"
 
 #include "demo/Billboard.h"
+#include "demo/Capture/CaptureSession.h"
 #include "demo/CubeGrid.h"
 #include "demo/DustGlow.h"
+#include "demo/FrameStats.h"
 #include "demo/LeafStorm.h"
+#include "demo/LiveReload.h"
 #include "demo/Machinery/Axis.h"
 #include "demo/Machinery/Cog.h"
 #include "graphics/DisplayBase.h"
 #include "graphics/Light.h"
+#include "graphics/Portal.h"
 #include "graphics/ShaderRegistry.h"
+#include "graphics/StatsOverlay.h"
 #include "graphics/View.h"
 #include "graphics/registerDeferredPasses.h"
 #include "input/InputBase.h"
@@ -17,6 +22,7 @@
 #include "main/Camera.h"
 #include "main/Engine.h"
 #include "main/Entity.h"
+#include "main/Random.h"
 #include "main/SimpleRoom.h"
 #include "resource/BMPLoader.h"
 #include "resource/GLSLFragmentProgramLoader.h"
@@ -27,10 +33,13 @@
 #include "script/Interpolator.h"
 #include "script/ScreenMaster.h"
 #include "script/ScriptMaster.h"
+#include "script/SilentMusic.h"
 
 #include <GL/glew.h>
 
+#include <filesystem>
 #include <iostream>
+#include <utility>
 
 using Zem::Main::Camera;
 using Zem::Main::Entity;
@@ -49,15 +58,75 @@ bool Ombrel::init() {
     registerLoaders();
     registerEntityTypes();
     showBlackScreen();
+    loadWorld();
+    if (capture == nullptr) {
+        controls = std::make_unique<Transport>(*this, options.startSeconds, options.endSeconds,
+                                               options.loop);
+        controls->begin();
+        watchFiles();
+    }
+    if (options.stats) {
+        stats = std::make_unique<FrameStats>();
+    }
+    return true;
+}
 
-    // Loading the world builds its entities; a missing or broken world leaves an empty scene.
-    if (Zem::Resource::ResourceManager::instance().get("main.world") == nullptr) {
-        std::cout << "No world: main.world is missing or broken, the scene stays empty"
+// Loading the world builds its entities; a missing or broken world leaves an empty scene.
+void Ombrel::loadWorld() {
+    const std::string name = worldName();
+    world = Zem::Resource::ResourceManager::instance().get(name);
+    if (world == nullptr) {
+        std::cout << "No world: " << name << " is missing or broken, the scene stays empty"
                   << std::endl;
     }
     // An entity of another type under the name counts as no camera at all.
     makeCameraCurrent(dynamic_cast<Camera*>(findEntity("camera")));
-    return true;
+}
+
+void Ombrel::rebuildWorld() {
+    deleteEntities();
+    // The last reference goes, so the next load reads the file again.
+    Zem::Resource::ResourceManager::instance().release(world);
+    world = nullptr;
+    // Effects draw from the one random sequence: a world built again draws what it drew first.
+    Zem::Main::Random::seed(1);
+    loadWorld();
+}
+
+void Ombrel::reloadWorld() {
+    const int32_t wasAtMs = controls != nullptr ? controls->showTimeMs() : 0;
+    deleteEntities();
+    auto& manager = Zem::Resource::ResourceManager::instance();
+    manager.release(world);
+    world = nullptr;
+    // Nothing points into these once the entities are gone, so they are read anew. Shaders and
+    // textures stay: they reload in place.
+    std::vector<std::string> stale;
+    for (const auto& [name, path] : manager.sourceFiles()) {
+        const std::string extension = Zem::Resource::ResourceManager::extensionOf(name);
+        if (extension == "world" || extension == "template" || extension == "obj" ||
+            extension == "mtl") {
+            stale.push_back(name);
+        }
+    }
+    for (const std::string& name : stale) {
+        manager.evict(name);
+    }
+    rebuildWorld();
+    if (controls != nullptr) {
+        controls->seek(wasAtMs);
+    }
+}
+
+void Ombrel::watchFiles(Zem::Resource::FileWatcher::Clock clock) {
+    liveReload = std::make_unique<LiveReload>(std::move(clock));
+    // The first look notes the files as they are now.
+    liveReload->poll();
+}
+
+double Ombrel::showSeconds() const {
+    const ScriptMaster* script = scriptMaster();
+    return script != nullptr ? script->musicTimeMs() / 1000.0 : 0.0;
 }
 
 // The G-buffer (250, order 1000), light (360, 2000) and HDR (460, 3000) passes, in that order.
@@ -65,11 +134,55 @@ void Ombrel::registerPasses() {
     Zem::Graphics::registerDeferredPasses();
 }
 
+void Ombrel::useOptions(const DemoOptions& newOptions) {
+    options = newOptions;
+}
+
+void Ombrel::captureTo(Capture::CaptureSession* session) {
+    capture = session;
+    if (capture != nullptr) {
+        musicMaker = [session] {
+            return std::make_unique<SilentMusic>([session] { return session->showTimeMs(); });
+        };
+    }
+}
+
+void Ombrel::useMusic(ScriptMaster::Factory::MusicMaker maker) {
+    musicMaker = std::move(maker);
+}
+
+const ScriptMaster* Ombrel::scriptMaster() const {
+    for (const Entity* entity : entities) {
+        if (const auto* script = dynamic_cast<const ScriptMaster*>(entity)) {
+            return script;
+        }
+    }
+    return nullptr;
+}
+
+ScriptMaster* Ombrel::scriptMaster() {
+    return const_cast<ScriptMaster*>(std::as_const(*this).scriptMaster());
+}
+
+std::string Ombrel::worldName() const {
+    if (options.worldFile.empty()) {
+        return "main.world";
+    }
+    return std::filesystem::path(options.worldFile).filename().string();
+}
+
+// A maker's world folder comes first, so it only needs to hold what it changes.
 void Ombrel::addSearchPaths() {
-    const std::string workingDir = engine != nullptr ? engine->workingDir() : std::string();
     auto& manager = Zem::Resource::ResourceManager::instance();
-    manager.addSearchPath(workingDir + "data/");
-    manager.addSearchPath(workingDir + "data/textures/");
+    if (!options.worldFile.empty()) {
+        std::string folder = std::filesystem::path(options.worldFile).parent_path().string();
+        manager.addSearchPath(folder.empty() ? std::string("./") : folder + "/");
+    }
+    const std::string workingDir = engine != nullptr ? engine->workingDir() : std::string();
+    const bool relative = std::filesystem::path(options.dataDir).is_relative();
+    const std::string dataDir = (relative ? workingDir : std::string()) + options.dataDir;
+    manager.addSearchPath(dataDir);
+    manager.addSearchPath(dataDir + "textures/");
 }
 
 void Ombrel::registerLoaders() {
@@ -92,13 +205,18 @@ void Ombrel::registerEntityTypes() {
     registerFactory("Camera", std::make_unique<Camera::Factory>());
     registerFactory("Cog", std::make_unique<Machinery::Cog::Factory>());
     registerFactory("Axis", std::make_unique<Machinery::Axis::Factory>());
-    registerFactory("ScriptMaster", std::make_unique<ScriptMaster::Factory>());
+    registerFactory("ScriptMaster", makeScriptMasterFactory());
     registerFactory("Interpolator", std::make_unique<Interpolator::Factory>());
     registerFactory("ScreenMaster", std::make_unique<ScreenMaster::Factory>());
     registerFactory("Entity", std::make_unique<Zem::Main::BaseEntity::Factory>());
     registerFactory("CubeGrid", std::make_unique<CubeGrid::Factory>());
     registerFactory("DustGlow", std::make_unique<DustGlow::Factory>());
     registerFactory("LeafStorm", std::make_unique<LeafStorm::Factory>());
+}
+
+// A capture runs the music silently on its own clock; playing uses the platform's layer.
+std::unique_ptr<ScriptMaster::Factory> Ombrel::makeScriptMasterFactory() const {
+    return std::make_unique<ScriptMaster::Factory>(musicMaker, options.musicPath());
 }
 
 // The screen stays black while the world loads.
@@ -118,8 +236,39 @@ bool Ombrel::update(float dt) {
     if (display != nullptr) {
         Zem::Graphics::ShaderRegistry::instance().setFrameSize(display->width, display->height);
     }
-    Zem::Graphics::renderFrame(*this, frameRoot);
+    if (liveReload && liveReload->poll()) {
+        reloadWorld();
+    }
+    // A capture leading in to a late start steps the show without drawing it.
+    if (capture == nullptr || capture->pictureDue()) {
+        Zem::Graphics::renderFrame(*this, frameRoot, stats.get());
+        if (capture != nullptr && !capture->takePicture()) {
+            return false;
+        }
+        // After the capture took its picture: the overlay is for the person watching.
+        showStats();
+    }
 
+    if (controls != nullptr && input != nullptr) {
+        controls->handleKeys(*input);
+    }
+    // Paused, the picture stands still: nothing moves, the music and the script wait.
+    if (controls == nullptr || !controls->paused()) {
+        stepWorld(dt);
+    }
+
+    const bool escapeHeld = input != nullptr && input->keys[Zem::Input::VirtualKey::Escape] == 1.0f;
+    const bool windowClosed = input != nullptr && input->closeRequested;
+    if (escapeHeld || windowClosed || exitRequested()) {
+        return false;
+    }
+    if (controls != nullptr && !controls->goesOn()) {
+        return false;
+    }
+    return capture == nullptr || capture->advance();
+}
+
+void Ombrel::stepWorld(float dt) {
     if (Camera* camera = currentCamera()) {
         camera->update(dt);
     }
@@ -132,10 +281,34 @@ bool Ombrel::update(float dt) {
         }
         entity->update(dt);
     }
+    settleCrossings();
+}
 
-    const bool escapeHeld = input != nullptr && input->keys[Zem::Input::VirtualKey::Escape] == 1.0f;
-    const bool windowClosed = input != nullptr && input->closeRequested;
-    return !(escapeHeld || windowClosed || exitRequested());
+// Entities moved after a portal's update (the camera by an interpolator later in the list, say)
+// would otherwise be drawn from the room they just left.
+void Ombrel::settleCrossings() {
+    for (std::size_t i = 0; i < entities.size(); ++i) {
+        Entity* entity = entities[i];
+        if ((entity->flags & Zem::Main::EntityFlags::Portal) == 0 ||
+            !isInActiveRoomOrNone(*entity)) {
+            continue;
+        }
+        if (auto* portal = dynamic_cast<Zem::Graphics::Portal*>(entity)) {
+            portal->settleCrossings();
+        }
+    }
+}
+
+void Ombrel::showStats() {
+    if (!stats) {
+        return;
+    }
+    if (stats->frameDone(showSeconds())) {
+        std::cout << FrameStats::line(stats->report()) << std::endl;
+    }
+    const int width = display != nullptr ? display->width : 640;
+    const int height = display != nullptr ? display->height : 480;
+    Zem::Graphics::StatsOverlay::draw(FrameStats::overlayLines(stats->report()), width, height);
 }
 
 bool Ombrel::isInActiveRoomOrNone(const Entity& entity) {

@@ -8,6 +8,7 @@
 namespace Zem::Graphics {
 
 void DisplayBase::readSettings(const Resource::XmlNode& config) {
+    offscreen = config.child("offscreen").text() == "true";
     const Resource::XmlNode& resolution = config.child("resolution");
     if (resolution.isEmpty()) {
         return;

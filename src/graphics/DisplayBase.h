@@ -21,6 +21,9 @@ public:
     bool doublebuffer = true;
     // True waits for the display on every swap.
     bool vsync = false;
+    // Draws without any window on screen (a capture): read from the driver's "offscreen"
+    // element, beside "resolution".
+    bool offscreen = false;
 
 protected:
     // Reads the settings; without a "resolution" element every default stays.

@@ -41,6 +41,9 @@ void Display_sdl2::fail(const std::string& text) {
 
 bool Display_sdl2::init(const Resource::XmlNode& config) {
     readSettings(config);
+    if (offscreen) {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    }
 
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         fail("Failed To Register The Window Class.");
@@ -92,7 +95,8 @@ void Display_sdl2::setAttributes() const {
 
 bool Display_sdl2::openWindow() {
     setAttributes();
-    window = SDL_CreateWindow("ZEM!", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    window = SDL_CreateWindow("ZEM!", 0, 0, width, height,
+                              SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
     if (window == nullptr) {
         return false;
     }
@@ -184,7 +188,22 @@ void Display_sdl2::setInitialState() const {
 
 bool Display_sdl2::update(float) {
     swapBuffers();
+    followWindowSize();
     return true;
+}
+
+// A window the user resized gets a viewport and a projection of its new size before the next
+// frame; the passes size their targets after the display.
+void Display_sdl2::followWindowSize() {
+    if (window == nullptr || context == nullptr) {
+        return;
+    }
+    int w = 0;
+    int h = 0;
+    SDL_GL_GetDrawableSize(window, &w, &h);
+    if (w > 0 && h > 0 && (w != width || h != height)) {
+        setViewport(w, h);
+    }
 }
 
 void Display_sdl2::swapBuffers() {

@@ -30,6 +30,7 @@ private:
     bool openWindow();
     void tryFullscreen();
     void setViewport(int w, int h);
+    void followWindowSize();
     void reportExtensions();
     void setInitialState() const;
     // A start-up line for the log and standard output.

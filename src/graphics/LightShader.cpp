@@ -235,6 +235,10 @@ void LightShader::end() {
 #endif
 }
 
+std::vector<ProgramRecord*> LightShader::programs() {
+    return {&shared.program, &shared.glowProgram};
+}
+
 std::unique_ptr<Shader> LightShader::Factory::create() {
     return make<LightShader>();
 }

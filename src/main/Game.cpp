@@ -18,6 +18,16 @@ Game::Game() {
 }
 
 Game::~Game() {
+    deleteEntities();
+    factories.clear();
+    // Entities built after this game has gone must not list themselves in it.
+    if (currentGame == this) {
+        currentGame = nullptr;
+    }
+}
+
+void Game::deleteEntities() {
+    camera = nullptr;
     // Each entity unlists itself as it dies, so the front is always the oldest one left. An entity
     // that deletes others on its way out only shortens the list.
     while (!entities.empty()) {
@@ -28,11 +38,7 @@ Game::~Game() {
             entities.erase(entities.begin());
         }
     }
-    factories.clear();
-    // Entities built after this game has gone must not list themselves in it.
-    if (currentGame == this) {
-        currentGame = nullptr;
-    }
+    exitRequest = false;
 }
 
 void Game::registerFactory(const std::string& type, std::unique_ptr<EntityFactory> factory) {

@@ -46,6 +46,12 @@ public:
     virtual bool playStream(int channel, MusicStream* stream) = 0;
     // Milliseconds played: 0 before play, then growing with real time, never going back.
     virtual int32_t streamTime(MusicStream* stream) = 0;
+    // Moves the stream so that the music heard next is heardMs into it: the one jump its
+    // position may make, backwards too. False when this layer cannot seek.
+    virtual bool seekStream(MusicStream* stream, int32_t heardMs);
+    // Stops the sound and the position together, or lets both go on. False when this layer
+    // cannot pause.
+    virtual bool pauseStream(MusicStream* stream, bool paused);
     // Milliseconds of decoded music in the stream; 0 when nothing could be decoded (always so
     // without a device, which has no use for the samples).
     virtual int32_t streamLengthMs(const MusicStream* stream) const = 0;

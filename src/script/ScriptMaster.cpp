@@ -46,7 +46,8 @@ bool isElement(const XmlNode& node, const char* name) {
 
 ScriptMaster::ScriptMaster(const XmlNode& element) : ScriptMaster(element, Music::create()) {}
 
-ScriptMaster::ScriptMaster(const XmlNode& element, std::unique_ptr<Music> musicLayer)
+ScriptMaster::ScriptMaster(const XmlNode& element, std::unique_ptr<Music> musicLayer,
+                           const std::string& musicPath)
     : BaseEntity(element), script(element.child("script")), music(std::move(musicLayer)) {
     if (music == nullptr) {
         music = Music::create();
@@ -56,7 +57,14 @@ ScriptMaster::ScriptMaster(const XmlNode& element, std::unique_ptr<Music> musicL
     readTempo(element);
     music->init(44100, 32, 0);
     music->setBufferSize(clockOffsetMs);
-    stream = music->openStream("data/Ombrel.ogg", 0x2000, 0, 0);
+    stream = music->openStream(musicPath, 0x2000, 0, 0);
+}
+
+ScriptMaster::Factory::Factory(MusicMaker maker, std::string path)
+    : makeMusic(std::move(maker)), musicPath(std::move(path)) {}
+
+Zem::Main::Entity* ScriptMaster::Factory::create(const XmlNode& element) {
+    return new ScriptMaster(element, makeMusic ? makeMusic() : nullptr, musicPath);
 }
 
 ScriptMaster::~ScriptMaster() = default;
@@ -99,11 +107,25 @@ int32_t ScriptMaster::currentStep() const {
     return saturate(std::ceil(static_cast<double>(musicTimeMs()) * stepsPerMs));
 }
 
-void ScriptMaster::update(float) {
+bool ScriptMaster::seek(int32_t heardMs) {
+    startMusic();
+    return music->seekStream(stream, heardMs);
+}
+
+bool ScriptMaster::setPaused(bool paused) {
+    startMusic();
+    return music->pauseStream(stream, paused);
+}
+
+void ScriptMaster::startMusic() {
     if (startPending) {
         startPending = false;
         music->playStream(0, stream);
     }
+}
+
+void ScriptMaster::update(float) {
+    startMusic();
     const int32_t now = currentStep();
     if (!scripted) {
         return;
@@ -116,6 +138,31 @@ void ScriptMaster::update(float) {
         }
     }
     walkScript(now);
+}
+
+int32_t ScriptMaster::exitTimeMs() const {
+    if (!scripted) {
+        return -1;
+    }
+    int32_t offset = 0;
+    for (size_t i = 0; i < script.childCount(); ++i) {
+        const XmlNode& event = script.child(i);
+        if (!isElement(event, "event") || event.attribute("target") != name) {
+            continue;
+        }
+        const std::string operation = event.attribute("command");
+        if (operation == "setoffset") {
+            offset = stepCount(event.text());
+        } else if (operation == "exit") {
+            const int32_t step = addSteps(stepCount(event.attribute("time")), offset);
+            if (step <= 0) {
+                return 0;
+            }
+            // The first whole millisecond whose step, rounded up, reaches the exit's.
+            return saturate(std::floor((step - 1) / stepsPerMs) + 1.0);
+        }
+    }
+    return -1;
 }
 
 void ScriptMaster::walkScript(int32_t now) {

@@ -6,6 +6,7 @@
 #include "script/Music.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,15 +20,24 @@ struct Vector3;
 // the element names. Understands "setoffset", "setcamera" and "exit" itself.
 class ScriptMaster : public Zem::Main::BaseEntity {
 public:
+    static constexpr const char* defaultMusicPath = "data/Ombrel.ogg";
+
     // Opens "data/Ombrel.ogg" on the platform's music layer.
     explicit ScriptMaster(const Zem::Resource::XmlNode& element);
-    // The same on the given music layer.
-    ScriptMaster(const Zem::Resource::XmlNode& element, std::unique_ptr<Music> music);
+    // The given file on the given music layer (the platform's when null).
+    ScriptMaster(const Zem::Resource::XmlNode& element, std::unique_ptr<Music> music,
+                 const std::string& musicPath = defaultMusicPath);
     ~ScriptMaster() override;
 
     // Starts the music on the first call, then delivers whatever has fallen due.
     void update(float dt) override;
     void command(int time, const Zem::Resource::XmlNode& element) override;
+
+    // Moves the music to heardMs (starting it if it has not started); nothing is delivered
+    // until the next update. False when the music layer cannot seek.
+    bool seek(int32_t heardMs);
+    // Stops or restarts the music and with it the script's clock.
+    bool setPaused(bool paused);
 
     // The stream's position plus clockOffsetMs: the time every reader of the timeline uses.
     int32_t musicTimeMs() const;
@@ -35,6 +45,9 @@ public:
     int32_t currentStep() const;
     // False for an element that was rejected: it then delivers nothing.
     bool isScripted() const { return scripted; }
+    // The music time at which the script's first "exit" addressed to this entity falls due, or
+    // -1 when it has none. Looks ahead without delivering anything.
+    int32_t exitTimeMs() const;
 
     // A script time "x y z" as steps: x bars, y beats, z steps, truncated toward zero.
     static int32_t stepCount(const Zem::Graphics::Vector3& time);
@@ -58,6 +71,7 @@ public:
 
 private:
     void readTempo(const Zem::Resource::XmlNode& element);
+    void startMusic();
     void walkScript(int32_t now);
     // False when the event is not due yet.
     bool deliverEvent(const Zem::Resource::XmlNode& event, int32_t now);
@@ -76,4 +90,18 @@ private:
     int32_t cursorTimeIndex = -1;
 };
 
-class ScriptMaster::Factory : public Zem::Main::EntityFactoryOf<ScriptMaster> {};
+// Builds script masters on the platform's music layer, or on the layers a maker hands out (a
+// capture runs the show on a clock of its own) reading the given music file.
+class ScriptMaster::Factory : public Zem::Main::EntityFactory {
+public:
+    using MusicMaker = std::function<std::unique_ptr<Music>()>;
+
+    Factory() = default;
+    Factory(MusicMaker maker, std::string musicPath);
+
+    Zem::Main::Entity* create(const Zem::Resource::XmlNode& element) override;
+
+private:
+    MusicMaker makeMusic;
+    std::string musicPath = defaultMusicPath;
+};

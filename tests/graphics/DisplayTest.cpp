@@ -81,6 +81,24 @@ TEST_F(DisplayTest, WindowViewportAndSwapIntervalFollowTheConfiguration) {
     EXPECT_TRUE(shown.empty());
 }
 
+TEST_F(DisplayTest, AResizedWindowGetsAViewportAndProjectionOfItsNewSize) {
+    SDL_Window* window = open(resolution("<width>640</width><height>480</height>"));
+    ASSERT_NE(nullptr, window);
+    SDL_SetWindowSize(window, 500, 250);
+    EXPECT_TRUE(display->update(0.016f));
+    EXPECT_EQ(display->width, 500);
+    EXPECT_EQ(display->height, 250);
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 500);
+    EXPECT_EQ(viewport[3], 250);
+    // The same vertical field of view, the width following the window's.
+    GLdouble projection[16] = {};
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    EXPECT_NEAR(1.0 / std::tan(40.0 * M_PI / 180.0), projection[5], 1e-5);
+    EXPECT_NEAR(2.0, projection[5] / projection[0], 1e-3);
+}
+
 TEST_F(DisplayTest, FailedInitShowsItsBoxAndTheRunGoesOn) {
     EXPECT_EQ(nullptr, open(resolution("<depthbpp>64</depthbpp>"))); // no 64-bit depth visual
     EXPECT_EQ(std::vector<std::string>{"[ERROR] Window Creation Error."}, shown);

@@ -1,0 +1,183 @@
+#include "demo/Capture/MusicTrack.h"
+#include "demo/Capture/PngSequenceWriter.h"
+#include "demo/Capture/ShowClock.h"
+#include "demo/CommandLine.h"
+#include "graphics/FrameImage.h"
+#include "main/Game.h"
+#include "resource/XmlNode.h"
+#include "script/ScriptMaster.h"
+#include "script/SilentMusic.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using Zem::Resource::XmlNode;
+
+namespace {
+
+struct CommandLineCase {
+    std::vector<std::string> arguments;
+    CommandLine::Outcome outcome;
+    // For BadUse: a part of the error line.
+    std::string errorPart;
+};
+
+TEST(CommandLine, AcceptsOptionsAndRefusesBadUseWithOneLine) {
+    using O = CommandLine::Outcome;
+    const std::vector<CommandLineCase> cases = {
+        {{}, O::Run, ""},
+        {{"--help"}, O::Help, ""},
+        {{"-h", "--bogus"}, O::Help, ""},
+        {{"--capture", "out", "--fps=30", "--size", "320x240", "--start", "2.5", "--end=4"},
+         O::Run,
+         ""},
+        {{"my/world.world", "--data", "elsewhere"}, O::Run, ""},
+        {{"--bogus"}, O::BadUse, "unknown option '--bogus'"},
+        {{"--fps"}, O::BadUse, "--fps needs a value"},
+        {{"--fps", "0"}, O::BadUse, "--fps needs a number"},
+        {{"--fps", "30fps"}, O::BadUse, "not '30fps'"},
+        {{"--size", "320"}, O::BadUse, "--size needs"},
+        {{"--size", "321x240"}, O::BadUse, "--size needs even"},
+        {{"--size", "0x0"}, O::BadUse, "--size needs"},
+        {{"--start", "-1"}, O::BadUse, "--start needs seconds"},
+        {{"--start", "nan"}, O::BadUse, "--start needs seconds"},
+        {{"--start", "5", "--end", "5"}, O::BadUse, "--end must come after --start"},
+        {{"--fullscreen=yes"}, O::BadUse, "--fullscreen takes no value"},
+        {{"--stats", "--capture", "out"}, O::Run, ""},
+        {{"--stats=on"}, O::BadUse, "--stats takes no value"},
+        {{"a.world", "b.world"}, O::BadUse, "one world file at most"},
+    };
+    for (const auto& c : cases) {
+        const CommandLine line(c.arguments);
+        EXPECT_EQ(line.outcome(), c.outcome) << testing::PrintToString(c.arguments);
+        if (c.outcome == O::BadUse) {
+            EXPECT_NE(line.error().find(c.errorPart), std::string::npos) << line.error();
+            EXPECT_EQ(line.error().find('\n'), std::string::npos) << line.error();
+        }
+    }
+}
+
+TEST(CommandLine, CarriesValuesIntoTheOptions) {
+    const CommandLine line({"--capture=show.mp4", "--fps", "24", "--size", "320x240", "--start",
+                            "10", "--end", "11.5", "--data", "mine", "--stats", "w/x.world"});
+    ASSERT_EQ(line.outcome(), CommandLine::Outcome::Run);
+    const DemoOptions& options = line.options();
+    EXPECT_TRUE(options.capture);
+    EXPECT_EQ(options.captureSettings.output, "show.mp4");
+    EXPECT_DOUBLE_EQ(options.captureSettings.fps, 24.0);
+    EXPECT_EQ(options.captureSettings.width, 320);
+    EXPECT_EQ(options.captureSettings.height, 240);
+    EXPECT_DOUBLE_EQ(options.startSeconds, 10.0);
+    EXPECT_DOUBLE_EQ(options.endSeconds, 11.5);
+    EXPECT_EQ(options.musicPath(), "mine/Ombrel.ogg");
+    EXPECT_EQ(options.worldFile, "w/x.world");
+    EXPECT_TRUE(options.stats);
+    // Without options the show plays as it always did.
+    const DemoOptions defaults = CommandLine({}).options();
+    EXPECT_FALSE(defaults.capture);
+    EXPECT_FALSE(defaults.stats);
+    EXPECT_EQ(defaults.windowWidth, 640);
+    EXPECT_EQ(defaults.windowHeight, 480);
+    EXPECT_TRUE(defaults.fullscreen);
+    EXPECT_EQ(defaults.musicPath(), "data/Ombrel.ogg");
+    EXPECT_NE(CommandLine::usage().find("--stats "), std::string::npos);
+}
+
+TEST(ShowClock, FrameIShowsStartPlusIOverFps) {
+    Capture::ShowClock whole(30.0, 10.0);
+    EXPECT_EQ(whole.leadInSteps(), 300);
+    EXPECT_DOUBLE_EQ(whole.stepTimeMs(0), 0.0);
+    EXPECT_DOUBLE_EQ(whole.frameTimeMs(0), 10000.0);
+    EXPECT_DOUBLE_EQ(whole.frameTimeMs(3), 10100.0);
+    // A start between frames still puts frame 0 at the start, on the same step.
+    Capture::ShowClock between(30.0, 10.01);
+    EXPECT_EQ(between.leadInSteps(), 301);
+    EXPECT_DOUBLE_EQ(between.frameTimeMs(0), 10010.0);
+    EXPECT_NEAR(between.stepTimeMs(1) - between.stepTimeMs(0), 1000.0 / 30.0, 1e-9);
+    between.advance();
+    EXPECT_DOUBLE_EQ(between.timeMs(), between.stepTimeMs(1));
+}
+
+// A world's exit, looked up ahead, falls due at exactly that millisecond of the silent clock.
+TEST(ShowClock, ScriptExitIsFoundAheadAndFallsDueOnThatMillisecond) {
+    struct Game : Zem::Main::Game {
+        bool init() override { return true; }
+        bool update(float) override { return true; }
+        bool shutdown() override { return true; }
+    };
+    const char* world = R"(<entity type="ScriptMaster" name="s"><offset>100</offset><bpm>120</bpm>
+        <script><event time="1 0 0" target="s" command="setoffset">2 0 0</event>
+        <event time="0 0 1" target="s" command="exit"/></script></entity>)";
+    for (const int32_t before : {0, 1}) {
+        Game game;
+        double now = 0.0;
+        XmlNode element(world);
+        ScriptMaster script(element, std::make_unique<SilentMusic>([&now] { return now; }));
+        // Two bars of offset plus one step is step 33; at 8 steps a second the step count,
+        // rounded up, reaches 33 just past 4000 ms.
+        ASSERT_EQ(script.exitTimeMs(), 4001);
+        now = script.exitTimeMs() - before;
+        script.update(0.0f);
+        script.update(0.0f);
+        EXPECT_EQ(game.exitRequested(), before == 0) << "at " << now << " ms";
+        EXPECT_EQ(script.musicTimeMs(), static_cast<int32_t>(now));
+    }
+}
+
+TEST(MusicTrack, WritesTheCoveredPartPaddedWithSilence) {
+    const auto track = Capture::MusicTrack::decode("data/Ombrel.ogg");
+    ASSERT_FALSE(track.empty()) << track.error();
+    EXPECT_GT(track.lengthMs(), 10000.0);
+    ZemTest::TempDir dir;
+    // Half a second from one second before the end: the second half is silence.
+    const double start = track.lengthMs() - 250.0;
+    const int64_t frames = track.rate() / 2;
+    ASSERT_TRUE(track.writeWav(dir.file("a.wav"), start, frames));
+    const std::string wav = ZemTest::TempDir::readFile(dir.file("a.wav"));
+    ASSERT_EQ(wav.size(), 44u + static_cast<std::size_t>(frames) * track.channels() * 2);
+    EXPECT_EQ(wav.substr(0, 4), "RIFF");
+    EXPECT_EQ(wav.substr(36, 4), "data");
+    const std::string tail = wav.substr(wav.size() - 1000);
+    EXPECT_EQ(tail, std::string(1000, '\0'));
+    EXPECT_NE(wav.substr(44, 4000), std::string(4000, '\0'));
+
+    const auto missing = Capture::MusicTrack::decode(dir.file("none.ogg"));
+    EXPECT_TRUE(missing.empty());
+    EXPECT_NE(missing.error().find("none.ogg"), std::string::npos);
+}
+
+TEST(PngSequenceWriter, NamesFramesInOrderAndReplacesAnEarlierCapture) {
+    ZemTest::TempDir dir;
+    const std::string out = dir.file("frames");
+    std::filesystem::create_directories(out);
+    std::ofstream(out + "/frame-000007.png") << "old";
+    std::ofstream(out + "/keep.txt") << "mine";
+    const Capture::MusicTrack silence;
+    Capture::PngSequenceWriter writer(out);
+    ASSERT_TRUE(writer.open(silence, 0.0, 2, 10.0)) << writer.error();
+    Zem::Graphics::FrameImage frame(4, 2);
+    frame.data()[0] = 200;
+    ASSERT_TRUE(writer.write(frame));
+    ASSERT_TRUE(writer.write(frame));
+    EXPECT_FALSE(std::filesystem::exists(out + "/music.wav")) << "complete before finish";
+    ASSERT_TRUE(writer.finish());
+    EXPECT_TRUE(std::filesystem::exists(out + "/keep.txt"));
+    EXPECT_FALSE(std::filesystem::exists(out + "/frame-000007.png"));
+    const auto back = Zem::Graphics::FrameImage::readPng(out + "/frame-000001.png");
+    ASSERT_EQ(back.width(), 4);
+    EXPECT_EQ(back.data(), frame.data());
+    // 0.2 s of silence at 44100 Hz, 2 channels, 16 bits.
+    EXPECT_EQ(std::filesystem::file_size(out + "/music.wav"), 44u + 8820u * 4u);
+    EXPECT_EQ(Capture::PngSequenceWriter::frameName(123), "frame-000123.png");
+
+    // A folder that cannot exist is refused before any frame is drawn.
+    std::ofstream(dir.file("plain")) << "x";
+    Capture::PngSequenceWriter blocked(dir.file("plain/frames"));
+    EXPECT_FALSE(blocked.open(silence, 0.0, 1, 10.0));
+    EXPECT_NE(blocked.error().find("plain/frames"), std::string::npos);
+}
+
+} // namespace

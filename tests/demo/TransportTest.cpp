@@ -1,0 +1,192 @@
+#include "demo/Ombrel.h"
+
+#include "graphics/DisplayBase.h"
+#include "graphics/ShaderRegistry.h"
+#include "input/InputBase.h"
+#include "input/VirtualKeys.h"
+#include "main/BaseEntity.h"
+#include "main/Engine.h"
+#include "resource/ResourceManager.h"
+#include "script/SilentMusic.h"
+#include "support/GLContext.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <vector>
+
+namespace {
+
+class StillInput : public Zem::Input::InputBase {
+public:
+    bool update(float) override { return true; }
+};
+
+class StillDisplay : public Zem::Graphics::DisplayBase {
+public:
+    bool update(float) override { return true; }
+    void swapBuffers() override {}
+};
+
+// The shipped show on a silent clock the test moves by hand.
+class ShippedShow {
+public:
+    explicit ShippedShow(const DemoOptions& options = DemoOptions()) {
+        Zem::Graphics::ShaderRegistry::instance().reset();
+        Zem::Resource::ResourceManager::instance().reset();
+        engine.registerDriver("input", std::unique_ptr<StillInput>(input = new StillInput));
+        engine.registerDriver("display", std::make_unique<StillDisplay>());
+        engine.setWorkingDir("./");
+        game.engine = &engine;
+        engine.setGame(&game);
+        game.useOptions(options);
+        game.useMusic([this] { return std::make_unique<SilentMusic>([this] { return nowMs; }); });
+        ok = game.init();
+    }
+    ~ShippedShow() { Zem::Resource::ResourceManager::instance().reset(); }
+
+    // Every entity's place: what a jump must bring back.
+    std::vector<Zem::Graphics::Matrix4> state() {
+        std::vector<Zem::Graphics::Matrix4> places;
+        for (auto* entity : game.entities) {
+            if (auto* placed = dynamic_cast<Zem::Main::BaseEntity*>(entity)) {
+                places.push_back(placed->getWorldMatrix());
+            }
+        }
+        return places;
+    }
+    int32_t showTime() { return game.transport()->showTimeMs(); }
+
+    Zem::Main::Engine engine;
+    StillInput* input = nullptr;
+    Ombrel game;
+    double nowMs = 0.0;
+    bool ok = false;
+};
+
+void expectSameState(const std::vector<Zem::Graphics::Matrix4>& a,
+                     const std::vector<Zem::Graphics::Matrix4>& b, const char* what) {
+    ASSERT_EQ(a.size(), b.size()) << what;
+    ASSERT_GT(a.size(), 10u);
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        for (int k = 0; k < 16; ++k) {
+            ASSERT_NEAR(a[i].m[k], b[i].m[k], 1e-3f)
+                << what << ": entity " << i << " [" << k << "]";
+        }
+    }
+}
+
+class TransportTest : public ZemTest::GLTest {};
+
+// --start 30 must leave the world as playing to 30 s does, moving effects included, whether it
+// gets there forward or by building the world again after going past.
+TEST_F(TransportTest, AJumpLeavesTheWorldAsPlayingWould) {
+    const double step = 1000.0 / 60.0;
+    std::vector<Zem::Graphics::Matrix4> played;
+    {
+        ShippedShow show;
+        ASSERT_TRUE(show.ok);
+        show.game.transport()->setPaused(false);
+        for (int i = 1; i * step <= 30000.0 + 1e-6; ++i) {
+            show.nowMs = std::floor(i * step);
+            show.game.stepWorld(static_cast<float>(step / 1000.0));
+        }
+        EXPECT_EQ(show.showTime(), 30000);
+        played = show.state();
+    }
+    DemoOptions late;
+    late.startSeconds = 30.0;
+    ShippedShow started(late);
+    EXPECT_EQ(started.showTime(), 30000);
+    expectSameState(started.state(), played, "--start 30");
+
+    ShippedShow jumped;
+    jumped.game.transport()->seek(41000);
+    jumped.game.transport()->seek(30000);
+    EXPECT_EQ(jumped.showTime(), 30000);
+    expectSameState(jumped.state(), played, "past 30 s and back");
+}
+
+TEST_F(TransportTest, KeysPauseJumpAndGoHomeOncePerPress) {
+    using namespace Zem::Input::VirtualKey;
+    DemoOptions options;
+    options.startSeconds = 10.0;
+    ShippedShow show(options);
+    Transport& transport = *show.game.transport();
+    const auto press = [&show, &transport](int key, int frames = 1) {
+        for (int i = 0; i < frames; ++i) {
+            show.input->keys[static_cast<std::size_t>(key)] = 1.0f;
+            transport.handleKeys(*show.input);
+        }
+        show.input->keys[static_cast<std::size_t>(key)] = 0.0f;
+        transport.handleKeys(*show.input);
+    };
+    press(Right, 3);
+    EXPECT_EQ(show.showTime(), 15000) << "held for three frames, jumps once";
+    press(Left);
+    EXPECT_EQ(show.showTime(), 10000);
+    press(Space);
+    EXPECT_TRUE(transport.paused());
+    show.nowMs += 4000.0;
+    EXPECT_EQ(show.showTime(), 10000) << "the clock waits while paused";
+    press(Space);
+    show.nowMs += 500.0;
+    EXPECT_EQ(show.showTime(), 10500);
+    press(Home);
+    EXPECT_EQ(show.showTime(), 10000) << "home is the start asked for";
+}
+
+TEST_F(TransportTest, TheEndLoopsToTheStartOrEndsTheRun) {
+    DemoOptions options;
+    options.startSeconds = 2.0;
+    options.endSeconds = 3.0;
+    ShippedShow once(options);
+    EXPECT_TRUE(once.game.transport()->goesOn());
+    once.game.transport()->seek(3000);
+    EXPECT_FALSE(once.game.transport()->goesOn());
+
+    options.loop = true;
+    ShippedShow looping(options);
+    looping.game.transport()->seek(3000);
+    EXPECT_TRUE(looping.game.transport()->goesOn());
+    EXPECT_EQ(looping.showTime(), 2000);
+}
+
+// A maker's folder holds only what it changes: its own files win, the shipped ones fill in.
+TEST_F(TransportTest, AWorldElsewhereFindsItsOwnFilesFirstThenTheShippedOnes) {
+    ZemTest::TempDir folder;
+    std::ofstream(folder.file("mine.world"))
+        << "<ZEMWorld><entity type='Room' name='r'/>"
+           "<entity type='Entity' name='box'><template>crate.template</template>"
+           "<parent>r</parent></entity>"
+           "<entity type='Entity' name='gear'><model>kugghjul.obj</model><parent>r</parent>"
+           "</entity></ZEMWorld>";
+    std::ofstream(folder.file("crate.template"))
+        << "<template><model>crate.obj</model><radius>7.5</radius></template>";
+    DemoOptions options;
+    options.worldFile = folder.file("mine.world");
+    ShippedShow show(options);
+    auto* box = dynamic_cast<Zem::Main::BaseEntity*>(show.game.findEntity("box"));
+    auto* gear = dynamic_cast<Zem::Main::BaseEntity*>(show.game.findEntity("gear"));
+    ASSERT_NE(box, nullptr);
+    ASSERT_NE(gear, nullptr);
+    EXPECT_FLOAT_EQ(box->radius, 7.5f) << "the maker's template, not the shipped one";
+    EXPECT_NE(box->model, nullptr) << "the shipped mesh the template names";
+    EXPECT_NE(gear->model, nullptr);
+    EXPECT_EQ(show.game.findEntity("crate_hall"), nullptr) << "the shipped world is not loaded";
+}
+
+// A saved world is built again from disk and brought back to where the show stood.
+TEST_F(TransportTest, AReloadedWorldComesBackAtTheSameShowTime) {
+    ShippedShow show;
+    ASSERT_TRUE(show.ok);
+    show.game.transport()->seek(5000);
+    const std::vector<Zem::Graphics::Matrix4> before = show.state();
+    show.game.reloadWorld();
+    EXPECT_EQ(show.showTime(), 5000);
+    expectSameState(show.state(), before, "reloaded at 5 s");
+}
+
+} // namespace
