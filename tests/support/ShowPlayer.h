@@ -1,6 +1,5 @@
 #pragma once
 
-#include "demo/CubeGrid.h"
 #include "demo/Ombrel.h"
 #include "graphics/Display_sdl2.h"
 #include "graphics/GBufferShader.h"
@@ -14,18 +13,13 @@
 #include "main/SimpleRoom.h"
 #include "resource/ResourceManager.h"
 #include "resource/XmlNode.h"
-#include "script/Interpolator.h"
 #include "script/Music.h"
-#include "script/ScriptMaster.h"
 
 #include <GL/glew.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <sstream>
 #include <string>
 
 namespace ZemTest {
@@ -50,12 +44,13 @@ public:
         engine.registerDriver("input", std::make_unique<Zem::Input::Input_sdl2>());
         game.engine = &engine;
         engine.setGame(&game);
+        // The world's script masters play on this player's clock.
+        game.useMusic([this] { return Music::create([this] { return nowMs; }); });
         const std::string config = "<config><display><resolution><width>" + std::to_string(width) +
                                    "</width><height>" + std::to_string(height) +
                                    "</height><fullscreen>false</fullscreen><vsync>false</vsync>"
                                    "</resolution></display></config>";
-        opened = engine.init(Zem::Resource::XmlNode(config)) && game.currentCamera() != nullptr &&
-                 driveScript();
+        opened = engine.init(Zem::Resource::XmlNode(config)) && game.currentCamera() != nullptr;
     }
 
     // The passes' GPU objects go with this context; the next user makes them anew.
@@ -125,51 +120,6 @@ public:
     Zem::Graphics::Display_sdl2& display() { return *displayDriver; }
 
 private:
-    // The world's script master plays on the platform's clock; it is replaced by one built from
-    // the same element on a music layer whose clock is this player's.
-    bool driveScript() {
-        std::ifstream in("data/main.world");
-        const std::string text((std::istreambuf_iterator<char>(in)),
-                               std::istreambuf_iterator<char>());
-        const Zem::Resource::XmlNode world(text);
-        for (std::size_t i = 0; i < world.childCount(); ++i) {
-            const Zem::Resource::XmlNode& element = world.child(i);
-            if (element.name() != "entity" || element.attribute("type") != "ScriptMaster") {
-                continue;
-            }
-            auto* old = dynamic_cast<ScriptMaster*>(game.findEntity(element.attribute("name")));
-            if (old == nullptr) {
-                return false;
-            }
-            const auto at = std::find(game.entities.begin(), game.entities.end(), old);
-            const auto index = static_cast<std::size_t>(at - game.entities.begin());
-            auto* driven = new ScriptMaster(element, Music::create([this] { return nowMs; }));
-            repoint(old, driven);
-            delete old;
-            // In the old one's place, so the update order stays the show's.
-            game.entities.pop_back();
-            game.entities.insert(game.entities.begin() + static_cast<std::ptrdiff_t>(index),
-                                 driven);
-            return true;
-        }
-        return false;
-    }
-
-    // Entities that found the old script master at creation read the driven clock instead.
-    void repoint(const ScriptMaster* old, ScriptMaster* driven) {
-        for (Zem::Main::Entity* entity : game.entities) {
-            if (auto* interpolator = dynamic_cast<Interpolator*>(entity)) {
-                if (interpolator->scriptMaster == old) {
-                    interpolator->scriptMaster = driven;
-                }
-            } else if (auto* grid = dynamic_cast<CubeGrid*>(entity)) {
-                if (grid->mainScript == old) {
-                    grid->mainScript = driven;
-                }
-            }
-        }
-    }
-
     void updateEntities(float dt) {
         Zem::Main::Camera* camera = game.currentCamera();
         if (camera != nullptr) {
