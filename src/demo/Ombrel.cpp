@@ -12,6 +12,7 @@
 #include "graphics/DisplayBase.h"
 #include "graphics/Light.h"
 #include "graphics/Portal.h"
+#include "graphics/ShaderRegistry.h"
 #include "graphics/StatsOverlay.h"
 #include "graphics/View.h"
 #include "graphics/hasCurrentContext.h"
@@ -236,6 +237,10 @@ void Ombrel::showBlackScreen() {
 }
 
 bool Ombrel::update(float dt) {
+    // The passes render at the display's size and follow it when it changes.
+    if (display != nullptr) {
+        Zem::Graphics::ShaderRegistry::instance().setFrameSize(display->width, display->height);
+    }
     if (liveReload && liveReload->poll()) {
         reloadWorld();
     }

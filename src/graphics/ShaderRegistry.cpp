@@ -109,7 +109,15 @@ bool ShaderRegistry::reset() {
     pool.clear();
     inUse.clear();
     defaultGeometryPass = 0;
+    width = 640;
+    height = 480;
     return true;
+}
+
+void ShaderRegistry::setFrameSize(int newWidth, int newHeight) {
+    // A minimised window reports nothing; the targets keep at least one pixel.
+    width = newWidth > 0 ? newWidth : 1;
+    height = newHeight > 0 ? newHeight : 1;
 }
 
 std::size_t ShaderRegistry::setsInUse() const {

@@ -36,6 +36,12 @@ public:
     bool reset();
     std::size_t setsInUse() const;
 
+    // The size in pixels of the image the passes render: the display's. The demo sets it
+    // before a frame; each pass makes its targets anew at its begin when the size has changed.
+    void setFrameSize(int width, int height);
+    int frameWidth() const { return width; }
+    int frameHeight() const { return height; }
+
     // Links again, from the cached shader objects, every program of the passes in the pool that
     // was linked from `file`. The number of programs that took the new link.
     int relinkPrograms(const std::string& file);
@@ -49,6 +55,9 @@ public:
 
 private:
     ShaderRegistry() = default;
+
+    int width = 640;
+    int height = 480;
     // Factories first, then the sets with their instances.
     ~ShaderRegistry();
 
