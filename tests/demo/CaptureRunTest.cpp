@@ -1,4 +1,5 @@
 #include "graphics/FrameImage.h"
+#include "support/ImageCapture.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -82,6 +83,25 @@ TEST(CaptureRun, TheSameShowGivesTheSameBytesAndOneFramePerStep) {
     const FrameImage first = FrameImage::readPng(dir.file("a/frame-000000.png"));
     ASSERT_EQ(first.width(), 64);
     ASSERT_EQ(first.height(), 48);
+}
+
+// A capture that starts late steps through the show first: its first frame is frame 300 of a
+// capture from the start at 30 fps, but for the eye adaptation, which starts afresh.
+TEST(CaptureRun, ALateStartShowsWhatACaptureFromTheStartShowsThen) {
+    ZemTest::TempDir dir;
+    const ProgramRun whole =
+        ombrel("--capture " + dir.file("whole") + " --end 10.02 --fps 30 --size 64x48");
+    ASSERT_EQ(whole.exitCode, 0) << whole.errors;
+    const ProgramRun late =
+        ombrel("--capture " + dir.file("late") + " --start 10 --end 10.02 --fps 30 --size 64x48");
+    ASSERT_EQ(late.exitCode, 0) << late.errors;
+    ASSERT_EQ(countFrames(dir.file("whole")), 301u);
+    const FrameImage fromStart = FrameImage::readPng(dir.file("whole/frame-000300.png"));
+    const FrameImage started = FrameImage::readPng(dir.file("late/frame-000000.png"));
+    EXPECT_GE(ZemTest::psnr(fromStart, started), 40.0);
+    // Not a black or frozen picture that would match anything.
+    const FrameImage earlier = FrameImage::readPng(dir.file("whole/frame-000150.png"));
+    EXPECT_LT(ZemTest::psnr(earlier, started), 30.0);
 }
 
 TEST(CaptureRun, VideoAndMusicLastAsLongAsTheFrames) {
