@@ -1,8 +1,13 @@
 #include "graphics/DisplayBase.h"
 
+#include "main/Engine.h"
 #include "resource/ReadValue.h"
 #include "resource/XmlNode.h"
 
+#include <GL/glew.h>
+#include <GL/glu.h>
+
+#include <iostream>
 #include <string>
 
 namespace Zem::Graphics {
@@ -33,6 +38,65 @@ void DisplayBase::readSettings(const Resource::XmlNode& config) {
     if (vsyncText == "1" || vsyncText == "true") {
         vsync = true;
     }
+}
+
+void DisplayBase::say(const std::string& text) const {
+    if (engine != nullptr) {
+        engine->message(text);
+    } else {
+        std::cout << text << std::flush;
+    }
+}
+
+void DisplayBase::setViewport(int w, int h) {
+    if (h == 0) {
+        h = 1;
+    }
+    width = w;
+    height = h;
+    glViewport(0, 0, w, h);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(80.0, static_cast<double>(w) / static_cast<double>(h), 0.1, 1000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void DisplayBase::reportExtensions() {
+    say("Initializing GL extensions:\n");
+    // Under EGL GLEW complains that there is no GLX display, yet every entry point and flag
+    // it sets is good, so the result is not looked at.
+    glewInit();
+    const GLubyte* version = glGetString(GL_VERSION);
+    say(std::string("  * OpenGL version is ") +
+        (version != nullptr ? reinterpret_cast<const char*>(version) : "") + " *\n");
+
+    const struct {
+        GLboolean present;
+        const char* line;
+    } extensions[] = {
+        {GLEW_ARB_vertex_program, "ARB_vertex_program\n"},
+        {GLEW_ARB_texture_non_power_of_two, "ARB_texture_non_power_of_two\n"},
+        {GLEW_ARB_fragment_program, "ARB_fragment_program\n"},
+        {GLEW_ARB_texture_rectangle, "ARB_texture_rectangle\n"},
+        {GLEW_EXT_texture_rectangle, "EXT_texture_rectangle\n"},
+        {GLEW_EXT_framebuffer_object, "EXT_framebuffer_object\n"},
+        {GLEW_ARB_occlusion_query, "ARB_occlusion_query\n"},
+        {GLEW_ARB_vertex_buffer_object, "ARB_vertex_buffer_object\n"},
+    };
+    for (const auto& extension : extensions) {
+        say(std::string("  ") + (extension.present ? "+" : "-") + extension.line);
+    }
+}
+
+void DisplayBase::setInitialState() const {
+    glEnable(GL_TEXTURE_2D);
+    glShadeModel(GL_SMOOTH);
+    glClearColor(0.0f, 0.5f, 0.9f, 1.0f);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
 }
 
 } // namespace Zem::Graphics

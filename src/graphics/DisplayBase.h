@@ -2,6 +2,8 @@
 
 #include "main/Driver.h"
 
+#include <string>
+
 namespace Zem::Graphics {
 
 // The display settings every platform's display driver shares, read from the "resolution"
@@ -28,6 +30,15 @@ public:
 protected:
     // Reads the settings; without a "resolution" element every default stays.
     void readSettings(const Resource::XmlNode& config);
+
+    // What every platform does once its context is current: the viewport and the projection
+    // (80 degrees of vertical field of view, the width following the window), the GL report,
+    // and the state the renderer starts from.
+    void setViewport(int w, int h);
+    void reportExtensions();
+    void setInitialState() const;
+    // To the engine's log and standard output, or standard output alone without an engine.
+    void say(const std::string& text) const;
 };
 
 } // namespace Zem::Graphics

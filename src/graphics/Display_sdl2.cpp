@@ -21,14 +21,6 @@ std::string Display_sdl2::info() const {
     return "SDL2 Display Driver";
 }
 
-void Display_sdl2::say(const std::string& text) const {
-    if (engine != nullptr) {
-        engine->message(text);
-    } else {
-        std::cout << text << std::flush;
-    }
-}
-
 void Display_sdl2::fail(const std::string& text) {
     // SDL's own reason goes to standard error beside the box, whose text stays as users know it.
     const std::string reason = SDL_GetError();
@@ -133,57 +125,6 @@ void Display_sdl2::tryFullscreen() {
     }
     SDL_SetWindowFullscreen(window, 0);
     fullscreen = false;
-}
-
-void Display_sdl2::setViewport(int w, int h) {
-    if (h == 0) {
-        h = 1;
-    }
-    width = w;
-    height = h;
-    glViewport(0, 0, w, h);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(80.0, static_cast<double>(w) / static_cast<double>(h), 0.1, 1000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
-void Display_sdl2::reportExtensions() {
-    say("Initializing GL extensions:\n");
-    // Under EGL GLEW complains that there is no GLX display, yet every entry point and flag
-    // it sets is good, so the result is not looked at.
-    glewInit();
-    const GLubyte* version = glGetString(GL_VERSION);
-    say(std::string("  * OpenGL version is ") +
-        (version != nullptr ? reinterpret_cast<const char*>(version) : "") + " *\n");
-
-    const struct {
-        GLboolean present;
-        const char* line;
-    } extensions[] = {
-        {GLEW_ARB_vertex_program, "ARB_vertex_program\n"},
-        {GLEW_ARB_texture_non_power_of_two, "ARB_texture_non_power_of_two\n"},
-        {GLEW_ARB_fragment_program, "ARB_fragment_program\n"},
-        {GLEW_ARB_texture_rectangle, "ARB_texture_rectangle\n"},
-        {GLEW_EXT_texture_rectangle, "EXT_texture_rectangle\n"},
-        {GLEW_EXT_framebuffer_object, "EXT_framebuffer_object\n"},
-        {GLEW_ARB_occlusion_query, "ARB_occlusion_query\n"},
-        {GLEW_ARB_vertex_buffer_object, "ARB_vertex_buffer_object\n"},
-    };
-    for (const auto& extension : extensions) {
-        say(std::string("  ") + (extension.present ? "+" : "-") + extension.line);
-    }
-}
-
-void Display_sdl2::setInitialState() const {
-    glEnable(GL_TEXTURE_2D);
-    glShadeModel(GL_SMOOTH);
-    glClearColor(0.0f, 0.5f, 0.9f, 1.0f);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
 }
 
 bool Display_sdl2::update(float) {

@@ -29,12 +29,8 @@ private:
     void setAttributes() const;
     bool openWindow();
     void tryFullscreen();
-    void setViewport(int w, int h);
     void followWindowSize();
-    void reportExtensions();
-    void setInitialState() const;
     // A start-up line for the log and standard output.
-    void say(const std::string& text) const;
     // Releases what init created so far and shows the failure.
     void fail(const std::string& text);
 

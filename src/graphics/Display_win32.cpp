@@ -40,14 +40,6 @@ std::string Display_win32::info() const {
     return "Win32 Display Driver";
 }
 
-void Display_win32::say(const std::string& text) const {
-    if (engine != nullptr) {
-        engine->message(text);
-    } else {
-        std::cout << text << std::flush;
-    }
-}
-
 void Display_win32::fail(const std::string& text) {
     const DWORD reason = GetLastError();
     shutdown();
@@ -161,55 +153,6 @@ bool Display_win32::createContext() {
         return false;
     }
     return true;
-}
-
-void Display_win32::setViewport(int w, int h) {
-    if (h == 0) {
-        h = 1;
-    }
-    width = w;
-    height = h;
-    glViewport(0, 0, w, h);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(80.0, static_cast<double>(w) / static_cast<double>(h), 0.1, 1000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
-void Display_win32::reportExtensions() {
-    say("Initializing GL extensions:\n");
-    glewInit();
-    const GLubyte* version = glGetString(GL_VERSION);
-    say(std::string("  * OpenGL version is ") +
-        (version != nullptr ? reinterpret_cast<const char*>(version) : "") + " *\n");
-
-    const struct {
-        GLboolean present;
-        const char* line;
-    } extensions[] = {
-        {GLEW_ARB_vertex_program, "ARB_vertex_program\n"},
-        {GLEW_ARB_texture_non_power_of_two, "ARB_texture_non_power_of_two\n"},
-        {GLEW_ARB_fragment_program, "ARB_fragment_program\n"},
-        {GLEW_ARB_texture_rectangle, "ARB_texture_rectangle\n"},
-        {GLEW_EXT_texture_rectangle, "EXT_texture_rectangle\n"},
-        {GLEW_EXT_framebuffer_object, "EXT_framebuffer_object\n"},
-        {GLEW_ARB_occlusion_query, "ARB_occlusion_query\n"},
-        {GLEW_ARB_vertex_buffer_object, "ARB_vertex_buffer_object\n"},
-    };
-    for (const auto& extension : extensions) {
-        say(std::string("  ") + (extension.present ? "+" : "-") + extension.line);
-    }
-}
-
-void Display_win32::setInitialState() const {
-    glEnable(GL_TEXTURE_2D);
-    glShadeModel(GL_SMOOTH);
-    glClearColor(0.0f, 0.5f, 0.9f, 1.0f);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
 }
 
 void Display_win32::setSwapInterval() const {

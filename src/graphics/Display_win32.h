@@ -34,12 +34,8 @@ private:
     void tryFullscreen();
     bool createWindow();
     bool createContext();
-    void setViewport(int w, int h);
-    void reportExtensions();
-    void setInitialState() const;
     void setSwapInterval() const;
     // A start-up line for the log and standard output.
-    void say(const std::string& text) const;
     // Releases what init created so far and shows the failure.
     void fail(const std::string& text);
 

@@ -9,6 +9,7 @@
 #include "main/Room.h"
 #include "resource/ResourceManager.h"
 #include "support/DeferredScene.h"
+#include "support/FakeDrivers.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -17,17 +18,6 @@
 #include <fstream>
 
 namespace {
-
-class FakeInput : public Zem::Input::InputBase {
-public:
-    bool update(float) override { return true; }
-};
-
-class FakeDisplay : public Zem::Graphics::DisplayBase {
-public:
-    bool update(float) override { return true; }
-    void swapBuffers() override {}
-};
 
 // Moves the current camera along z by `step` in its update, as an interpolator would: after the
 // portals have had their own update in this frame.
@@ -84,8 +74,8 @@ protected:
         std::ofstream(data / "main.world", std::ios::binary) << doorwayWorld;
         // Ombrel searches its own paths only.
         Zem::Resource::ResourceManager::instance().reset();
-        engine.registerDriver("input", std::make_unique<FakeInput>());
-        engine.registerDriver("display", std::make_unique<FakeDisplay>());
+        engine.registerDriver("input", std::make_unique<ZemTest::StillInput>());
+        engine.registerDriver("display", std::make_unique<ZemTest::StillDisplay>());
         engine.setWorkingDir(dir.path() + "/");
         game.engine = &engine;
         engine.setGame(&game);

@@ -13,6 +13,7 @@
 #include "main/Entity.h"
 #include "resource/Mesh.h"
 #include "resource/ResourceManager.h"
+#include "support/FakeDrivers.h"
 #include "support/GLContext.h"
 #include "support/TempDir.h"
 
@@ -30,20 +31,13 @@ namespace {
 namespace fs = std::filesystem;
 using Pixel = std::array<int, 3>;
 
-class FakeInput : public Zem::Input::InputBase {
-public:
-    bool update(float) override { return true; }
-};
-
 // The size of the test's GL window, so the overlay lands on it.
-class FakeDisplay : public Zem::Graphics::DisplayBase {
+class WindowSizedDisplay : public ZemTest::StillDisplay {
 public:
-    FakeDisplay() {
+    WindowSizedDisplay() {
         width = 64;
         height = 64;
     }
-    bool update(float) override { return true; }
-    void swapBuffers() override {}
 };
 
 const char* const roomWithLights =
@@ -71,8 +65,8 @@ protected:
         Zem::Graphics::HDRShader::releaseSharedObjects();
         fs::create_directories(dir.file("data/textures"));
         fs::copy("data/shaders", dir.file("data/shaders"));
-        engine.registerDriver("input", std::make_unique<FakeInput>());
-        engine.registerDriver("display", std::make_unique<FakeDisplay>());
+        engine.registerDriver("input", std::make_unique<ZemTest::StillInput>());
+        engine.registerDriver("display", std::make_unique<WindowSizedDisplay>());
         engine.setWorkingDir(dir.path() + "/");
         game.engine = &engine;
         engine.setGame(&game);

@@ -7,6 +7,7 @@
 #include "main/Engine.h"
 #include "resource/ResourceManager.h"
 #include "resource/XmlNode.h"
+#include "support/FakeDrivers.h"
 #include "support/GLContext.h"
 #include "support/TempDir.h"
 
@@ -20,17 +21,6 @@ using Zem::Resource::XmlNode;
 using Names = std::vector<std::string>;
 
 namespace {
-
-class FakeInput : public Zem::Input::InputBase {
-public:
-    bool update(float) override { return true; }
-};
-
-class FakeDisplay : public Zem::Graphics::DisplayBase {
-public:
-    bool update(float) override { return true; }
-    void swapBuffers() override {}
-};
 
 Names updated;
 
@@ -53,8 +43,9 @@ protected:
         ASSERT_TRUE(Zem::Graphics::ShaderRegistry::instance().reset());
         Zem::Resource::ResourceManager::instance().reset();
         std::filesystem::create_directories(dir.file("data/textures"));
-        engine.registerDriver("input", std::unique_ptr<FakeInput>(input = new FakeInput));
-        engine.registerDriver("display", std::make_unique<FakeDisplay>());
+        engine.registerDriver(
+            "input", std::unique_ptr<ZemTest::StillInput>(input = new ZemTest::StillInput));
+        engine.registerDriver("display", std::make_unique<ZemTest::StillDisplay>());
         engine.setWorkingDir(dir.path() + "/");
         game.engine = &engine;
         engine.setGame(&game);
@@ -76,7 +67,7 @@ protected:
 
     ZemTest::TempDir dir;
     Zem::Main::Engine engine;
-    FakeInput* input = nullptr;
+    ZemTest::StillInput* input = nullptr;
     bool goOn = false;
     Ombrel game;
 };

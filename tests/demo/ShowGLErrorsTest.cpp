@@ -6,6 +6,7 @@
 #include "main/Engine.h"
 #include "resource/ResourceManager.h"
 #include "script/SilentMusic.h"
+#include "support/FakeDrivers.h"
 #include "support/GLContext.h"
 
 #include <GL/glew.h>
@@ -15,17 +16,6 @@
 #include <vector>
 
 namespace {
-
-class StillInput : public Zem::Input::InputBase {
-public:
-    bool update(float) override { return true; }
-};
-
-class StillDisplay : public Zem::Graphics::DisplayBase {
-public:
-    bool update(float) override { return true; }
-    void swapBuffers() override {}
-};
 
 // Every error GL reports through KHR_debug, with the driver's words (they name the call).
 void GLAPIENTRY collectError(GLenum, GLenum type, GLuint, GLenum, GLsizei, const GLchar* message,
@@ -52,8 +42,8 @@ TEST_F(ShowGLErrorsTest, TenSecondsOfTheShippedShowRaiseNoGLError) {
     Zem::Graphics::ShaderRegistry::instance().reset();
     Zem::Resource::ResourceManager::instance().reset();
     Zem::Main::Engine engine;
-    engine.registerDriver("input", std::make_unique<StillInput>());
-    engine.registerDriver("display", std::make_unique<StillDisplay>());
+    engine.registerDriver("input", std::make_unique<ZemTest::StillInput>());
+    engine.registerDriver("display", std::make_unique<ZemTest::StillDisplay>());
     engine.setWorkingDir("./");
     double nowMs = 0.0;
     {

@@ -8,6 +8,7 @@
 #include "main/Engine.h"
 #include "resource/ResourceManager.h"
 #include "script/SilentMusic.h"
+#include "support/FakeDrivers.h"
 #include "support/GLContext.h"
 #include "support/TempDir.h"
 
@@ -19,25 +20,15 @@
 
 namespace {
 
-class StillInput : public Zem::Input::InputBase {
-public:
-    bool update(float) override { return true; }
-};
-
-class StillDisplay : public Zem::Graphics::DisplayBase {
-public:
-    bool update(float) override { return true; }
-    void swapBuffers() override {}
-};
-
 // The shipped show on a silent clock the test moves by hand.
 class ShippedShow {
 public:
     explicit ShippedShow(const DemoOptions& options = DemoOptions()) {
         Zem::Graphics::ShaderRegistry::instance().reset();
         Zem::Resource::ResourceManager::instance().reset();
-        engine.registerDriver("input", std::unique_ptr<StillInput>(input = new StillInput));
-        engine.registerDriver("display", std::make_unique<StillDisplay>());
+        engine.registerDriver(
+            "input", std::unique_ptr<ZemTest::StillInput>(input = new ZemTest::StillInput));
+        engine.registerDriver("display", std::make_unique<ZemTest::StillDisplay>());
         engine.setWorkingDir("./");
         game.engine = &engine;
         engine.setGame(&game);
@@ -60,7 +51,7 @@ public:
     int32_t showTime() { return game.transport()->showTimeMs(); }
 
     Zem::Main::Engine engine;
-    StillInput* input = nullptr;
+    ZemTest::StillInput* input = nullptr;
     Ombrel game;
     double nowMs = 0.0;
     bool ok = false;
