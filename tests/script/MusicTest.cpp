@@ -67,4 +67,15 @@ TEST(MusicClockTest, JitteryBlocksNeverMakeItJumpOrGoBack) {
     EXPECT_NEAR(last, 399 * blockMs, 8.0) << "still with the music after nine seconds";
 }
 
+// A device found 100 ms ahead is neither jumped to nor chased faster than 5 % over real time.
+TEST(MusicClockTest, CatchesUpWithADeviceAheadGradually) {
+    MusicClock clock;
+    clock.start(0.0);
+    EXPECT_EQ(clock.positionMs(0.0), 0);
+    clock.anchor(4410, 441000, 0.0, 44100);
+    const int32_t position = clock.positionMs(100.0);
+    EXPECT_GT(position, 100);
+    EXPECT_LE(position, 105);
+}
+
 } // namespace
