@@ -1,3 +1,4 @@
+#include "demo/Capture/CaptureSession.h"
 #include "demo/Capture/MusicTrack.h"
 #include "demo/Capture/PngSequenceWriter.h"
 #include "demo/Capture/ShowClock.h"
@@ -97,6 +98,31 @@ TEST(ShowClock, FrameIShowsStartPlusIOverFps) {
     EXPECT_NEAR(between.stepTimeMs(1) - between.stepTimeMs(0), 1000.0 / 30.0, 1e-9);
     between.advance();
     EXPECT_DOUBLE_EQ(between.timeMs(), between.stepTimeMs(1));
+}
+
+// The demo draws (and takes the due picture), then updates the world at the step's time, then
+// advances: the picture of frame i is drawn one step after the update at frame i's time.
+TEST(ShowClock, EachPictureShowsTheUpdateAtItsFramesTime) {
+    ZemTest::TempDir dir;
+    Capture::CaptureSettings settings;
+    settings.output = dir.file("frames");
+    settings.fps = 10.0;
+    settings.startSeconds = 0.25;
+    settings.endSeconds = 0.5;
+    settings.musicPath = "";
+    Capture::CaptureSession session(settings);
+    ASSERT_TRUE(session.begin(-1)) << session.error();
+    EXPECT_EQ(session.totalFrames(), 3);
+    std::vector<double> shown;
+    double updatedAt = -1.0;
+    for (int step = 0; step < 10; ++step) {
+        if (session.pictureDue()) {
+            shown.push_back(updatedAt);
+        }
+        updatedAt = session.showTimeMs();
+        session.advance();
+    }
+    EXPECT_EQ(shown, (std::vector<double>{250.0, 350.0, 450.0}));
 }
 
 // A world's exit, looked up ahead, falls due at exactly that millisecond of the silent clock.
