@@ -142,6 +142,13 @@ TEST_F(TriggerTest, OnlyAnEntityPassingThroughComesOutOfThePartnerTurnedWithIt) 
     EXPECT_EQ(&hall, walker->room);
     expectNear(Vector3(10, 5, 20), walker->rotation);
 
+    // Deleted inside the zone, an entity leaves the portal's list with its room's.
+    auto doomed = walkerAt(Vector3(0.5f, 0.5f, 0.5f));
+    door.update(0.1f);
+    ASSERT_EQ(std::vector<Entity*>{doomed.get()}, door.crossing);
+    doomed.reset();
+    EXPECT_TRUE(door.crossing.empty());
+
     door.partner = nullptr;
     step(*walker, Vector3(0.5f, 0.5f, 0.5f));
     EXPECT_TRUE(door.crossing.empty()) << "unbound";
