@@ -1,7 +1,7 @@
-// Writes the meshes, material library and textures that data/main.world uses: two rooms joined
-// by a doorway, a crate, a pillar and a doorway-sized quad for portals, plus three 24-bit BMP
-// textures. Run from the repository root (or pass the data directory as the only argument);
-// the output is the same on every run.
+// Writes the meshes, material library and textures that data/main.world uses: three rooms joined
+// by two doorways in a row, a crate, a pillar, a doorway-sized quad and an octagonal window for
+// portals, plus four 24-bit BMP textures. Run from the repository root (or pass the data directory
+// as the only argument); the output is the same on every run.
 
 #include "support/DataDirectory.h"
 #include "support/Image.h"
@@ -99,10 +99,12 @@ void wall(ObjWriter& obj, const Vec& origin, const Vec& u, double length, double
     rectangle(obj, origin, u, up, door->start, door->height, door->end, height, tile);
 }
 
-// A box room over [x0, x1] x [0, height] x [z0, z1] whose faces all point inwards. The doorway,
-// when given, is cut into the wall at z = z0 (doorInBack) or z = z1.
-std::string room(double x0, double x1, double z0, double z1, double height, const Doorway& door,
-                 bool doorInBack, const std::string& comment) {
+// A box room over [x0, x1] x [0, height] x [z0, z1] whose faces all point inwards, with doorways
+// (null for none) in the wall at z = z0 (back) and the one at z = z1 (front). Each doorway spans
+// its wall's own u axis: +x for the back wall, -x (from x1) for the front one.
+std::string room(double x0, double x1, double z0, double z1, double height, const Doorway* backDoor,
+                 const Doorway* frontDoor, const std::string& comment,
+                 const std::string& wallMaterial) {
     ObjWriter obj("world.mtl", decimals);
     const double width = x1 - x0;
     const double depth = z1 - z0;
@@ -113,12 +115,32 @@ std::string room(double x0, double x1, double z0, double z1, double height, cons
     obj.beginGroup("ceiling", "plaster");
     rectangle(obj, {x0, height, z0}, right, forward, 0.0, 0.0, width, depth, 4.0);
 
-    obj.beginGroup("walls", "stone");
-    wall(obj, {x0, 0.0, z0}, right, width, height, doorInBack ? &door : nullptr);
-    wall(obj, {x1, 0.0, z1}, left, width, height, doorInBack ? nullptr : &door);
+    obj.beginGroup("walls", wallMaterial);
+    wall(obj, {x0, 0.0, z0}, right, width, height, backDoor);
+    wall(obj, {x1, 0.0, z1}, left, width, height, frontDoor);
     wall(obj, {x0, 0.0, z1}, back, depth, height, nullptr);
     wall(obj, {x1, 0.0, z0}, forward, depth, height, nullptr);
     return obj.text(comment);
+}
+
+// A regular octagon of radius 1 facing +z, centred on the origin: a window's shape.
+std::string windowOctagon() {
+    ObjWriter obj("world.mtl", decimals);
+    obj.beginGroup("opening", "portal");
+    const double pi = 3.14159265358979323846;
+    const std::size_t normal = obj.normal(forward);
+    const std::size_t centre = obj.position({0.0, 0.0, 0.0});
+    const std::size_t centreTex = obj.texCoord(0.5, 0.5);
+    for (int i = 0; i < 8; ++i) {
+        const double a0 = 2.0 * pi * (i + 0.5) / 8.0;
+        const double a1 = 2.0 * pi * (i + 1.5) / 8.0;
+        const Vec p0{std::cos(a0), std::sin(a0), 0.0};
+        const Vec p1{std::cos(a1), std::sin(a1), 0.0};
+        obj.face({{centre, centreTex, normal},
+                  {obj.position(p0), obj.texCoord(0.5 + 0.5 * p0.x, 0.5 + 0.5 * p0.y), normal},
+                  {obj.position(p1), obj.texCoord(0.5 + 0.5 * p1.x, 0.5 + 0.5 * p1.y), normal}});
+    }
+    return obj.text("Window opening: an octagon of radius 1 facing +z, centred on the origin");
 }
 
 // A unit crate standing on the origin, faces outwards.
@@ -172,6 +194,11 @@ const char* const materialLibrary = "# Materials of the rooms and props\n"
                                     "Ks 0.3 0.3 0.3\n"
                                     "Ns 24\n"
                                     "map_Kd crate.bmp\n"
+                                    "newmtl tiles\n"
+                                    "Kd 0.75 0.8 0.9\n"
+                                    "Ks 0.35 0.35 0.4\n"
+                                    "Ns 40\n"
+                                    "map_Kd tiles.bmp\n"
                                     "newmtl portal\n"
                                     "Kd 0 0 0\n";
 
@@ -233,6 +260,28 @@ Image stone() {
     return image;
 }
 
+// Glazed tiles in two blues with pale grout, for the gallery's walls.
+Image tiles() {
+    Image image(128, 128);
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const int row = y / 16;
+            const int shifted = x + (row % 2) * 16;
+            const bool grout = (y % 16) < 1 || (shifted % 32) < 1;
+            const int tile = (shifted / 32) + row * 5;
+            const double glaze = 0.08 * valueNoise(x / 16.0, y / 16.0, 8, 21);
+            if (grout) {
+                image.set(x, y, 0.75, 0.73, 0.68);
+            } else if (hashNoise(tile, row, 31) > 0.5) {
+                image.set(x, y, 0.18 + glaze, 0.32 + glaze, 0.55 + glaze);
+            } else {
+                image.set(x, y, 0.26 + glaze, 0.45 + glaze, 0.62 + glaze);
+            }
+        }
+    }
+    return image;
+}
+
 Image crateTexture() {
     Image image(64, 64);
     for (int y = 0; y < image.height; ++y) {
@@ -258,20 +307,32 @@ Image crateTexture() {
 int main(int argc, char** argv) {
     const ZemTools::DataDirectory data(argc, argv);
 
-    // Room A spans x -5..5, z -5..5; room B lies behind its back wall, x -4..4, z -15..-5. The
-    // doorway is x -1..1, 2.5 high, in the wall both share at z = -5.
-    const Doorway doorA{4.0, 6.0, 2.5};
-    const Doorway doorB{3.0, 5.0, 2.5};
+    // Room A spans x -5..5, z -5..5; room B lies behind its back wall, x -4..4, z -15..-5; room
+    // C in front of it, x -6..6, z 5..17. Both doorways are x -1..1, 2.5 high, in the walls the
+    // rooms share at z = -5 and z = 5, in line, so one can look through both.
+    const Doorway backOfA{4.0, 6.0, 2.5};
+    const Doorway frontOfA{4.0, 6.0, 2.5};
+    const Doorway frontOfB{3.0, 5.0, 2.5};
+    const Doorway backOfC{5.0, 7.0, 2.5};
     const Doorway opening{-1.0, 1.0, 2.5};
 
     bool ok = true;
     ok &= data.writeText("world.mtl", materialLibrary);
     ok &= data.writeText("room_a.obj",
-                         room(-5.0, 5.0, -5.0, 5.0, 4.0, doorA, true,
-                              "Room A: x -5..5, z -5..5, 4 high, doorway in the wall at z = -5"));
-    ok &= data.writeText(
-        "room_b.obj", room(-4.0, 4.0, -15.0, -5.0, 3.5, doorB, false,
-                           "Room B: x -4..4, z -15..-5, 3.5 high, doorway in the wall at z = -5"));
+                         room(-5.0, 5.0, -5.0, 5.0, 4.0, &backOfA, &frontOfA,
+                              "Room A: x -5..5, z -5..5, 4 high, doorways in the walls at z = -5 "
+                              "and z = 5",
+                              "stone"));
+    ok &= data.writeText("room_b.obj",
+                         room(-4.0, 4.0, -15.0, -5.0, 3.5, nullptr, &frontOfB,
+                              "Room B: x -4..4, z -15..-5, 3.5 high, doorway in the wall at z = -5",
+                              "stone"));
+    ok &= data.writeText("room_c.obj",
+                         room(-6.0, 6.0, 5.0, 17.0, 5.0, &backOfC, nullptr,
+                              "Room C: x -6..6, z 5..17, 5 high, doorway in the wall at z = 5",
+                              "tiles"));
+    ok &= data.writeText("window.obj", windowOctagon());
+    ok &= data.writeImage("textures/tiles.bmp", tiles());
     ok &= data.writeText("crate.obj", crate());
     ok &= data.writeText("pillar.obj", pillar());
     ok &= data.writeText("doorway.obj", doorwayQuad(opening));

@@ -9,6 +9,7 @@
 #include "demo/Machinery/Cog.h"
 #include "graphics/DisplayBase.h"
 #include "graphics/Light.h"
+#include "graphics/Portal.h"
 #include "graphics/View.h"
 #include "graphics/registerDeferredPasses.h"
 #include "input/InputBase.h"
@@ -227,6 +228,22 @@ void Ombrel::stepWorld(float dt) {
             continue;
         }
         entity->update(dt);
+    }
+    settleCrossings();
+}
+
+// Entities moved after a portal's update (the camera by an interpolator later in the list, say)
+// would otherwise be drawn from the room they just left.
+void Ombrel::settleCrossings() {
+    for (std::size_t i = 0; i < entities.size(); ++i) {
+        Entity* entity = entities[i];
+        if ((entity->flags & Zem::Main::EntityFlags::Portal) == 0 ||
+            !isInActiveRoomOrNone(*entity)) {
+            continue;
+        }
+        if (auto* portal = dynamic_cast<Zem::Graphics::Portal*>(entity)) {
+            portal->settleCrossings();
+        }
     }
 }
 

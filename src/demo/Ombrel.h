@@ -37,7 +37,7 @@ public:
     // Always true: a missing world leaves an empty scene and the run goes on.
     bool init() override;
     // Renders the frame, then updates the current camera and every entity that is in no room or in
-    // an active one. False ends the run.
+    // an active one, then settles portal crossings made by those updates. False ends the run.
     bool update(float dt) override;
     bool shutdown() override;
 
@@ -67,6 +67,9 @@ private:
     void registerLoaders();
     void registerEntityTypes();
     void showBlackScreen();
+    // Runs every active portal's trigger after the updates, so that the next frame is drawn from
+    // the room its camera has walked into.
+    void settleCrossings();
     std::unique_ptr<ScriptMaster::Factory> makeScriptMasterFactory() const;
     // The file name the world is loaded under.
     std::string worldName() const;

@@ -1,8 +1,6 @@
 #include "demo/Capture/CaptureSession.h"
 #include "demo/CommandLine.h"
 #include "demo/Ombrel.h"
-#include "graphics/Display_sdl2.h"
-#include "input/Input_sdl2.h"
 #include "main/Engine.h"
 #include "resource/XmlNode.h"
 #include "script/ScriptMaster.h"
@@ -13,6 +11,19 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+// The platform's drivers, chosen when the program is built.
+#ifdef _WIN32
+#include "graphics/Display_win32.h"
+#include "input/Input_win32.h"
+using PlatformDisplay = Zem::Graphics::Display_win32;
+using PlatformInput = Zem::Input::Input_win32;
+#else
+#include "graphics/Display_sdl2.h"
+#include "input/Input_sdl2.h"
+using PlatformDisplay = Zem::Graphics::Display_sdl2;
+using PlatformInput = Zem::Input::Input_sdl2;
+#endif
 
 namespace {
 
@@ -55,8 +66,8 @@ int runShow(const DemoOptions& options) {
     {
         Zem::Main::Engine engine;
         engine.setWorkingDir("./");
-        engine.registerDriver("input", std::make_unique<Zem::Input::Input_sdl2>());
-        engine.registerDriver("display", std::make_unique<Zem::Graphics::Display_sdl2>());
+        engine.registerDriver("input", std::make_unique<PlatformInput>());
+        engine.registerDriver("display", std::make_unique<PlatformDisplay>());
         if (capture) {
             // The frame step comes from the show's clock too, so every update sees one frame.
             const Capture::CaptureSession* session = capture.get();

@@ -10,6 +10,7 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <string>
 
 namespace Zem::Graphics {
@@ -131,11 +132,75 @@ bool insideSquare(const Vector3& uvw) {
 } // namespace
 
 void Portal::update(float) {
+    trigger();
+}
+
+void Portal::settleCrossings() {
+    trigger();
+}
+
+void Portal::trigger() {
     if (partner == nullptr) {
+        lastSeen.clear();
         return;
     }
+    carryPassedThrough();
     enterZone();
     watchZone();
+    rememberPositions();
+}
+
+namespace {
+
+// Where the path from `from` to `to` meets the zone's plane w = 0 lies inside the opening.
+bool pathPassesThrough(const Vector3& from, const Vector3& to) {
+    if (!(from.z >= 0.0f && to.z < 0.0f)) {
+        return false;
+    }
+    const float t = from.z / (from.z - to.z);
+    return insideSquare(from + (to - from) * t);
+}
+
+} // namespace
+
+void Portal::carryPassedThrough() {
+    if (room == nullptr) {
+        return;
+    }
+    // Collected first: carrying an entity takes it out of the list being walked.
+    std::vector<Entity*> passed;
+    for (Entity* candidate : room->entities) {
+        if (candidate == nullptr || candidate == this || candidate->radius <= 0.0f ||
+            (candidate->flags & NoPortalTransfer) != 0 ||
+            (candidate->currentPortal != nullptr && candidate->currentPortal != this)) {
+            continue;
+        }
+        const auto seen = lastSeen.find(candidate);
+        if (seen != lastSeen.end() &&
+            pathPassesThrough(seen->second, triggerCoordinates(*candidate))) {
+            passed.push_back(candidate);
+        }
+    }
+    for (Entity* entity : passed) {
+        const auto listed = std::find(crossing.begin(), crossing.end(), entity);
+        if (listed != crossing.end()) {
+            crossing.erase(listed);
+        }
+        carryAcross(*entity);
+    }
+}
+
+void Portal::rememberPositions() {
+    lastSeen.clear();
+    if (room == nullptr) {
+        return;
+    }
+    for (Entity* entity : room->entities) {
+        if (entity != nullptr && entity != this && entity->radius > 0.0f &&
+            (entity->flags & NoPortalTransfer) == 0) {
+            lastSeen[entity] = triggerCoordinates(*entity);
+        }
+    }
 }
 
 void Portal::enterZone() {

@@ -5,6 +5,7 @@
 #include "main/EntityFactory.h"
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace Zem::Resource {
@@ -29,6 +30,9 @@ public:
     // The trigger: entities that pass through the zone from its +w side come out of the
     // partner.
     void update(float dt) override;
+    // Runs the trigger once more, for entities moved after this portal's update: a crossing made
+    // during a frame's updates is settled before the next frame is drawn.
+    void settleCrossings();
 
     // (u, v, w) of the entity's position in the trigger zone's frame.
     Vector3 triggerCoordinates(Main::Entity& entity);
@@ -53,9 +57,16 @@ private:
     void bind(const Resource::XmlNode& camera);
     void readTriggerPlane(const Resource::XmlNode& element);
     void readMaskGroup(const Resource::XmlNode& element);
+    void trigger();
+    void carryPassedThrough();
     void enterZone();
     void watchZone();
+    void rememberPositions();
     void carryAcross(Main::Entity& entity);
+
+    // Where each entity of the room stood, in zone coordinates, at the last trigger: a crossing
+    // is the path from there to where it stands now, so no speed or frame rate steps over it.
+    std::unordered_map<const Main::Entity*, Vector3> lastSeen;
 
     // The partner when this portal created it.
     std::unique_ptr<Main::Entity> ownedPartner;

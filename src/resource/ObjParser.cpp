@@ -3,23 +3,24 @@
 #include "resource/LineReader.h"
 #include "resource/WordReader.h"
 
+#include <cmath>
 #include <limits>
 
 namespace Zem::Resource {
 
 namespace {
 
-// Stream extraction of an int: an optional sign, then digits. Text that does not start that
-// way leaves the value as it was; a number too large for 32 bits saturates.
-void readIndex(std::string_view text, int64_t& value) {
-    std::size_t i = 0;
+// Stream extraction of an int at text[i]: an optional sign, then digits. Text that does not
+// start that way leaves the value as it was and gives false; a number too large for 32 bits
+// saturates.
+bool readIndex(std::string_view text, std::size_t i, int64_t& value) {
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
         ++i;
     }
     if (i == text.size() || text[i] < '0' || text[i] > '9') {
-        return;
+        return false;
     }
     constexpr int64_t limit = int64_t(std::numeric_limits<int32_t>::max()) + 1;
     int64_t number = 0;
@@ -32,6 +33,7 @@ void readIndex(std::string_view text, int64_t& value) {
         number = limit;
     }
     value = negative ? -number : number;
+    return true;
 }
 
 // 1-based as written to 0-based as stored, kept within int32 so a range check catches it.
@@ -50,7 +52,7 @@ int32_t toStoredIndex(int64_t written) {
 bool readFloats(WordReader& words, int count, std::vector<float>& values) {
     for (int i = 0; i < count; ++i) {
         float value = 0.0f;
-        if (!words.nextWholeFloat(value)) {
+        if (!words.nextWordFloat(value)) {
             return false;
         }
         values.push_back(value);
@@ -60,6 +62,20 @@ bool readFloats(WordReader& words, int count, std::vector<float>& values) {
 
 bool isBelow(int32_t index, std::size_t count) {
     return index >= 0 && static_cast<std::size_t>(index) < count;
+}
+
+// The unit normal of the triangle p0, p1, p2 turning counter-clockwise; zero when it has no
+// area.
+void faceNormal(const float* p0, const float* p1, const float* p2, float normal[3]) {
+    const double e1[3] = {double(p1[0]) - p0[0], double(p1[1]) - p0[1], double(p1[2]) - p0[2]};
+    const double e2[3] = {double(p2[0]) - p0[0], double(p2[1]) - p0[1], double(p2[2]) - p0[2]};
+    const double n[3] = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
+                         e1[0] * e2[1] - e1[1] * e2[0]};
+    const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    const double scale = length > 0.0 ? 1.0 / length : 0.0;
+    for (int k = 0; k < 3; ++k) {
+        normal[k] = static_cast<float>(n[k] * scale);
+    }
 }
 
 } // namespace
@@ -77,10 +93,10 @@ bool ObjParser::parse(std::istream& stream, ObjDocument& document) {
 bool ObjParser::parse(LineReader& lines, ObjDocument& document) {
     document = ObjDocument();
     counts = Counts();
+    usesZeroTexCoord = false;
+    usesFaceNormals = false;
     error_.clear();
-    if (!countStatements(lines, counts)) {
-        return false;
-    }
+    countStatements(lines, counts);
     if (!lines.rewind()) {
         lineNumber = 0;
         return fail("cannot read the file a second time");
@@ -93,14 +109,9 @@ bool ObjParser::fail(const std::string& why) {
     return false;
 }
 
-bool ObjParser::countStatements(LineReader& lines, Counts& counts) {
-    lineNumber = 0;
+void ObjParser::countStatements(LineReader& lines, Counts& counts) {
     std::string_view line;
     while (lines.next(line)) {
-        ++lineNumber;
-        if (line.size() > maxLineLength) {
-            return fail("longer than " + std::to_string(maxLineLength) + " characters");
-        }
         const std::string_view keyword = WordReader(line).next();
         if (keyword == "v") {
             ++counts.positions;
@@ -110,11 +121,14 @@ bool ObjParser::countStatements(LineReader& lines, Counts& counts) {
             ++counts.normals;
         } else if (keyword == "g") {
             counts.groupFaces.push_back(0);
-        } else if (keyword == "f" && !counts.groupFaces.empty()) {
-            ++counts.groupFaces.back();
+        } else if (keyword == "f" || keyword == "usemtl") {
+            // The group that readStatements opens implicitly.
+            if (counts.groupFaces.empty()) {
+                counts.groupFaces.push_back(0);
+            }
+            counts.groupFaces.back() += keyword == "f" ? 1 : 0;
         }
     }
-    return true;
 }
 
 bool ObjParser::readStatements(LineReader& lines, const Counts& counts, ObjDocument& document) {
@@ -141,27 +155,38 @@ bool ObjParser::readStatements(LineReader& lines, const Counts& counts, ObjDocum
                 return fail("\"vn\" needs three numbers");
             }
         } else if (keyword == "f") {
-            if (document.groups.empty()) {
-                return fail("face before any \"g\"");
-            }
-            if (!readFace(words.rest(), document.groups.back())) {
+            if (!readFace(words.rest(), currentGroup(document))) {
                 return false;
             }
         } else if (keyword == "g") {
-            ObjGroup& group = document.groups.emplace_back();
-            group.name = words.next();
-            // A quad is two triangles: at most six corners per face.
-            group.corners.reserve(6 * counts.groupFaces[document.groups.size() - 1]);
+            openGroup(document, words.next());
         } else if (keyword == "usemtl") {
-            if (document.groups.empty()) {
-                return fail("\"usemtl\" before any \"g\"");
-            }
-            document.groups.back().materialName = words.next();
+            currentGroup(document).materialName = words.next();
         } else if (keyword == "mtllib") {
             document.materialLibrary = words.next();
         }
     }
+    // No "vt" was read, so this is the only entry.
+    if (usesZeroTexCoord) {
+        document.texCoords = {0.0f, 0.0f};
+    }
+    if (usesFaceNormals) {
+        addFaceNormals(document);
+    }
     return true;
+}
+
+ObjGroup& ObjParser::openGroup(ObjDocument& document, std::string_view name) {
+    ObjGroup& group = document.groups.emplace_back();
+    group.name = name;
+    // A quad is two triangles: at most six corners per face.
+    group.corners.reserve(6 * counts.groupFaces[document.groups.size() - 1]);
+    return group;
+}
+
+// Before the first "g" the group is opened here, with an empty name.
+ObjGroup& ObjParser::currentGroup(ObjDocument& document) {
+    return document.groups.empty() ? openGroup(document, "") : document.groups.back();
 }
 
 bool ObjParser::readFace(std::string_view rest, ObjGroup& group) {
@@ -174,14 +199,11 @@ bool ObjParser::readFace(std::string_view rest, ObjGroup& group) {
     std::string_view previous = "f";
     for (std::string_view word = words.next(); !word.empty() && word != previous;
          previous = word, word = words.next()) {
-        if (count == 4) {
-            return fail("face with more than 4 corners");
-        }
-        const ObjCorner corner = parseCorner(word);
-        if (!isInRange(corner)) {
+        // Corners past the fourth are only counted, for the message below.
+        if (count < 4 && !resolveCorner(parseCorner(word), corners[count])) {
             return fail("corner \"" + std::string(word) + "\" names a missing v, vt or vn");
         }
-        corners[count++] = corner;
+        ++count;
     }
     std::vector<ObjCorner>& pending = group.corners;
     if (count == 3) {
@@ -190,33 +212,85 @@ bool ObjParser::readFace(std::string_view rest, ObjGroup& group) {
         // Two triangles sharing the diagonal c0-c2.
         pending.insert(pending.end(),
                        {corners[0], corners[1], corners[2], corners[0], corners[2], corners[3]});
+    } else if (count > 4) {
+        return fail("face with " + std::to_string(count) +
+                    " corners: only triangles and quads are read, export the mesh triangulated");
     } else {
         return fail("face with " + std::to_string(count) + " corners");
     }
     return true;
 }
 
-ObjCorner ObjParser::parseCorner(std::string_view word) {
+// Checks the corner against the whole file's lists and fills in what a file without "vt" or
+// "vn" leaves out. False when it names an entry that does not exist.
+bool ObjParser::resolveCorner(const WrittenCorner& written, ObjCorner& corner) {
+    corner = written.corner;
+    // The omitted index is already 0, the entry added at the end of the pass.
+    const bool zeroTexCoord = !written.hasTexCoord && counts.texCoords == 0;
+    const bool faceNormal = !written.hasNormal && counts.normals == 0;
+    if (!isBelow(corner.position, counts.positions) ||
+        (!zeroTexCoord && !isBelow(corner.texCoord, counts.texCoords)) ||
+        (!faceNormal && !isBelow(corner.normal, counts.normals))) {
+        return false;
+    }
+    if (faceNormal) {
+        corner.normal = pendingFaceNormal;
+    }
+    usesZeroTexCoord = usesZeroTexCoord || zeroTexCoord;
+    usesFaceNormals = usesFaceNormals || faceNormal;
+    return true;
+}
+
+// One normal per triangle, computed once for its three corners; positions are complete now,
+// so faces may name vertices declared after them.
+void ObjParser::addFaceNormals(ObjDocument& document) {
+    const std::vector<float>& positions = document.positions;
+    for (ObjGroup& group : document.groups) {
+        for (std::size_t i = 0; i + 2 < group.corners.size(); i += 3) {
+            ObjCorner* triangle = &group.corners[i];
+            if (triangle[0].normal != pendingFaceNormal &&
+                triangle[1].normal != pendingFaceNormal &&
+                triangle[2].normal != pendingFaceNormal) {
+                continue;
+            }
+            float normal[3];
+            faceNormal(&positions[3 * std::size_t(triangle[0].position)],
+                       &positions[3 * std::size_t(triangle[1].position)],
+                       &positions[3 * std::size_t(triangle[2].position)], normal);
+            const auto index = static_cast<int32_t>(document.normals.size() / 3);
+            document.normals.insert(document.normals.end(), normal, normal + 3);
+            for (int k = 0; k < 3; ++k) {
+                if (triangle[k].normal == pendingFaceNormal) {
+                    triangle[k].normal = index;
+                }
+            }
+        }
+    }
+}
+
+// One pass over the word: each index is read where its field starts, and the field ends at
+// the next "/" (the last one at the end of the word).
+ObjParser::WrittenCorner ObjParser::parseCorner(std::string_view word) {
     int64_t position = 1;
     int64_t texCoord = 1;
     int64_t normal = 1;
-    const std::size_t s1 = word.find('/');
-    readIndex(word.substr(0, s1), position);
-    if (s1 != std::string_view::npos) {
-        const std::size_t s2 = word.find('/', s1 + 1);
-        const std::size_t texLength = s2 == std::string_view::npos ? s2 : s2 - s1 - 1;
-        readIndex(word.substr(s1 + 1, texLength), texCoord);
-        if (s2 != std::string_view::npos) {
-            readIndex(word.substr(s2 + 1), normal);
+    WrittenCorner written;
+    std::size_t i = 0;
+    const auto nextField = [&word, &i] {
+        while (i < word.size() && word[i] != '/') {
+            ++i;
+        }
+        return i++ < word.size();
+    };
+    readIndex(word, 0, position);
+    if (nextField()) {
+        written.hasTexCoord = readIndex(word, i, texCoord);
+        if (nextField()) {
+            written.hasNormal = readIndex(word, i, normal);
         }
     }
-    return {toStoredIndex(position), toStoredIndex(texCoord), toStoredIndex(normal)};
-}
-
-// Every "v", "vt" and "vn" of the file was counted before the first face was read.
-bool ObjParser::isInRange(const ObjCorner& corner) const {
-    return isBelow(corner.position, counts.positions) &&
-           isBelow(corner.texCoord, counts.texCoords) && isBelow(corner.normal, counts.normals);
+    written.corner = {toStoredIndex(position), toStoredIndex(texCoord), toStoredIndex(normal)};
+    return written;
 }
 
 } // namespace Zem::Resource

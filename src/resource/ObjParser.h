@@ -16,7 +16,8 @@ struct ObjCorner {
     int32_t normal;
 };
 
-// A "g" statement with what followed it up to the next one.
+// A "g" statement with what followed it up to the next one. Faces and "usemtl" before the
+// first "g" go into a group with an empty name, as if the file began with a bare "g".
 struct ObjGroup {
     std::string name;
     // The "usemtl" name; empty when none was given.
@@ -39,11 +40,21 @@ class LineReader;
 
 // Reads OBJ text into an ObjDocument in two passes over the text: the first counts the "v",
 // "vt", "vn" and face statements, so the second can check every corner against the complete
-// lists (faces may name vertices declared after them) and fill arrays sized once.
+// lists (faces may name vertices declared after them) and fill arrays sized once. Lines of
+// any length are read whole.
+//
+// Exporters leave texture coordinates and normals out of meshes that have none. A corner that
+// omits its texture index in a file with no "vt" gets (0, 0); one that omits its normal in a
+// file with no "vn" gets its triangle's face normal (flat shading). Both are added to the
+// document's lists, so what the parser hands on always names real entries.
 class ObjParser {
 public:
-    // Lines are read into a 1024-character buffer; anything longer is refused, not cut.
-    static constexpr std::size_t maxLineLength = 1023;
+    // A face corner as written: which indices it gives, the others 1 (0 once stored).
+    struct WrittenCorner {
+        ObjCorner corner;
+        bool hasTexCoord = false;
+        bool hasNormal = false;
+    };
 
     // False when the text is refused; error() then says which line and why.
     bool parse(std::string_view text, ObjDocument& document);
@@ -52,27 +63,36 @@ public:
     const std::string& error() const { return error_; }
 
     // Corner forms a, a/b, a//c and a/b/c. An index that is absent or does not start with a
-    // number stays 1, so a corner without texture or normal uses the file's first one.
-    static ObjCorner parseCorner(std::string_view word);
+    // number stays 1, so in a file with "vt" and "vn" a corner without texture or normal uses
+    // the file's first one.
+    static WrittenCorner parseCorner(std::string_view word);
 
 private:
     struct Counts {
         std::size_t positions = 0;
         std::size_t texCoords = 0;
         std::size_t normals = 0;
-        // Face statements after each "g".
+        // Face statements per group, the implicit first group included.
         std::vector<std::size_t> groupFaces;
     };
+    // Stands for a face normal not computed yet; real indices are never negative here.
+    static constexpr int32_t pendingFaceNormal = -1;
 
     bool parse(LineReader& lines, ObjDocument& document);
-    bool countStatements(LineReader& lines, Counts& counts);
+    static void countStatements(LineReader& lines, Counts& counts);
     bool readStatements(LineReader& lines, const Counts& counts, ObjDocument& document);
+    ObjGroup& openGroup(ObjDocument& document, std::string_view name);
+    ObjGroup& currentGroup(ObjDocument& document);
     bool readFace(std::string_view rest, ObjGroup& group);
-    bool isInRange(const ObjCorner& corner) const;
+    bool resolveCorner(const WrittenCorner& written, ObjCorner& corner);
+    static void addFaceNormals(ObjDocument& document);
     bool fail(const std::string& why);
 
     std::size_t lineNumber = 0;
     Counts counts;
+    // A corner took the (0, 0) that stands in for a missing "vt".
+    bool usesZeroTexCoord = false;
+    bool usesFaceNormals = false;
     std::string error_;
 };
 

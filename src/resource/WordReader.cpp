@@ -7,6 +7,13 @@ namespace Zem::Resource {
 
 namespace {
 
+// A number out of float range is too small rather than too large when its exponent is
+// negative: no mantissa written in an OBJ or MTL file makes up for that.
+bool isUnderflow(std::string_view number) {
+    const std::size_t e = number.find_first_of("eE");
+    return e != std::string_view::npos && e + 1 < number.size() && number[e + 1] == '-';
+}
+
 // Parses a float at the start of text; returns how many characters it used, 0 for none.
 // Hexadecimal and the words "inf" and "nan" are not numbers here, as for stream extraction.
 std::size_t parseFloatPrefix(std::string_view text, float& value) {
@@ -21,7 +28,14 @@ std::size_t parseFloatPrefix(std::string_view text, float& value) {
     const char* first = text.data() + start;
     const char* last = text.data() + text.size();
     const auto [end, error] = std::from_chars(first, last, parsed, std::chars_format::general);
-    if (error != std::errc() || end == first || !std::isfinite(parsed)) {
+    if (end == first) {
+        return 0;
+    }
+    if (error == std::errc::result_out_of_range &&
+        isUnderflow(std::string_view(first, end - first))) {
+        // Too small for a float: a stream reads it as zero.
+        parsed = *first == '-' ? -0.0f : 0.0f;
+    } else if (error != std::errc() || !std::isfinite(parsed)) {
         return 0;
     }
     value = parsed;
@@ -54,8 +68,22 @@ std::string_view WordReader::rest() {
     return rest_;
 }
 
-bool WordReader::nextWholeFloat(float& value) {
-    return toFloat(next(), value);
+// Reads the number straight from the line, then passes over what is left of its word: the
+// word is scanned once.
+bool WordReader::nextWordFloat(float& value) {
+    skipBlanks();
+    float parsed = 0.0f;
+    const std::size_t used = parseFloatPrefix(rest_, parsed);
+    std::size_t end = used;
+    while (end < rest_.size() && !isBlank(rest_[end])) {
+        ++end;
+    }
+    rest_.remove_prefix(end);
+    if (used == 0) {
+        return false;
+    }
+    value = parsed;
+    return true;
 }
 
 bool WordReader::nextFloat(float& value) {

@@ -16,8 +16,11 @@ public:
     // What is left of the line, leading blanks removed.
     std::string_view rest();
 
-    // The next word as a finite float; false when there is none or it is not wholly a number.
-    bool nextWholeFloat(float& value);
+    // The longest number at the start of the next word, the rest of the word ignored, as
+    // stream extraction reads it: "2." gives 2, "3.1+e2" gives 3.1. False when the word is
+    // missing, does not start with a number, or is out of float range (too small reads as 0);
+    // the value is then left as it was.
+    bool nextWordFloat(float& value);
     // Stream-style: reads the longest number at the current place and stops right after it,
     // so "0.5abc" gives 0.5 and the following read fails on "abc". False when nothing here
     // reads as a finite float; the value is then left as it was.

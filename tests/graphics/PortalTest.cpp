@@ -154,6 +154,32 @@ TEST_F(TriggerTest, OnlyAnEntityPassingThroughComesOutOfThePartnerTurnedWithIt) 
     EXPECT_TRUE(door.crossing.empty()) << "unbound";
 }
 
+TEST_F(TriggerTest, APathThroughTheOpeningCarriesHoweverLongTheStep) {
+    struct Case {
+        Vector3 from, to;
+        bool carried;
+    };
+    const Case cases[] = {
+        {Vector3(0.5f, 0.5f, 3.0f), Vector3(0.5f, 0.5f, -2.0f), true},   // never within reach
+        {Vector3(-2.0f, 0.5f, 4.0f), Vector3(3.0f, 0.5f, -6.0f), true},  // slanting, through
+        {Vector3(2.5f, 0.5f, 1.0f), Vector3(1.5f, 0.5f, -1.0f), false},  // past the side
+        {Vector3(0.5f, 0.5f, -1.0f), Vector3(0.5f, 0.5f, -3.0f), false}, // behind all along
+        {Vector3(0.5f, 0.5f, -2.0f), Vector3(0.5f, 0.5f, 2.0f), false},  // from behind
+    };
+    for (const Case& c : cases) {
+        auto walker = walkerAt(c.from);
+        door.update(0.1f);
+        walker->position = nearDoor(c.to);
+        walker->matrixDirty = true;
+        door.settleCrossings();
+        EXPECT_EQ(c.carried ? &yard : &hall, walker->room) << c.from.x << " " << c.from.z;
+        if (c.carried) {
+            expectNear(exit.getWorldMatrix().transformPoint(c.to), walker->position);
+        }
+        EXPECT_TRUE(door.crossing.empty());
+    }
+}
+
 // Eye at the origin looking along -z; the opening is a square of half-width 0.5 at z = -5.
 // Through it, a far red wall and a green one 2 units in front of it.
 class PortalMaskTest : public ZemTest::GLTest {

@@ -3,9 +3,11 @@
 #include "resource/Material.h"
 #include "resource/Mesh.h"
 #include "resource/MtlParser.h"
+#include "resource/ObjParser.h"
 #include "resource/ResourceManager.h"
 #include "resource/Texture.h"
 #include "resource/VertexUnifier.h"
+#include "resource/WordReader.h"
 
 #include "support/GLContext.h"
 #include "support/TempDir.h"
@@ -13,7 +15,9 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -104,34 +108,250 @@ TEST(ObjParserTest, LateVerticesAndTheOmittedTextureIndex) {
     EXPECT_EQ(group->texCoords, (std::vector<float>{.25f, .75f, .25f, .75f, .25f, .75f}));
 }
 
+// Each file with the reason it is refused, or "" when it loads.
 TEST(ObjParserTest, FilesTheLoaderCannotTrustAreRefused) {
-    const std::string comment = "# " + std::string(1021, 'x') + "\n";
-    const std::string tooLong = square + "x" + comment + "g a\nf 1/1/1 2/2/2 3/3/3\n";
     const std::string face = "g a\nf 1/1/1 2/2/2 3/3/3\n";
-    const std::pair<std::string, bool> cases[] = {
-        {square + "g a\nf 1/1/1 1/1/1 2/2/2\n", true}, // a repeated word ends the face
-        {square + "g a\nf 1/1/1 2/2/2 3/3/3 4/4/4 4/4/4\n", false},
-        {square + "g a\nf 1/1/1 2/2/2 3/3/3  \t\r\n", false},
-        {square + "f 1/1/1 2/2/2 3/3/3\n", true},
-        {square + "usemtl wood\n" + face, true},
-        {square + "g a\nf 0/1/1 2/2/2 3/3/3\n", true},
-        {square + "g a\nf -1/1/1 2/2/2 3/3/3\n", true},
-        {square + "g a\nf 1/1/1 2/2/2 5/3/3\n", true},
-        {square + "g a\nf 1/1/1 2/2/2 3/3/99999999999\n", true},
-        {triangle + "vn 0 0 1\ng a\nf 1//1 2//1 3//1\n", true},
-        {triangle + "vt 0 0\ng a\nf 1/1 2/1 3/1\n", true},
-        {square + "g empty\n" + face, true},
-        {square + "g a\nf 1/1/1 1/1/2 2/2/2\n", true}, // only a degenerate triangle
-        {square + "v 1 2\n" + face, true},
-        {square + "vn 1 2 z\n" + face, true},
-        {square + "vt 1 2abc\n" + face, true},
-        {square + "g a\nf 1/1/1 2/2/2\n", true},
-        {square + comment + face, false}, // 1023 characters
-        {tooLong, true}};
-    for (const auto& [text, refused] : cases) {
-        EXPECT_EQ(!refusal(text).empty(), refused) << text.substr(text.size() - 40);
+    const std::pair<std::string, std::string> cases[] = {
+        {square + "g a\nf 1/1/1 1/1/1 2/2/2\n", "line 14: face with 1 corners"},
+        {square + "g a\nf 1/1/1 2/2/2 3/3/3 4/4/4 4/4/4\n", ""}, // a repeated word ends the face
+        {square + "g a\nf 1/1/1 2/2/2 3/3/3  \t\r\n", ""},
+        {square + "g a\nf 1/1/1 2/2/2\n", "line 14: face with 2 corners"},
+        {square + "g a\nf 1 2 3 4 1/1\n", "line 14: face with 5 corners: only triangles and quads"},
+        {square + "g a\nf 1 2 3 4 1/1 2/2 9\n", "line 14: face with 7 corners"}, // only counted
+        {square + "g a\nf 1 2 9 4 1/1\n", "corner \"9\" names a missing"},
+        {square + "g a\nf\n", "line 14: face with 0 corners"},
+        {square + "g a\nf 0/1/1 2/2/2 3/3/3\n", "corner \"0/1/1\" names a missing"},
+        {square + "g a\nf -1/1/1 2/2/2 3/3/3\n", "corner \"-1/1/1\" names a missing"},
+        {square + "g a\nf 1/1/1 2/2/2 5/3/3\n", "corner \"5/3/3\" names a missing"},
+        {square + "g a\nf 1/1/1 2/2/2 3/3/99999999999\n", "names a missing"},
+        // An index that is written must exist, also in a file without "vt" or "vn".
+        {triangle + "vn 0 0 1\ng a\nf 1/1/1 2/1/1 3/1/1\n", "corner \"1/1/1\" names a missing"},
+        {triangle + "vt 0 0\ng a\nf 1/1/1 2/1/1 3/1/1\n", "corner \"1/1/1\" names a missing"},
+        {triangle + "g a\nf 1/1 2/1 3/1\n", "corner \"1/1\" names a missing"},
+        {square + "g empty\n" + face, "group \"empty\" has no triangle"},
+        // As if the file began with a bare "g": that group gets no face.
+        {square + "usemtl wood\n" + face, "group \"\" has no triangle"},
+        {square + "g a\nf 1/1/1 1/1/2 2/2/2\n", "group \"a\" has no triangle"},
+        {square + "v 1 2\n" + face, "line 13: \"v\" needs three numbers"},
+        {square + "vn 1 2 z\n" + face, "line 13: \"vn\" needs three numbers"},
+        {square + "vt 1 .\n" + face, "line 13: \"vt\" needs two numbers"},
+        {square + "v 1 2 inf\n" + face, "line 13: \"v\" needs three numbers"},
+        {square + "v 1 2 1e39\n" + face, "line 13: \"v\" needs three numbers"},
+        {square + "vn nan 0 1\n" + face, "line 13: \"vn\" needs three numbers"},
+    };
+    for (const auto& [text, reason] : cases) {
+        const std::string why = refusal(text);
+        if (reason.empty()) {
+            EXPECT_EQ(why, "") << text;
+        } else {
+            EXPECT_NE(why.find(reason), std::string::npos) << text << "\nrefused with: " << why;
+        }
     }
-    EXPECT_NE(refusal(tooLong).find("line 13"), std::string::npos) << refusal(tooLong);
+}
+
+// Faces and "usemtl" before the first "g" go into a group with an empty name.
+TEST(ObjParserTest, StatementsBeforeTheFirstGroupOpenANamelessOne) {
+    struct Case {
+        std::string text;
+        std::vector<std::string> names;
+        std::vector<std::string> materials;
+    };
+    const std::string f = "f 1/1/1 2/2/2 3/3/3\n";
+    const Case cases[] = {
+        {square + f, {""}, {""}},
+        {square + "usemtl wood\n" + f, {""}, {"wood"}},
+        {square + f + "usemtl wood\n", {""}, {"wood"}},
+        {square + "o Cube\n" + f + "g lid\nusemtl tin\n" + f, {"", "lid"}, {"", "tin"}},
+        {square + "g\n" + f + "g b\n" + f, {"", "b"}, {"", ""}},
+    };
+    for (const Case& c : cases) {
+        std::string error;
+        const auto mesh = OBJLoader::buildGeometry(c.text, error);
+        ASSERT_TRUE(mesh) << c.text << error;
+        std::vector<std::string> names;
+        std::vector<std::string> materials;
+        for (const auto& group : mesh->groups) {
+            names.push_back(group->name);
+            materials.push_back(group->materialName);
+            EXPECT_EQ(group->indices, (std::vector<uint32_t>{0, 1, 2})) << c.text;
+        }
+        EXPECT_EQ(names, c.names) << c.text;
+        EXPECT_EQ(materials, c.materials) << c.text;
+    }
+}
+
+// Without "vt" an omitted texture index is (0, 0); without "vn" an omitted normal is the face
+// normal of the corner's own triangle. With them, the first "vt" / "vn" stands in.
+TEST(ObjParserTest, OmittedTextureAndNormalIndices) {
+    struct Case {
+        const char* what;
+        std::string text;
+        std::vector<float> texCoords;
+        std::vector<float> normals;
+        std::vector<uint32_t> indices;
+    };
+    // A unit square in the XY plane and, as vertex 5, a point above its far corner.
+    const std::string quad = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 1 1 1\n";
+    const std::vector<float> zeros(8, 0.0f);
+    const std::vector<float> up = {0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1};
+    const float r = 1.0f / std::sqrt(2.0f);
+    const Case cases[] = {
+        {"a in a file with neither", quad + "f 1 2 3 4\n", zeros, up, {0, 1, 2, 0, 2, 3}},
+        {"a//c without vt",
+         quad + "vn 0 1 0\nf 1//1 2//1 3//1 4//1\n",
+         zeros,
+         {0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0},
+         {0, 1, 2, 0, 2, 3}},
+        {"a/b and a/b/ without vn",
+         quad + "vt .5 .25\nf 1/1 2/1/ 3/1 4/1/\n",
+         {.5f, .25f, .5f, .25f, .5f, .25f, .5f, .25f},
+         up,
+         {0, 1, 2, 0, 2, 3}},
+        {"clockwise",
+         quad + "f 1 4 3\n",
+         std::vector<float>(6, 0.0f),
+         {0, 0, -1, 0, 0, -1, 0, 0, -1},
+         {0, 1, 2}},
+        {"faces before their vertices",
+         "f 1 2 3\n" + quad,
+         std::vector<float>(6, 0.0f),
+         {0, 0, 1, 0, 0, 1, 0, 0, 1},
+         {0, 1, 2}},
+        // A folded quad: each half its own normal, so the diagonal's corners are not shared.
+        {"folded quad",
+         quad + "f 1 2 5 4\n",
+         std::vector<float>(12, 0.0f),
+         {0, -r, r, 0, -r, r, 0, -r, r, -r, 0, r, -r, 0, r, -r, 0, r},
+         {0, 1, 2, 3, 4, 5}},
+        {"first vt and vn when the file has them",
+         quad + "vt .5 .5\nvt 1 1\nvn 1 0 0\nvn 0 1 0\nf 1 2/2 3//2\n",
+         {.5f, .5f, 1, 1, .5f, .5f},
+         {1, 0, 0, 1, 0, 0, 0, 1, 0},
+         {0, 1, 2}},
+    };
+    for (const Case& c : cases) {
+        const auto group = firstGroup(c.text);
+        EXPECT_EQ(group->texCoords, c.texCoords) << c.what;
+        ASSERT_EQ(group->normals.size(), c.normals.size()) << c.what;
+        for (std::size_t i = 0; i < c.normals.size(); ++i) {
+            EXPECT_NEAR(group->normals[i], c.normals[i], 1e-6f) << c.what << " [" << i << "]";
+        }
+        EXPECT_EQ(group->indices, c.indices) << c.what;
+    }
+}
+
+// A mesh as modelling tools export it: an "o" line, no "g", no "vt", "v//vn" corners, smoothing
+// and material statements, and numbers written with a trailing point.
+TEST(ObjParserTest, ExportedMeshWithObjectLineAndNoTextureCoordinates) {
+    const std::string exported = "# Exported mesh\r\n"
+                                 "mtllib box.mtl\r\n"
+                                 "o Plane\r\n"
+                                 "v -1.000000 0.000000 1.000000\r\n"
+                                 "v 1.000000 0.000000 1.000000\r\n"
+                                 "v -1.000000 0.000000 -1.000000\r\n"
+                                 "v 1. 0. -1.\r\n"
+                                 "vn -0.0000 1.0000 -0.0000\r\n"
+                                 "usemtl Material.001\r\n"
+                                 "s off\r\n"
+                                 "f 2//1 4//1 3//1\r\n"
+                                 "f 1//1 2//1 3//1\r\n";
+    std::string error;
+    std::string library;
+    const auto mesh = OBJLoader::buildGeometry(exported, error, &library);
+    ASSERT_TRUE(mesh) << error;
+    EXPECT_EQ(library, "box.mtl");
+    ASSERT_EQ(mesh->groups.size(), 1u);
+    const MeshGroup& group = *mesh->groups[0];
+    EXPECT_EQ(group.name, "");
+    EXPECT_EQ(group.materialName, "Material.001");
+    EXPECT_EQ(group.positions, (std::vector<float>{1, 0, 1, 1, 0, -1, -1, 0, -1, -1, 0, 1}));
+    EXPECT_EQ(group.indices, (std::vector<uint32_t>{0, 1, 2, 3, 0, 2}));
+    EXPECT_EQ(group.texCoords, std::vector<float>(8, 0.0f));
+    EXPECT_EQ(group.normals,
+              (std::vector<float>{-0.f, 1, -0.f, -0.f, 1, -0.f, -0.f, 1, -0.f, -0.f, 1, -0.f}));
+    // All texture coordinates alike give no tangent direction: every vertex takes (0, 1, 0).
+    EXPECT_EQ(group.tangents, (std::vector<float>{0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0}));
+}
+
+// Stored 0-based; an index that is absent or not a number stays at the first entry and is
+// marked as not given.
+TEST(ObjParserTest, CornerFormsAndWhichIndicesTheyGive) {
+    struct Case {
+        const char* word;
+        int32_t position, texCoord, normal;
+        bool hasTexCoord, hasNormal;
+    };
+    const Case cases[] = {
+        {"7", 6, 0, 0, false, false},
+        {"7/8", 6, 7, 0, true, false},
+        {"7//9", 6, 0, 8, false, true},
+        {"7/8/9", 6, 7, 8, true, true},
+        {"7/8/", 6, 7, 0, true, false},
+        {"7/x/9", 6, 0, 8, false, true},
+        {"/8/9", 0, 7, 8, true, true},
+        {"+7/-8/9", 6, -9, 8, true, true},
+        {"7/8/9/10", 6, 7, 8, true, true},
+        {"7a/8b/9c", 6, 7, 8, true, true},
+        {"7/-/9", 6, 0, 8, false, true},
+        {"0/0/0", -1, -1, -1, true, true},
+        {"99999999999//2", 2147483647, 0, 1, false, true},
+    };
+    for (const Case& c : cases) {
+        const ObjParser::WrittenCorner got = ObjParser::parseCorner(c.word);
+        EXPECT_EQ(got.corner.position, c.position) << c.word;
+        EXPECT_EQ(got.corner.texCoord, c.texCoord) << c.word;
+        EXPECT_EQ(got.corner.normal, c.normal) << c.word;
+        EXPECT_EQ(got.hasTexCoord, c.hasTexCoord) << c.word;
+        EXPECT_EQ(got.hasNormal, c.hasNormal) << c.word;
+    }
+}
+
+// A number is the longest one the word starts with, the rest of the word ignored, as stream
+// extraction reads it; a word that starts with none is refused.
+TEST(ObjParserTest, NumbersAreTheLongestPrefixOfTheirWord) {
+    const std::pair<const char*, float> read[] = {
+        {"2.", 2.0f},    {"3.1+e2", 3.1f}, {"-4e", -4.0f},   {"+.5x", 0.5f},
+        {"1e-50", 0.0f}, {"1,5", 1.0f},    {"7/8", 7.0f},    {"0x1p3", 0.0f},
+        {"-0", -0.0f},   {"1e3", 1000.0f}, {"-1e-60", -0.0f}};
+    for (const auto& [word, value] : read) {
+        float got = 99.0f;
+        WordReader words(std::string(" ") + word + " 5");
+        ASSERT_TRUE(words.nextWordFloat(got)) << word;
+        EXPECT_EQ(got, value) << word;
+        EXPECT_EQ(std::signbit(got), std::signbit(value)) << word;
+        float next = 0.0f;
+        EXPECT_TRUE(words.nextWordFloat(next) && next == 5.0f) << "after " << word;
+    }
+    for (const char* word : {"", ".", "-", "+-1", "e5", "inf", "nan", "1e39", "-1e39", "x1"}) {
+        float got = 99.0f;
+        EXPECT_FALSE(WordReader(word).nextWordFloat(got)) << word;
+        EXPECT_EQ(got, 99.0f) << word;
+    }
+    const auto group = firstGroup("v 2. 3.1+e2 -4e\nv 1,5 0 0\nv 0 1abc 0\nf 1 2 3\n");
+    EXPECT_EQ(group->positions, (std::vector<float>{2, 3.1f, -4, 1, 0, 0, 0, 1, 0}));
+}
+
+// Lines longer than any block the stream is read in, from memory and from a stream.
+TEST(ObjParserTest, LinesOfAnyLengthAreReadWhole) {
+    const std::string name(200000, 'n');
+    const std::string padded = "v 0 1 0" + std::string(100000, ' ') + "# far\n";
+    const std::string text = "# " + std::string(70000, 'x') + "\nv 0 0 0\nv 1 0 0\n" + padded +
+                             "g " + name + "\nf 1 2 3" + std::string(90000, '\t') + "\n";
+    std::string error;
+    const auto fromText = OBJLoader::buildGeometry(text, error);
+    ASSERT_TRUE(fromText) << error;
+    std::istringstream stream(text);
+    const auto fromStream = OBJLoader::buildGeometry(stream, error);
+    ASSERT_TRUE(fromStream) << error;
+    for (const Mesh* mesh : {fromText.get(), fromStream.get()}) {
+        ASSERT_EQ(mesh->groups.size(), 1u);
+        EXPECT_EQ(mesh->groups[0]->name, name);
+        EXPECT_EQ(mesh->groups[0]->positions, (std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0}));
+    }
+    // The line number still counts long lines.
+    std::istringstream refused(text + "f 1 2 4\n");
+    EXPECT_FALSE(OBJLoader::buildGeometry(refused, error));
+    EXPECT_NE(error.find("line 7:"), std::string::npos) << error;
 }
 
 TEST(MtlParserTest, MaterialsInFileOrderAndMapNames) {

@@ -1,0 +1,274 @@
+#include "graphics/Display_win32.h"
+
+#include "main/Engine.h"
+#include "main/messageBox.h"
+
+#include <GL/glew.h>
+#include <GL/glu.h>
+#include <GL/wglew.h>
+#include <windows.h>
+
+#include <iostream>
+
+namespace Zem::Graphics {
+
+namespace {
+
+const char* const windowClassName = "OpenGL";
+
+// A close request posts a quit message, which the input driver turns into the end of the run;
+// the window itself stays until the display shuts down.
+LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void shutdownError(const char* text) {
+    Main::messageBox("SHUTDOWN ERROR", text, Main::MessageIcon::Information);
+}
+
+} // namespace
+
+Display_win32::~Display_win32() {
+    shutdown();
+}
+
+std::string Display_win32::info() const {
+    return "Win32 Display Driver";
+}
+
+void Display_win32::say(const std::string& text) const {
+    if (engine != nullptr) {
+        engine->message(text);
+    } else {
+        std::cout << text << std::flush;
+    }
+}
+
+void Display_win32::fail(const std::string& text) {
+    const DWORD reason = GetLastError();
+    shutdown();
+    if (reason != 0) {
+        std::cerr << "Win32 error " << reason << std::endl;
+    }
+    Main::messageBox("ERROR", text, Main::MessageIcon::Exclamation);
+}
+
+bool Display_win32::init(const Resource::XmlNode& config) {
+    readSettings(config);
+    instance = GetModuleHandleA(nullptr);
+
+    if (!registerWindowClass()) {
+        Main::messageBox("ERROR", "Failed To Register The Window Class.",
+                         Main::MessageIcon::Exclamation);
+        return false;
+    }
+    if (fullscreen) {
+        tryFullscreen();
+    }
+    if (!createWindow()) {
+        fail("Window Creation Error.");
+        return false;
+    }
+    deviceContext = GetDC(window);
+    if (deviceContext == nullptr) {
+        fail("Can't Create A GL Device Context.");
+        return false;
+    }
+    if (!createContext()) {
+        return false;
+    }
+
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    SetFocus(window);
+    ShowCursor(FALSE);
+    SetCapture(window);
+
+    setViewport(width, height);
+    reportExtensions();
+    setInitialState();
+    setSwapInterval();
+    return true;
+}
+
+bool Display_win32::registerWindowClass() {
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+    windowClass.lpfnWndProc = &windowProcedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIcon(nullptr, IDI_WINLOGO);
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = windowClassName;
+    classRegistered = RegisterClassA(&windowClass) != 0;
+    return classRegistered;
+}
+
+void Display_win32::tryFullscreen() {
+    DEVMODEA mode{};
+    mode.dmSize = sizeof mode;
+    mode.dmPelsWidth = static_cast<DWORD>(width);
+    mode.dmPelsHeight = static_cast<DWORD>(height);
+    mode.dmBitsPerPel = static_cast<DWORD>(bpp);
+    mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+    // A refused mode leaves a window of the same client size, without a word.
+    modeChanged = ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+    fullscreen = modeChanged;
+}
+
+bool Display_win32::createWindow() {
+    const DWORD exStyle = fullscreen ? WS_EX_APPWINDOW : WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
+    const DWORD style = fullscreen ? WS_POPUP : WS_OVERLAPPEDWINDOW;
+    RECT rect{0, 0, width, height};
+    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+    window = CreateWindowExA(
+        exStyle, windowClassName, "ZEM!", style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
+        rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, instance, nullptr);
+    return window != nullptr;
+}
+
+bool Display_win32::createContext() {
+    PIXELFORMATDESCRIPTOR format{};
+    format.nSize = sizeof format;
+    format.nVersion = 1;
+    format.dwFlags =
+        PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | (doublebuffer ? PFD_DOUBLEBUFFER : 0);
+    format.iPixelType = PFD_TYPE_RGBA;
+    format.cColorBits = static_cast<BYTE>(bpp);
+    format.cDepthBits = static_cast<BYTE>(depthbpp);
+    format.cStencilBits = static_cast<BYTE>(stencilbpp);
+    format.iLayerType = PFD_MAIN_PLANE;
+
+    const int chosen = ChoosePixelFormat(deviceContext, &format);
+    if (chosen == 0) {
+        fail("Can't Find A Suitable PixelFormat.");
+        return false;
+    }
+    if (!SetPixelFormat(deviceContext, chosen, &format)) {
+        fail("Can't Set The PixelFormat.");
+        return false;
+    }
+    renderingContext = wglCreateContext(deviceContext);
+    if (renderingContext == nullptr) {
+        fail("Can't Create A GL Rendering Context.");
+        return false;
+    }
+    if (!wglMakeCurrent(deviceContext, renderingContext)) {
+        fail("Can't Activate The GL Rendering Context.");
+        return false;
+    }
+    return true;
+}
+
+void Display_win32::setViewport(int w, int h) {
+    if (h == 0) {
+        h = 1;
+    }
+    width = w;
+    height = h;
+    glViewport(0, 0, w, h);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(80.0, static_cast<double>(w) / static_cast<double>(h), 0.1, 1000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void Display_win32::reportExtensions() {
+    say("Initializing GL extensions:\n");
+    glewInit();
+    const GLubyte* version = glGetString(GL_VERSION);
+    say(std::string("  * OpenGL version is ") +
+        (version != nullptr ? reinterpret_cast<const char*>(version) : "") + " *\n");
+
+    const struct {
+        GLboolean present;
+        const char* line;
+    } extensions[] = {
+        {GLEW_ARB_vertex_program, "ARB_vertex_program\n"},
+        {GLEW_ARB_texture_non_power_of_two, "ARB_texture_non_power_of_two\n"},
+        {GLEW_ARB_fragment_program, "ARB_fragment_program\n"},
+        {GLEW_ARB_texture_rectangle, "ARB_texture_rectangle\n"},
+        {GLEW_EXT_texture_rectangle, "EXT_texture_rectangle\n"},
+        {GLEW_EXT_framebuffer_object, "EXT_framebuffer_object\n"},
+        {GLEW_ARB_occlusion_query, "ARB_occlusion_query\n"},
+        {GLEW_ARB_vertex_buffer_object, "ARB_vertex_buffer_object\n"},
+    };
+    for (const auto& extension : extensions) {
+        say(std::string("  ") + (extension.present ? "+" : "-") + extension.line);
+    }
+}
+
+void Display_win32::setInitialState() const {
+    glEnable(GL_TEXTURE_2D);
+    glShadeModel(GL_SMOOTH);
+    glClearColor(0.0f, 0.5f, 0.9f, 1.0f);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+}
+
+void Display_win32::setSwapInterval() const {
+    // True waits for the display on every swap.
+    if (WGLEW_EXT_swap_control && wglSwapIntervalEXT != nullptr) {
+        wglSwapIntervalEXT(vsync ? 1 : 0);
+    }
+}
+
+bool Display_win32::update(float) {
+    swapBuffers();
+    return true;
+}
+
+void Display_win32::swapBuffers() {
+    if (deviceContext != nullptr) {
+        SwapBuffers(deviceContext);
+    }
+}
+
+void Display_win32::shutdown() {
+    if (modeChanged) {
+        ChangeDisplaySettingsA(nullptr, 0);
+        modeChanged = false;
+    }
+    if (window != nullptr) {
+        ShowCursor(TRUE);
+        ReleaseCapture();
+    }
+
+    // Every handle is forgotten once released, whether or not the release worked, so a second
+    // shutdown (the engine's, after a failed init) has nothing to release twice.
+    if (renderingContext != nullptr) {
+        if (!wglMakeCurrent(nullptr, nullptr)) {
+            shutdownError("Release Of DC And RC Failed.");
+        }
+        if (!wglDeleteContext(renderingContext)) {
+            shutdownError("Release Rendering Context Failed.");
+        }
+        renderingContext = nullptr;
+    }
+    if (deviceContext != nullptr) {
+        if (!ReleaseDC(window, deviceContext)) {
+            shutdownError("Release Device Context Failed.");
+        }
+        deviceContext = nullptr;
+    }
+    if (window != nullptr) {
+        if (!DestroyWindow(window)) {
+            shutdownError("Could Not Release hWnd.");
+        }
+        window = nullptr;
+    }
+    if (classRegistered) {
+        if (!UnregisterClassA(windowClassName, instance)) {
+            shutdownError("Could Not Unregister Class.");
+        }
+        classRegistered = false;
+    }
+}
+
+} // namespace Zem::Graphics

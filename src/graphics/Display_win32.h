@@ -1,0 +1,54 @@
+#pragma once
+
+#include "graphics/DisplayBase.h"
+
+#include <string>
+
+// Win32 handle types as windows.h declares them, so this header does not need it.
+struct HWND__;
+struct HDC__;
+struct HGLRC__;
+struct HINSTANCE__;
+
+namespace Zem::Graphics {
+
+// The program's one window, of class "OpenGL" and titled "ZEM!", with a WGL rendering context.
+class Display_win32 : public DisplayBase {
+public:
+    ~Display_win32() override;
+
+    // Opens the window and the context and sets up the projection and GL state. False after a
+    // failure, which has been shown to the user.
+    bool init(const Resource::XmlNode& config) override;
+    // Restores the desktop and releases whatever init created; safe to call again.
+    void shutdown() override;
+    std::string info() const override;
+    // Presents the previous frame; the display never ends the main loop.
+    bool update(float dt) override;
+    void swapBuffers() override;
+
+    HWND__* getWindow() const { return window; }
+
+private:
+    bool registerWindowClass();
+    void tryFullscreen();
+    bool createWindow();
+    bool createContext();
+    void setViewport(int w, int h);
+    void reportExtensions();
+    void setInitialState() const;
+    void setSwapInterval() const;
+    // A start-up line for the log and standard output.
+    void say(const std::string& text) const;
+    // Releases what init created so far and shows the failure.
+    void fail(const std::string& text);
+
+    HGLRC__* renderingContext = nullptr;
+    HDC__* deviceContext = nullptr;
+    HWND__* window = nullptr;
+    HINSTANCE__* instance = nullptr;
+    bool classRegistered = false;
+    bool modeChanged = false;
+};
+
+} // namespace Zem::Graphics

@@ -1,0 +1,280 @@
+#include "script/Music_win32.h"
+
+#include "script/MusicClock.h"
+
+#include <vorbis/vorbisfile.h>
+#include <windows.h>
+
+// Needs the types of windows.h.
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cstring>
+#include <iostream>
+#include <thread>
+
+class MusicStream {
+public:
+    // Interleaved 16-bit samples at the file's own rate; the wave mapper converts.
+    std::vector<int16_t> samples;
+    int channels = 2;
+    int rate = 44100;
+    MusicClock clock;
+};
+
+namespace {
+
+// Each block holds at least this much, so a slow machine (or Wine) does not run dry.
+constexpr int minimumBlockMs = 40;
+
+} // namespace
+
+// One open wave-out device playing one stream. A feeder thread refills the blocks the device
+// has finished with; the main thread only asks where playback is.
+class WaveOutput {
+public:
+    static std::unique_ptr<WaveOutput> open(const MusicStream& stream, int bufferMs);
+    ~WaveOutput();
+
+    // Frames the device has played since the start, and frames handed to it so far.
+    int64_t playedFrames() const;
+    int64_t queuedFrames() const { return framesQueued.load(); }
+
+private:
+    static constexpr int blockCount = 4;
+
+    explicit WaveOutput(const MusicStream& stream) : stream(stream) {}
+    void feed();
+    void queue(WAVEHDR& header, std::vector<int16_t>& block);
+
+    const MusicStream& stream;
+    HWAVEOUT device = nullptr;
+    HANDLE blockDone = nullptr;
+    int blockFrames = 0;
+    int64_t nextFrame = 0;
+    std::array<WAVEHDR, blockCount> headers{};
+    std::array<std::vector<int16_t>, blockCount> blocks;
+    std::atomic<int64_t> framesQueued{0};
+    std::atomic<bool> stopping{false};
+    std::thread feeder;
+};
+
+std::unique_ptr<WaveOutput> WaveOutput::open(const MusicStream& stream, int bufferMs) {
+    std::unique_ptr<WaveOutput> output(new WaveOutput(stream));
+    WAVEFORMATEX format{};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = static_cast<WORD>(stream.channels);
+    format.nSamplesPerSec = static_cast<DWORD>(stream.rate);
+    format.wBitsPerSample = 16;
+    format.nBlockAlign = static_cast<WORD>(stream.channels * 2);
+    format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
+
+    output->blockDone = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (output->blockDone == nullptr) {
+        return nullptr;
+    }
+    const MMRESULT result =
+        waveOutOpen(&output->device, WAVE_MAPPER, &format,
+                    reinterpret_cast<DWORD_PTR>(output->blockDone), 0, CALLBACK_EVENT);
+    if (result != MMSYSERR_NOERROR) {
+        output->device = nullptr;
+        std::cout << "Unable to open the audio device (wave output error " << result
+                  << "): the music is silent, its clock runs on\n";
+        return nullptr;
+    }
+    const int blockMs = std::max(minimumBlockMs, bufferMs / 2);
+    output->blockFrames = std::max(1, stream.rate * blockMs / 1000);
+    for (int i = 0; i < blockCount; ++i) {
+        output->queue(output->headers[i], output->blocks[i]);
+    }
+    output->feeder = std::thread(&WaveOutput::feed, output.get());
+    return output;
+}
+
+WaveOutput::~WaveOutput() {
+    stopping = true;
+    if (blockDone != nullptr) {
+        SetEvent(blockDone);
+    }
+    if (feeder.joinable()) {
+        feeder.join();
+    }
+    if (device != nullptr) {
+        waveOutReset(device);
+        for (WAVEHDR& header : headers) {
+            if (header.dwFlags & WHDR_PREPARED) {
+                waveOutUnprepareHeader(device, &header, sizeof header);
+            }
+        }
+        waveOutClose(device);
+    }
+    if (blockDone != nullptr) {
+        CloseHandle(blockDone);
+    }
+}
+
+// Fills the block with the next frames (silence past the end: the clock runs on for a longer
+// script) and hands it to the device.
+void WaveOutput::queue(WAVEHDR& header, std::vector<int16_t>& block) {
+    if (header.dwFlags & WHDR_PREPARED) {
+        waveOutUnprepareHeader(device, &header, sizeof header);
+    }
+    const int64_t channels = stream.channels;
+    block.assign(static_cast<size_t>(blockFrames * channels), 0);
+    const int64_t decoded = static_cast<int64_t>(stream.samples.size()) / channels;
+    const int64_t copied = std::clamp<int64_t>(decoded - nextFrame, 0, blockFrames);
+    if (copied > 0) {
+        std::memcpy(block.data(), stream.samples.data() + nextFrame * channels,
+                    static_cast<size_t>(copied * channels) * sizeof(int16_t));
+    }
+    nextFrame += blockFrames;
+
+    header = WAVEHDR{};
+    header.lpData = reinterpret_cast<LPSTR>(block.data());
+    header.dwBufferLength = static_cast<DWORD>(block.size() * sizeof(int16_t));
+    waveOutPrepareHeader(device, &header, sizeof header);
+    waveOutWrite(device, &header, sizeof header);
+    framesQueued = nextFrame;
+}
+
+void WaveOutput::feed() {
+    while (!stopping) {
+        WaitForSingleObject(blockDone, 100);
+        for (int i = 0; i < blockCount && !stopping; ++i) {
+            if (headers[i].dwFlags & WHDR_DONE) {
+                queue(headers[i], blocks[i]);
+            }
+        }
+    }
+}
+
+int64_t WaveOutput::playedFrames() const {
+    MMTIME time{};
+    time.wType = TIME_SAMPLES;
+    if (waveOutGetPosition(device, &time, sizeof time) != MMSYSERR_NOERROR ||
+        time.wType != TIME_SAMPLES) {
+        return -1;
+    }
+    return static_cast<int64_t>(time.u.sample);
+}
+
+Music_win32::Music_win32(TimeSource timeSource) : timeSource(std::move(timeSource)) {}
+
+Music_win32::~Music_win32() {
+    // The device goes before the streams its feeder reads.
+    output.reset();
+}
+
+bool Music_win32::init(int, int, unsigned) {
+    deviceWanted = waveOutGetNumDevs() > 0;
+    if (!deviceWanted) {
+        std::cout << "No audio output: the music is silent, its clock runs on\n";
+    }
+    return deviceWanted;
+}
+
+bool Music_win32::setBufferSize(int milliseconds) {
+    bufferMs = std::max(0, milliseconds);
+    return true;
+}
+
+MusicStream* Music_win32::openStream(const std::string& path, unsigned, int, int) {
+    auto stream = std::make_unique<MusicStream>();
+    OggVorbis_File file;
+    if (ov_fopen(path.c_str(), &file) != 0) {
+        std::cout << "Unable to load " << path << ": the music is silent, its clock runs on\n";
+    } else {
+        // Without a device nothing would ever read the samples.
+        if (deviceWanted) {
+            decode(&file, *stream, path);
+        }
+        ov_clear(&file);
+    }
+    streams.push_back(std::move(stream));
+    return streams.back().get();
+}
+
+void Music_win32::decode(void* vorbisFile, MusicStream& stream, const std::string& path) const {
+    auto* file = static_cast<OggVorbis_File*>(vorbisFile);
+    const vorbis_info* info = ov_info(file, -1);
+    if (info == nullptr || info->channels < 1 || info->channels > 2 || info->rate <= 0) {
+        std::cout << "Unable to load " << path << ": no stereo or mono audio in it\n";
+        return;
+    }
+    stream.channels = info->channels;
+    stream.rate = static_cast<int>(info->rate);
+    const ogg_int64_t frames = ov_pcm_total(file, -1);
+    if (frames > 0) {
+        stream.samples.reserve(static_cast<size_t>(frames) * stream.channels);
+    }
+    char buffer[16384];
+    int section = 0;
+    for (;;) {
+        const long got = ov_read(file, buffer, sizeof buffer, 0, 2, 1, &section);
+        if (got == OV_HOLE) {
+            // A gap in the pages: the decoder picks up after it.
+            continue;
+        }
+        if (got < 0) {
+            std::cout << "Unable to load " << path << ": damaged after "
+                      << stream.samples.size() / stream.channels << " frames\n";
+            break;
+        }
+        if (got == 0) {
+            break;
+        }
+        const vorbis_info* link = ov_info(file, section);
+        if (link == nullptr || link->channels != stream.channels || link->rate != stream.rate) {
+            std::cout << "Unable to load " << path << ": its chained parts change format\n";
+            break;
+        }
+        const auto* samples = reinterpret_cast<const int16_t*>(buffer);
+        stream.samples.insert(stream.samples.end(), samples,
+                              samples + static_cast<size_t>(got) / sizeof(int16_t));
+    }
+}
+
+bool Music_win32::playStream(int, MusicStream* stream) {
+    if (stream == nullptr) {
+        return false;
+    }
+    output.reset();
+    playing = stream;
+    if (deviceWanted && !stream->samples.empty()) {
+        output = WaveOutput::open(*stream, bufferMs);
+        deviceWanted = output != nullptr;
+    }
+    stream->clock.start(timeSource());
+    return true;
+}
+
+int32_t Music_win32::streamTime(MusicStream* stream) {
+    if (stream == nullptr) {
+        return 0;
+    }
+    const double now = timeSource();
+    if (output != nullptr && stream == playing && stream->clock.started()) {
+        const int64_t played = output->playedFrames();
+        if (played >= 0) {
+            // The device says exactly what has been heard; the clock steers toward it without
+            // stepping. Readers add the buffer length back.
+            const int64_t lead = static_cast<int64_t>(bufferMs) * stream->rate / 1000;
+            stream->clock.anchor(played - lead, output->queuedFrames() - lead, now, stream->rate);
+        }
+    }
+    return stream->clock.positionMs(now);
+}
+
+int32_t Music_win32::streamLengthMs(const MusicStream* stream) const {
+    if (stream == nullptr || stream->rate <= 0 || stream->channels <= 0) {
+        return 0;
+    }
+    const int64_t frames = static_cast<int64_t>(stream->samples.size()) / stream->channels;
+    return static_cast<int32_t>(frames * 1000 / stream->rate);
+}
+
+std::unique_ptr<Music> Music::create(TimeSource timeSource, bool) {
+    return std::make_unique<Music_win32>(std::move(timeSource));
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "script/Music.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class WaveOutput;
+
+// The music layer on the Windows wave output: the whole file is decoded with libvorbisfile when
+// the stream is opened, and a feeder thread keeps the device's queue full. The position follows
+// the samples the device reports played.
+class Music_win32 : public Music {
+public:
+    explicit Music_win32(TimeSource timeSource);
+    ~Music_win32() override;
+
+    bool init(int mixRate, int maxSoftwareChannels, unsigned flags) override;
+    bool setBufferSize(int milliseconds) override;
+    MusicStream* openStream(const std::string& path, unsigned mode, int offset,
+                            int length) override;
+    bool playStream(int channel, MusicStream* stream) override;
+    int32_t streamTime(MusicStream* stream) override;
+    int32_t streamLengthMs(const MusicStream* stream) const override;
+
+private:
+    void decode(void* vorbisFile, MusicStream& stream, const std::string& path) const;
+
+    TimeSource timeSource;
+    // init found an output device; cleared when it cannot be opened.
+    bool deviceWanted = false;
+    int bufferMs = 0;
+    std::vector<std::unique_ptr<MusicStream>> streams;
+    // Plays one stream at a time; null while silent.
+    std::unique_ptr<WaveOutput> output;
+    MusicStream* playing = nullptr;
+};
