@@ -134,9 +134,9 @@ TEST_F(TriggerTest, OnlyAnEntityPassingThroughComesOutOfThePartnerTurnedWithIt) 
     EXPECT_EQ(&hall, behind->room);
     step(*walker, Vector3(0.5f, 0.5f, 1.5f));
     EXPECT_TRUE(door.crossing.empty()) << "left on its own side";
-    // From inside the zone straight to behind the plane, but beside the opening.
+    // From inside the zone straight to behind the plane, crossing it beside the opening.
     step(*walker, Vector3(0.5f, 0.5f, 0.5f));
-    step(*walker, Vector3(1.5f, 0.5f, -0.5f));
+    step(*walker, Vector3(2.5f, 0.5f, -0.5f));
     EXPECT_TRUE(door.crossing.empty());
     EXPECT_EQ(nullptr, walker->currentPortal);
     EXPECT_EQ(&hall, walker->room);
