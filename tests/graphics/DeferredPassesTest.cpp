@@ -118,6 +118,11 @@ TEST_F(LightPassTest, SendsRadiusAndColourTimesThirty) {
         std::make_unique<LightShader::Factory>(LightShader::passId, 2000));
     Light light(xmlElement("<Light><color>0.5 0 2</color><radius>3</radius>"
                            "<position>0 0 -4</position></Light>"));
+    // Channels 6 to 8 read the colour, 9 the radius, 10 nothing.
+    const float channels[] = {0.5f, 0.0f, 2.0f, 3.0f, 0.0f};
+    for (unsigned i = 0; i < 5; ++i) {
+        EXPECT_EQ(channels[i], light.getChannel(6 + i)) << 6 + i;
+    }
     renderFrame({&wall, &light});
 
     std::array<float, 4> sent{};
