@@ -21,10 +21,11 @@ usage() {
     cat <<EOF
 Usage: tools/mutate.sh [options] [FILTER]
 Applies each mutant of tools/mutants/ whose name matches the extended regular expression FILTER
-(default: all; "xml-|bmp-" takes two families) to a copy of the
-tree in build-mutate/, rebuilds it (RelWithDebInfo, incremental), runs the suite with ctest and
-prints each mutant's fate: killed (with the first failing test), build-broken (killed by the
-compiler), survived, or stale (the patch no longer applies). Ends with the mutation score.
+(default: all; "xml-|bmp-" takes two families) to a copy of the tree in build-mutate/, rebuilds
+it (RelWithDebInfo, incremental; the mutated layer's test program first), runs the tests with
+ctest (that layer's first, the slow end-to-end ones last) and prints each mutant's fate: killed
+(with the first failing test), build-broken (killed by the compiler), SURVIVED, or stale (the
+patch no longer applies; not counted). Ends with the mutation score, killed/applied.
 
 Options:
   -h, --help             print this help and exit
@@ -244,6 +245,14 @@ echo "Scratch copy and build: $work"
 
 status_line "copying the tree..."
 sync_tree
+# A run stopped while a mutant was being built may have left its objects behind, newer than
+# the restored sources: compile those files again.
+if [ -f "$work/last-mutated" ]; then
+    while IFS= read -r file; do
+        [ -f "$tree/$file" ] && touch "$tree/$file"
+    done <"$work/last-mutated"
+    rm -f "$work/last-mutated"
+fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
     status_line "configuring..."
     cmake -S "$tree" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEM_BUILD_BENCH=OFF \
@@ -283,6 +292,7 @@ for patch in "${mutants[@]}"; do
         continue
     fi
     applied=$patch
+    patched_files "$patch" >"$work/last-mutated"
     patch -p1 -s -d "$tree" <"$patch" >>"$log" 2>&1
     : >"$log.build"
     ran=$((ran + 1))
@@ -292,6 +302,7 @@ for patch in "${mutants[@]}"; do
     *) killed=$((killed + 1)) ;;
     esac
     restore
+    rm -f "$work/last-mutated"
     status_line ""
     echo "$tag $fate ($((SECONDS - started)) s)"
 done
