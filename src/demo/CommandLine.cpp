@@ -67,6 +67,9 @@ std::string CommandLine::usage() {
            "  --window WxH       play in a window of that size (default: 640x480, full screen\n"
            "                     where the display offers it)\n"
            "  --fullscreen       play full screen at the --window size\n"
+           "  --stats            show what each frame costs: an overlay, and once a second a\n"
+           "                     line on standard output (default: off; never in captured\n"
+           "                     frames)\n"
            "  --start S          begin at S seconds of show time, the world standing as if\n"
            "                     played from 0 (default: 0)\n"
            "  --end S            end at S seconds (default: the script's \"exit\", else the end\n"
@@ -74,7 +77,9 @@ std::string CommandLine::usage() {
            "  --loop             play from --start to --end again and again\n"
            "\n"
            "Keys while playing: Space pauses and resumes, Left and Right jump 5 s back and\n"
-           "forward, Home goes to the start, Escape ends the show.\n"
+           "forward, Home goes to the start, Escape ends the show. A shader or texture saved\n"
+           "while playing is reloaded in place; a saved world, template or mesh builds the world\n"
+           "again at the same show time. A file that does not load leaves the running one.\n"
            "\n"
            "Capture (renders offline, without a window or sound, never waiting for real time):\n"
            "  --capture OUT      OUT ending in .mp4 or .mkv: one video with the music (needs\n"
@@ -160,6 +165,8 @@ bool CommandLine::apply(const std::string& option, const std::string& value) {
         parsed.fullscreen = false;
     } else if (option == "--fullscreen") {
         parsed.fullscreen = true;
+    } else if (option == "--stats") {
+        parsed.stats = true;
     } else if (option == "--loop") {
         parsed.loop = true;
     } else if (option == "--capture") {

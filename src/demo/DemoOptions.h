@@ -21,6 +21,8 @@ struct DemoOptions {
     // Plays start..end again and again.
     bool loop = false;
     bool capture = false;
+    // Frame cost: an overlay on the picture and a line a second on standard output.
+    bool stats = false;
     // Output, rate and size of a capture; its start, end and music come from the fields above.
     Capture::CaptureSettings captureSettings;
 

@@ -4,12 +4,15 @@
 #include "demo/Capture/CaptureSession.h"
 #include "demo/CubeGrid.h"
 #include "demo/DustGlow.h"
+#include "demo/FrameStats.h"
 #include "demo/LeafStorm.h"
+#include "demo/LiveReload.h"
 #include "demo/Machinery/Axis.h"
 #include "demo/Machinery/Cog.h"
 #include "graphics/DisplayBase.h"
 #include "graphics/Light.h"
 #include "graphics/Portal.h"
+#include "graphics/StatsOverlay.h"
 #include "graphics/View.h"
 #include "graphics/registerDeferredPasses.h"
 #include "input/InputBase.h"
@@ -54,12 +57,15 @@ bool Ombrel::init() {
     registerLoaders();
     registerEntityTypes();
     showBlackScreen();
-
     loadWorld();
     if (capture == nullptr) {
         controls = std::make_unique<Transport>(*this, options.startSeconds, options.endSeconds,
                                                options.loop);
         controls->begin();
+        watchFiles();
+    }
+    if (options.stats) {
+        stats = std::make_unique<FrameStats>();
     }
     return true;
 }
@@ -84,6 +90,42 @@ void Ombrel::rebuildWorld() {
     // Effects draw from the one random sequence: a world built again draws what it drew first.
     Zem::Main::Random::seed(1);
     loadWorld();
+}
+
+void Ombrel::reloadWorld() {
+    const int32_t wasAtMs = controls != nullptr ? controls->showTimeMs() : 0;
+    deleteEntities();
+    auto& manager = Zem::Resource::ResourceManager::instance();
+    manager.release(world);
+    world = nullptr;
+    // Nothing points into these once the entities are gone, so they are read anew. Shaders and
+    // textures stay: they reload in place.
+    std::vector<std::string> stale;
+    for (const auto& [name, path] : manager.sourceFiles()) {
+        const std::string extension = Zem::Resource::ResourceManager::extensionOf(name);
+        if (extension == "world" || extension == "template" || extension == "obj" ||
+            extension == "mtl") {
+            stale.push_back(name);
+        }
+    }
+    for (const std::string& name : stale) {
+        manager.evict(name);
+    }
+    rebuildWorld();
+    if (controls != nullptr) {
+        controls->seek(wasAtMs);
+    }
+}
+
+void Ombrel::watchFiles(Zem::Resource::FileWatcher::Clock clock) {
+    liveReload = std::make_unique<LiveReload>(std::move(clock));
+    // The first look notes the files as they are now.
+    liveReload->poll();
+}
+
+double Ombrel::showSeconds() const {
+    const ScriptMaster* script = scriptMaster();
+    return script != nullptr ? script->musicTimeMs() / 1000.0 : 0.0;
 }
 
 // The G-buffer (250, order 1000), light (360, 2000) and HDR (460, 3000) passes, in that order.
@@ -189,12 +231,17 @@ void Ombrel::showBlackScreen() {
 }
 
 bool Ombrel::update(float dt) {
+    if (liveReload && liveReload->poll()) {
+        reloadWorld();
+    }
     // A capture leading in to a late start steps the show without drawing it.
     if (capture == nullptr || capture->pictureDue()) {
-        Zem::Graphics::renderFrame(*this, frameRoot);
+        Zem::Graphics::renderFrame(*this, frameRoot, stats.get());
         if (capture != nullptr && !capture->takePicture()) {
             return false;
         }
+        // After the capture took its picture: the overlay is for the person watching.
+        showStats();
     }
 
     if (controls != nullptr && input != nullptr) {
@@ -245,6 +292,18 @@ void Ombrel::settleCrossings() {
             portal->settleCrossings();
         }
     }
+}
+
+void Ombrel::showStats() {
+    if (!stats) {
+        return;
+    }
+    if (stats->frameDone(showSeconds())) {
+        std::cout << FrameStats::line(stats->report()) << std::endl;
+    }
+    const int width = display != nullptr ? display->width : 640;
+    const int height = display != nullptr ? display->height : 480;
+    Zem::Graphics::StatsOverlay::draw(FrameStats::overlayLines(stats->report()), width, height);
 }
 
 bool Ombrel::isInActiveRoomOrNone(const Entity& entity) {

@@ -4,11 +4,15 @@
 #include "demo/Transport.h"
 #include "graphics/View.h"
 #include "main/Game.h"
+#include "resource/FileWatcher.h"
 #include "script/ScriptMaster.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
+class FrameStats;
+class LiveReload;
 namespace Capture {
 class CaptureSession;
 }
@@ -53,13 +57,23 @@ public:
     // The world's first script master, or null.
     const ScriptMaster* scriptMaster() const;
     ScriptMaster* scriptMaster();
+    // The script's music time in seconds; 0 without a script.
+    double showSeconds() const;
 
     // Deletes every entity and builds the world again from its file, as it stood when loaded.
     void rebuildWorld();
+    // Builds the world again from the files on disk (the world, its templates and meshes read
+    // anew) and brings it back to the show time it had.
+    void reloadWorld();
     // Updates the current camera, then every entity in no room or an active one.
     void stepWorld(float dt);
     // The maker's controls while playing; null while capturing.
     Transport* transport() { return controls.get(); }
+    // Follows the cached files on disk with this clock (the wall clock by default), reloading
+    // what changes. On while playing from init; never while capturing, which must repeat.
+    void watchFiles(Zem::Resource::FileWatcher::Clock clock = {});
+    // Null unless the options ask for stats.
+    const FrameStats* frameStats() const { return stats.get(); }
 
 private:
     void registerPasses();
@@ -70,10 +84,13 @@ private:
     // Runs every active portal's trigger after the updates, so that the next frame is drawn from
     // the room its camera has walked into.
     void settleCrossings();
+    // Loads the world file and makes its "camera" current.
+    void loadWorld();
+    // After the picture: the stats overlay and, once a second, their line on standard output.
+    void showStats();
     std::unique_ptr<ScriptMaster::Factory> makeScriptMasterFactory() const;
     // The file name the world is loaded under.
     std::string worldName() const;
-    void loadWorld();
     // Entities without a room always run; the others only while their room is active.
     static bool isInActiveRoomOrNone(const Zem::Main::Entity& entity);
 
@@ -91,4 +108,6 @@ private:
     // Held while the world's entities live; the cache owns it.
     Zem::Resource::Resource* world = nullptr;
     std::unique_ptr<Transport> controls;
+    std::unique_ptr<LiveReload> liveReload;
+    std::unique_ptr<FrameStats> stats;
 };

@@ -136,6 +136,10 @@ GBufferShader::Factory::Factory(int32_t id, int32_t order) : Shader::Factory(id,
     ShaderRegistry::instance().defaultGeometryPass = id;
 }
 
+std::vector<ProgramRecord*> GBufferShader::programs() {
+    return {&shared.program};
+}
+
 std::unique_ptr<Shader> GBufferShader::Factory::create() {
     return make<GBufferShader>();
 }

@@ -35,6 +35,7 @@ public:
     // Draws the queue with each entity's world matrix applied.
     void draw(View& view) override;
     void end() override;
+    std::vector<ProgramRecord*> programs() override;
 
     static const SharedObjects& sharedObjects() { return shared; }
     // Deletes the shared GPU objects so the next instance makes them anew. A running program

@@ -316,6 +316,14 @@ void HDRShader::end() {
 #endif
 }
 
+std::vector<ProgramRecord*> HDRShader::programs() {
+    std::vector<ProgramRecord*> records;
+    for (ProgramRecord& record : shared.programs) {
+        records.push_back(&record);
+    }
+    return records;
+}
+
 std::unique_ptr<Shader> HDRShader::Factory::create() {
     return make<HDRShader>();
 }

@@ -57,6 +57,7 @@ public:
     // Does the whole post-process, on the instance begin was called on; others do nothing.
     void draw(View& view) override;
     void end() override;
+    std::vector<ProgramRecord*> programs() override;
 
     static const SharedObjects& sharedObjects() { return shared; }
     // Deletes the shared GPU objects so the next instance makes them anew. A running program

@@ -158,6 +158,10 @@ void LightShader::end() {
 #endif
 }
 
+std::vector<ProgramRecord*> LightShader::programs() {
+    return {&shared.program};
+}
+
 std::unique_ptr<Shader> LightShader::Factory::create() {
     return make<LightShader>();
 }

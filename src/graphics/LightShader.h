@@ -40,6 +40,7 @@ public:
     void begin() override;
     void draw(View& view) override;
     void end() override;
+    std::vector<ProgramRecord*> programs() override;
 
     static const SharedObjects& sharedObjects() { return shared; }
     // Deletes the shared GPU objects so the next instance makes them anew. A running program

@@ -20,6 +20,10 @@ void Shader::end() {}
 
 Shader::~Shader() = default;
 
+std::vector<ProgramRecord*> Shader::programs() {
+    return {};
+}
+
 Shader::Factory::Factory(int32_t id, int32_t order) : id(id), order(order) {}
 
 bool Shader::Factory::isAvailable() const {

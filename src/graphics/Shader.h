@@ -12,6 +12,7 @@ class Entity;
 namespace Zem::Graphics {
 
 class PassSet;
+struct ProgramRecord;
 class View;
 
 // One instance of a render pass. Every view of the frame's view tree holds an instance of each
@@ -36,6 +37,8 @@ public:
     // Once per frame, on the root view's instance, after every view is drawn.
     virtual void end();
     virtual ~Shader();
+    // The programs this pass draws with, so they can be linked again when a file changes.
+    virtual std::vector<ProgramRecord*> programs();
 
     // The set this instance belongs to; not owned.
     PassSet* set = nullptr;

@@ -6,6 +6,7 @@
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <iostream>
 
 namespace Zem::Graphics {
 
@@ -115,9 +116,63 @@ std::size_t ShaderRegistry::setsInUse() const {
     return static_cast<std::size_t>(std::count(inUse.begin(), inUse.end(), true));
 }
 
+int ShaderRegistry::relinkPrograms(const std::string& file) {
+    std::vector<ProgramRecord*> records;
+    for (const std::unique_ptr<PassSet>& set : pool) {
+        for (const std::unique_ptr<Shader>& pass : set->passes) {
+            for (ProgramRecord* record : pass->programs()) {
+                const bool uses = record->vertexFile == file || record->fragmentFile == file;
+                if (uses && std::find(records.begin(), records.end(), record) == records.end()) {
+                    records.push_back(record);
+                }
+            }
+        }
+    }
+    int relinked = 0;
+    for (ProgramRecord* record : records) {
+        relinked += relinkProgram(*record) ? 1 : 0;
+    }
+    return relinked;
+}
+
+namespace {
+
+// A new program of the two shaders, or 0 when it does not link (with its log printed when asked).
+GLuint linkShaders(const Resource::ShaderObject& vertex, const Resource::ShaderObject& fragment,
+                   bool printLog) {
+    // An error left over from unrelated code must not be taken for this link's.
+    for (int pending = 0; pending < 64 && glGetError() != GL_NO_ERROR; ++pending) {
+    }
+    GLuint program = glCreateProgram();
+    glAttachShader(program, fragment.shader);
+    glAttachShader(program, vertex.shader);
+    glLinkProgram(program);
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    if (glGetError() == GL_NO_ERROR && linked == GL_TRUE) {
+        return program;
+    }
+    if (printLog && program != 0) {
+        GLint length = 0;
+        glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+        std::string log(static_cast<std::size_t>(std::max(length, 1)), '\0');
+        glGetProgramInfoLog(program, std::max(length, 1), nullptr, log.data());
+        std::cout << log.c_str() << std::endl;
+    }
+    // A program that did not link is unusable; 0 lets the pass draw fixed-function instead.
+    if (program != 0) {
+        glDeleteProgram(program);
+    }
+    return 0;
+}
+
+} // namespace
+
 bool linkProgram(ProgramRecord& record, const std::string& vertexFile,
                  const std::string& fragmentFile) {
     Resource::ResourceManager& resources = Resource::ResourceManager::instance();
+    record.vertexFile = vertexFile;
+    record.fragmentFile = fragmentFile;
     record.vertexShader = resources.get<Resource::ShaderObject>(vertexFile);
     record.fragmentShader = resources.get<Resource::ShaderObject>(fragmentFile);
     record.program = 0;
@@ -125,24 +180,36 @@ bool linkProgram(ProgramRecord& record, const std::string& vertexFile,
         glCreateProgram == nullptr) {
         return false;
     }
-    // An error left over from unrelated code must not be taken for this link's.
-    for (int pending = 0; pending < 64 && glGetError() != GL_NO_ERROR; ++pending) {
-    }
-    GLuint program = glCreateProgram();
-    glAttachShader(program, record.fragmentShader->shader);
-    glAttachShader(program, record.vertexShader->shader);
-    glLinkProgram(program);
-    GLint linked = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    // A program that did not link is unusable; 0 lets the pass draw fixed-function instead.
-    if (glGetError() != GL_NO_ERROR || linked != GL_TRUE) {
-        if (program != 0) {
-            glDeleteProgram(program);
-        }
-        program = 0;
-    }
-    record.program = program;
+    record.program = linkShaders(*record.vertexShader, *record.fragmentShader, false);
     return record.program != 0;
+}
+
+bool relinkProgram(ProgramRecord& record) {
+    Resource::ResourceManager& resources = Resource::ResourceManager::instance();
+    auto* vertex = resources.get<Resource::ShaderObject>(record.vertexFile);
+    auto* fragment = resources.get<Resource::ShaderObject>(record.fragmentFile);
+    GLuint program = 0;
+    if (vertex != nullptr && fragment != nullptr && glCreateProgram != nullptr) {
+        program = linkShaders(*vertex, *fragment, true);
+    }
+    if (program == 0) {
+        std::cout << "Keeping the running program of " << record.vertexFile << " and "
+                  << record.fragmentFile << ": the new one does not link" << std::endl;
+        resources.release(vertex);
+        resources.release(fragment);
+        return false;
+    }
+    if (record.program != 0) {
+        glDeleteProgram(record.program);
+    }
+    // The record held one reference of each; the new ones take their place. A record left from
+    // an emptied cache points at nothing the cache knows, and release ignores it.
+    resources.release(record.vertexShader);
+    resources.release(record.fragmentShader);
+    record.vertexShader = vertex;
+    record.fragmentShader = fragment;
+    record.program = program;
+    return true;
 }
 
 } // namespace Zem::Graphics

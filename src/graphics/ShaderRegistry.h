@@ -36,6 +36,10 @@ public:
     bool reset();
     std::size_t setsInUse() const;
 
+    // Links again, from the cached shader objects, every program of the passes in the pool that
+    // was linked from `file`. The number of programs that took the new link.
+    int relinkPrograms(const std::string& file);
+
     // Sorted by ascending order.
     std::vector<std::unique_ptr<Shader::Factory>> factories;
     // The pass ordinary models queue on; the G-buffer factory's constructor sets it.
@@ -58,11 +62,18 @@ struct ProgramRecord {
     Resource::ShaderObject* fragmentShader = nullptr;
     // 0 when either file is missing or the link failed; passes then draw fixed-function.
     uint32_t program = 0;
+    // The names the shader objects were asked for.
+    std::string vertexFile;
+    std::string fragmentFile;
 };
 
 // Fetches both shader objects from the ResourceManager by file name and links them. True when
 // the program handle is non-zero.
 bool linkProgram(ProgramRecord& record, const std::string& vertexFile,
                  const std::string& fragmentFile);
+
+// Links the record's two files again from what the cache holds now. When the link fails the
+// record keeps its running program and the link log is printed; false then.
+bool relinkProgram(ProgramRecord& record);
 
 } // namespace Zem::Graphics

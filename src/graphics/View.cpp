@@ -1,6 +1,7 @@
 #include "graphics/View.h"
 
 #include "graphics/Portal.h"
+#include "graphics/RenderObserver.h"
 #include "graphics/Shader.h"
 #include "graphics/ShaderRegistry.h"
 #include "main/Camera.h"
@@ -97,7 +98,7 @@ void renderFrame(Main::Game& game) {
     renderFrame(game, root);
 }
 
-void renderFrame(Main::Game& game, View& root) {
+void renderFrame(Main::Game& game, View& root, RenderObserver* observer) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     Main::Camera* camera = game.currentCamera();
     if (camera == nullptr) {
@@ -111,22 +112,31 @@ void renderFrame(Main::Game& game, View& root) {
     root.room = camera->room;
     if (camera->room != nullptr) {
         camera->room->traverse(root);
-        drawTree(root);
+        if (observer != nullptr) {
+            observer->viewTreeReady(root);
+        }
+        drawTree(root, observer);
     }
     // Every pass set goes back to the registry for the next frame.
     root.reset();
 }
 
-void drawTree(View& root) {
+void drawTree(View& root, RenderObserver* observer) {
     if (root.passes == nullptr) {
         return;
     }
     const PassSet& passes = *root.passes;
     for (std::size_t i = 0; i < passes.size(); ++i) {
         Shader* pass = passes[i];
+        if (observer != nullptr) {
+            observer->passBegins(*pass);
+        }
         pass->begin();
         drawView(root, i, pass->usesPortalMasks());
         pass->end();
+        if (observer != nullptr) {
+            observer->passEnds(*pass);
+        }
     }
 }
 

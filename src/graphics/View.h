@@ -15,6 +15,7 @@ class Room;
 namespace Zem::Graphics {
 
 class PassSet;
+class RenderObserver;
 class Portal;
 
 // One node of the frame's view tree: a room seen from the camera, directly for the root or
@@ -68,9 +69,9 @@ private:
 // view tree. A local root view is built and thrown away.
 void renderFrame(Main::Game& game);
 // The same with a root the caller keeps between frames, so the frame reuses its storage.
-void renderFrame(Main::Game& game, View& root);
+void renderFrame(Main::Game& game, View& root, RenderObserver* observer = nullptr);
 // Every pass in registry order: begin on the root's instance, the views, end.
-void drawTree(View& root);
+void drawTree(View& root, RenderObserver* observer = nullptr);
 // The view's own queue for the pass, masked by its portal when asked, then its children.
 void drawView(View& view, std::size_t passIndex, bool masked);
 

@@ -27,6 +27,7 @@ Game::~Game() {
 }
 
 void Game::deleteEntities() {
+    camera = nullptr;
     // Each entity unlists itself as it dies, so the front is always the oldest one left. An entity
     // that deletes others on its way out only shortens the list.
     while (!entities.empty()) {

@@ -43,8 +43,8 @@ public:
     Entity* createEntity(const std::string& type, const Resource::XmlNode& element);
     // The first listed entity with exactly this name, or null.
     Entity* findEntity(const std::string& name) const;
-    // Deletes every entity in creation order, the current camera among them, and forgets an
-    // exit request: the world can then be built again.
+    // Deletes every entity in creation order, the current camera among them (no camera is current
+    // afterwards), and forgets an exit request: the world can then be built again.
     void deleteEntities();
     // Unlists the entity (first occurrence) without deleting it; unknown entities are ignored.
     void removeEntity(Entity* entity);

@@ -71,6 +71,24 @@ Resource* ResourceManager::get(const std::string& name) {
     return resource;
 }
 
+std::string ResourceManager::open(const std::string& name, std::ifstream& file) const {
+    for (const std::string& path : searchPaths) {
+        if (openFile(path + name, file)) {
+            return path + name;
+        }
+    }
+    return std::string();
+}
+
+std::unique_ptr<Resource> ResourceManager::runLoader(ResourceLoader& loader, std::ifstream& file,
+                                                     const std::string& name) {
+    ResourceStream stream(file, loader.byteOrder(), name);
+    loading.insert(name);
+    std::unique_ptr<Resource> resource = loader.load(stream);
+    loading.erase(name);
+    return resource;
+}
+
 bool ResourceManager::load(const std::string& name) {
     // Loading a cached name again would delete an object its holders still point to.
     if (cache.count(name) != 0) {
@@ -82,14 +100,8 @@ bool ResourceManager::load(const std::string& name) {
     }
 
     std::ifstream file;
-    bool opened = false;
-    for (const std::string& path : searchPaths) {
-        if (openFile(path + name, file)) {
-            opened = true;
-            break;
-        }
-    }
-    if (!opened) {
+    const std::string path = open(name, file);
+    if (path.empty()) {
         return false;
     }
 
@@ -97,18 +109,64 @@ bool ResourceManager::load(const std::string& name) {
     if (loaderEntry == loaders.end()) {
         return true;
     }
-    ResourceLoader* loader = loaderEntry->second;
-
-    ResourceStream stream(file, loader->byteOrder(), name);
-    loading.insert(name);
-    std::unique_ptr<Resource> resource = loader->load(stream);
-    loading.erase(name);
-
+    std::unique_ptr<Resource> resource = runLoader(*loaderEntry->second, file, name);
     if (!resource) {
         reportUnableToLoad(name);
         return false;
     }
     cache[name] = std::move(resource);
+    sources[name] = path;
+    return true;
+}
+
+std::unique_ptr<Resource> ResourceManager::loadUncached(const std::string& name,
+                                                        std::string* path) {
+    if (loading.count(name) != 0) {
+        reportUnableToLoad(name);
+        return nullptr;
+    }
+    const auto loaderEntry = loaders.find(extensionOf(name));
+    std::ifstream file;
+    const std::string found = loaderEntry == loaders.end() ? std::string() : open(name, file);
+    if (found.empty()) {
+        return nullptr;
+    }
+    if (path != nullptr) {
+        *path = found;
+    }
+    std::unique_ptr<Resource> resource = runLoader(*loaderEntry->second, file, name);
+    if (!resource) {
+        reportUnableToLoad(name);
+    }
+    return resource;
+}
+
+Reload ResourceManager::reload(const std::string& name) {
+    const auto entry = cache.find(name);
+    if (entry == cache.end()) {
+        return Reload::Refused;
+    }
+    std::string path;
+    std::unique_ptr<Resource> fresh = loadUncached(name, &path);
+    if (!fresh) {
+        return Reload::Refused;
+    }
+    // The loader may have cached other names meanwhile; the entry itself stays where it was.
+    const Reload outcome = cache.find(name)->second->adopt(*fresh);
+    if (outcome == Reload::InPlace) {
+        sources[name] = path;
+    }
+    return outcome;
+}
+
+bool ResourceManager::evict(const std::string& name) {
+    const auto entry = cache.find(name);
+    if (entry == cache.end()) {
+        return false;
+    }
+    std::unique_ptr<Resource> doomed = std::move(entry->second);
+    cache.erase(entry);
+    sources.erase(name);
     return true;
 }
 
@@ -123,6 +181,7 @@ void ResourceManager::release(Resource* resource) {
         if (resource->refCount-- == 1) {
             // Out of the cache before it dies: its destructor may give back what it holds.
             std::unique_ptr<Resource> last = std::move(entry->second);
+            sources.erase(entry->first);
             cache.erase(entry);
         }
         return;
@@ -134,6 +193,7 @@ void ResourceManager::clear() {
     // releasing its textures) while the cache is being emptied.
     std::map<std::string, std::unique_ptr<Resource>> doomed;
     doomed.swap(cache);
+    sources.clear();
     doomed.clear();
 }
 

@@ -3,6 +3,7 @@
 #include "resource/Resource.h"
 
 #include <cstddef>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <set>
@@ -46,6 +47,21 @@ public:
     // clear, and forget search paths and loaders too: the state at process start.
     void reset();
 
+    // Loads the cached name's file again (along the search paths, as at first) and lets the
+    // cached object take the new content. Refused (the old content stays) when the file is
+    // found nowhere or its loader rejects it; NotInPlace when the type cannot change under its
+    // holders. Names not cached are Refused.
+    Reload reload(const std::string& name);
+    // A new object loaded from the name's file, neither cached nor counted: for checking that
+    // a changed file loads before anything is torn down. Null when it cannot be had.
+    // `path` receives the file it came from.
+    std::unique_ptr<Resource> loadUncached(const std::string& name, std::string* path = nullptr);
+    // Deletes the cached resource whatever its count, so the next request loads the file again.
+    // Only for resources nothing points to any more. False when the name was not cached.
+    bool evict(const std::string& name);
+    // The file each cached name was read from: search path plus name.
+    const std::map<std::string, std::string>& sourceFiles() const { return sources; }
+
     // The part after the last ".", or the whole name when it has none, in lower case.
     static std::string extensionOf(const std::string& name);
 
@@ -55,11 +71,19 @@ public:
 
 private:
     ResourceManager() = default;
+
+    // Opens the first search path + name that is a file; its path, or empty.
+    std::string open(const std::string& name, std::ifstream& file) const;
+    // Runs the loader over the open file, guarding against a file that asks for itself.
+    std::unique_ptr<Resource> runLoader(ResourceLoader& loader, std::ifstream& file,
+                                        const std::string& name);
     ~ResourceManager() = default;
 
     std::vector<std::string> searchPaths;
     std::map<std::string, std::unique_ptr<Resource>> cache;
     std::map<std::string, ResourceLoader*> loaders;
+    // Cached name to the file it came from.
+    std::map<std::string, std::string> sources;
     // Names whose loader is running, so a file that asks for itself fails instead of recursing.
     std::set<std::string> loading;
 };

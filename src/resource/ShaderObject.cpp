@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 
 #include <iostream>
+#include <utility>
 
 namespace Zem::Resource {
 
@@ -19,6 +20,16 @@ std::string ShaderObject::readSource(std::istream& stream) {
         source += '\n';
     }
     return source;
+}
+
+Reload ShaderObject::adopt(Resource& fresh) {
+    auto* other = dynamic_cast<ShaderObject*>(&fresh);
+    if (other == nullptr || !other->compiled) {
+        return Reload::Refused;
+    }
+    std::swap(shader, other->shader);
+    std::swap(compiled, other->compiled);
+    return Reload::InPlace;
 }
 
 bool ShaderObject::shaderFunctionsAvailable() {
@@ -50,7 +61,11 @@ std::unique_ptr<ShaderObject> ShaderObject::compile(const std::string& source, u
         log.resize(log.find('\0') == std::string::npos ? log.size() : log.find('\0'));
         std::cout << log << std::endl;
     }
-    return std::make_unique<ShaderObject>(shader);
+    GLint status = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
+    auto object = std::make_unique<ShaderObject>(shader);
+    object->compiled = status == GL_TRUE;
+    return object;
 }
 
 } // namespace Zem::Resource

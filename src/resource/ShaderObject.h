@@ -32,8 +32,14 @@ public:
     // True when the context gives the GLSL shader entry points the loaders call.
     static bool shaderFunctionsAvailable();
 
+    // Takes a new compile of the same file when it compiled; a failed one leaves this shader as
+    // it was (its log has been printed). The programs linked from it must be linked again.
+    Reload adopt(Resource& fresh) override;
+
     // The OpenGL shader object name.
     uint32_t shader;
+    // Whether the driver accepted the source.
+    bool compiled = true;
 };
 
 } // namespace Zem::Resource

@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 
 #include <iostream>
+#include <utility>
 
 namespace Zem::Resource {
 
@@ -10,6 +11,20 @@ Texture::~Texture() {
     if (texture != 0) {
         glDeleteTextures(1, &texture);
     }
+}
+
+Reload Texture::adopt(Resource& fresh) {
+    auto* other = dynamic_cast<Texture*>(&fresh);
+    if (other == nullptr || other->texture == 0) {
+        return Reload::Refused;
+    }
+    std::swap(pixels, other->pixels);
+    std::swap(width, other->width);
+    std::swap(height, other->height);
+    std::swap(bitsPerChannel, other->bitsPerChannel);
+    std::swap(channels, other->channels);
+    std::swap(texture, other->texture);
+    return Reload::InPlace;
 }
 
 void uploadTexture(Texture& texture) {

@@ -16,6 +16,10 @@ public:
     // Deletes the OpenGL texture; the cache is emptied while the context still exists.
     ~Texture() override;
 
+    // Takes the image and GL texture of a new load of the same file; the old texture goes with
+    // `fresh`. Holders bind `texture` when they draw, so they show the new image at once.
+    Reload adopt(Resource& fresh) override;
+
     // width x height x channels bytes, rows bottom-up, red, green, blue per pixel.
     std::vector<uint8_t> pixels;
     int32_t width = 0;

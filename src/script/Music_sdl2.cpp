@@ -8,21 +8,40 @@
 #include <algorithm>
 #include <cstring>
 #include <iostream>
+#include <limits>
+#include <string>
 
 namespace {
 
 constexpr int deviceChannels = 2;
 constexpr int bytesPerFrame = deviceChannels * static_cast<int>(sizeof(int16_t));
+// Milliseconds between a block PulseAudio asked for and its sound beyond half a buffer: the
+// sink's own latency and the server's rounding, measured with AvSyncBench on a null sink.
+constexpr int pulseBeyondHalfBufferMs = 15;
+// How long the clock waits at 0 for a device to take its first block after play. A sound server
+// can take a second or more to start a stream; the show should not run ahead of its music then.
+constexpr double startWaitMs = 3000.0;
 
-// SDL wants a power of two; the nearest one at or above the asked length, within reason.
+// The asked length as it is, within what a device plays smoothly and SDL can hold.
 int framesForMilliseconds(int milliseconds, int rate) {
     if (milliseconds <= 0) {
         return 1024;
     }
     const int64_t wanted = static_cast<int64_t>(milliseconds) * rate / 1000;
-    int frames = 256;
-    while (frames < wanted && frames < 16384) {
-        frames *= 2;
+    return static_cast<int>(std::clamp<int64_t>(wanted, 512, 32768));
+}
+
+// What a driver still holds, not yet heard, when it asks for the next block of `frames`.
+// PulseAudio splits the buffer between its queue and the sink's latency and asks for the next
+// block when its queue holds about half of it; the dummy driver plays nothing; other drivers keep
+// one whole buffer in front of the one they ask for.
+int64_t pendingFramesFor(const char* driver, int frames, int rate) {
+    const std::string name = driver != nullptr ? driver : "";
+    if (name == "dummy") {
+        return 0;
+    }
+    if (name == "pulseaudio") {
+        return frames / 2 + static_cast<int64_t>(rate) * pulseBeyondHalfBufferMs / 1000;
     }
     return frames;
 }
@@ -49,6 +68,10 @@ public:
     int64_t nextFrame = 0;
     int rate = 44100;
     MusicClock clock;
+    // The next block handed to the device starts where the clock will then be heard.
+    bool resync = false;
+    // When the device last asked for a block; negative before the first.
+    double lastTookMs = -1.0;
 };
 
 Music_sdl2::Music_sdl2(TimeSource timeSource, bool trustDummyDevice)
@@ -81,6 +104,7 @@ bool Music_sdl2::init(int rate, int, unsigned) {
 }
 
 bool Music_sdl2::setBufferSize(int milliseconds) {
+    offsetMs = milliseconds;
     bufferFrames = framesForMilliseconds(milliseconds, mixRate);
     return true;
 }
@@ -103,7 +127,20 @@ bool Music_sdl2::openDevice() {
         deviceWanted = false;
         return false;
     }
+    pendingFrames = pendingFramesFor(SDL_GetCurrentAudioDriver(), obtained.samples, obtained.freq);
+    const double bufferMs = obtained.samples * 1000.0 / obtained.freq;
+    stallMs = std::max(250.0, 2.0 * bufferMs + 100.0);
     return true;
+}
+
+template <typename Action> auto Music_sdl2::withClock(MusicStream& stream, Action&& action) {
+    if (device == 0) {
+        return action(stream.clock);
+    }
+    SDL_LockAudioDevice(device);
+    auto result = action(stream.clock);
+    SDL_UnlockAudioDevice(device);
+    return result;
 }
 
 MusicStream* Music_sdl2::openStream(const std::string& path, unsigned, int, int) {
@@ -188,23 +225,49 @@ bool Music_sdl2::playStream(int, MusicStream* stream) {
     SDL_LockAudioDevice(device);
     playing = stream;
     stream->nextFrame = 0;
-    stream->clock.start(timeSource());
+    stream->resync = false;
+    stream->lastTookMs = -1.0;
+    stream->clock.start(timeSource(), startWaitMs);
     SDL_UnlockAudioDevice(device);
     SDL_PauseAudioDevice(device, 0);
     return true;
+}
+
+bool Music_sdl2::seekStream(MusicStream* stream, int32_t heardMs) {
+    if (stream == nullptr) {
+        return false;
+    }
+    return withClock(*stream, [&](MusicClock& clock) {
+        clock.seek(timeSource(), std::max(heardMs, 0), device != 0 ? stallMs : 0.0);
+        stream->resync = true;
+        return true;
+    });
+}
+
+bool Music_sdl2::pauseStream(MusicStream* stream, bool paused) {
+    if (stream == nullptr) {
+        return false;
+    }
+    return withClock(*stream, [&](MusicClock& clock) {
+        if (paused) {
+            clock.pause(timeSource());
+        } else if (clock.paused()) {
+            clock.resume(timeSource(), device != 0 ? stallMs : 0.0);
+            stream->resync = true;
+        }
+        return true;
+    });
 }
 
 int32_t Music_sdl2::streamTime(MusicStream* stream) {
     if (stream == nullptr) {
         return 0;
     }
-    if (device == 0) {
-        return stream->clock.positionMs(timeSource());
-    }
-    SDL_LockAudioDevice(device);
-    const int32_t position = stream->clock.positionMs(timeSource());
-    SDL_UnlockAudioDevice(device);
-    return position;
+    const double heard =
+        withClock(*stream, [this](MusicClock& clock) { return clock.heardMs(timeSource()); });
+    constexpr double lowest = static_cast<double>(std::numeric_limits<int32_t>::min());
+    constexpr double highest = static_cast<double>(std::numeric_limits<int32_t>::max());
+    return static_cast<int32_t>(std::clamp(std::floor(heard) - offsetMs, lowest, highest));
 }
 
 int32_t Music_sdl2::streamLengthMs(const MusicStream* stream) const {
@@ -222,10 +285,22 @@ void Music_sdl2::audioCallback(void* self, uint8_t* out, int bytes) {
 // Runs on the audio thread with the device locked: copies and stamps, nothing that can block.
 void Music_sdl2::fill(uint8_t* out, int bytes) {
     MusicStream* stream = playing;
-    if (stream == nullptr) {
+    const double stamp = timeSource();
+    if (stream == nullptr || stream->clock.paused()) {
         std::memset(out, 0, static_cast<size_t>(bytes));
+        if (stream != nullptr) {
+            stream->lastTookMs = stamp;
+        }
         return;
     }
+    // After a seek, a pause or a stall the clock has gone its own way: the music follows it.
+    const bool stalled = stream->lastTookMs >= 0.0 && stamp - stream->lastTookMs > stallMs;
+    if (stream->resync || stalled) {
+        stream->nextFrame = stream->clock.frameToHand(stamp, pendingFrames, stream->rate);
+        stream->clock.forgetDevice();
+        stream->resync = false;
+    }
+    stream->lastTookMs = stamp;
     const int64_t frames = bytes / bytesPerFrame;
     const int64_t decoded = static_cast<int64_t>(stream->samples.size()) / deviceChannels;
     const int64_t copied = std::clamp<int64_t>(decoded - stream->nextFrame, 0, frames);
@@ -236,7 +311,6 @@ void Music_sdl2::fill(uint8_t* out, int bytes) {
     // Past the end the music is silence, and its time keeps running for a longer script.
     std::memset(out + copied * bytesPerFrame, 0,
                 static_cast<size_t>(bytes - copied * bytesPerFrame));
-    const int64_t first = stream->nextFrame;
+    stream->clock.deviceTook(stream->nextFrame, pendingFrames, stamp, stream->rate);
     stream->nextFrame += frames;
-    stream->clock.anchor(first, stream->nextFrame, timeSource(), stream->rate);
 }

@@ -2,6 +2,8 @@
 
 #include "script/MusicClock.h"
 
+#include <cmath>
+
 #include <vorbis/vorbisfile.h>
 #include <windows.h>
 
@@ -236,6 +238,11 @@ void Music_win32::decode(void* vorbisFile, MusicStream& stream, const std::strin
     }
 }
 
+namespace {
+// How long a starting device may take to make its first sound before the clock runs anyway.
+constexpr double firstSoundWaitMs = 3000.0;
+} // namespace
+
 bool Music_win32::playStream(int, MusicStream* stream) {
     if (stream == nullptr) {
         return false;
@@ -246,7 +253,9 @@ bool Music_win32::playStream(int, MusicStream* stream) {
         output = WaveOutput::open(*stream, bufferMs);
         deviceWanted = output != nullptr;
     }
-    stream->clock.start(timeSource());
+    // With a device the clock waits for the first sound, as a slow audio start would otherwise
+    // leave it ahead of the music.
+    stream->clock.start(timeSource(), output != nullptr ? firstSoundWaitMs : 0.0);
     return true;
 }
 
@@ -258,13 +267,12 @@ int32_t Music_win32::streamTime(MusicStream* stream) {
     if (output != nullptr && stream == playing && stream->clock.started()) {
         const int64_t played = output->playedFrames();
         if (played >= 0) {
-            // The device says exactly what has been heard; the clock steers toward it without
-            // stepping. Readers add the buffer length back.
-            const int64_t lead = static_cast<int64_t>(bufferMs) * stream->rate / 1000;
-            stream->clock.anchor(played - lead, output->queuedFrames() - lead, now, stream->rate);
+            // The device says exactly what has been heard: nothing stands in front of it.
+            stream->clock.deviceTook(played, 0, now, stream->rate);
         }
     }
-    return stream->clock.positionMs(now);
+    // Readers add the buffer length back.
+    return static_cast<int32_t>(std::floor(stream->clock.heardMs(now))) - bufferMs;
 }
 
 int32_t Music_win32::streamLengthMs(const MusicStream* stream) const {

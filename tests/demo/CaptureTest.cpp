@@ -50,6 +50,8 @@ TEST(CommandLine, AcceptsOptionsAndRefusesBadUseWithOneLine) {
         {{"--start", "nan"}, O::BadUse, "--start needs seconds"},
         {{"--start", "5", "--end", "5"}, O::BadUse, "--end must come after --start"},
         {{"--fullscreen=yes"}, O::BadUse, "--fullscreen takes no value"},
+        {{"--stats", "--capture", "out"}, O::Run, ""},
+        {{"--stats=on"}, O::BadUse, "--stats takes no value"},
         {{"a.world", "b.world"}, O::BadUse, "one world file at most"},
     };
     for (const auto& c : cases) {
@@ -64,7 +66,7 @@ TEST(CommandLine, AcceptsOptionsAndRefusesBadUseWithOneLine) {
 
 TEST(CommandLine, CarriesValuesIntoTheOptions) {
     const CommandLine line({"--capture=show.mp4", "--fps", "24", "--size", "320x240", "--start",
-                            "10", "--end", "11.5", "--data", "mine", "w/x.world"});
+                            "10", "--end", "11.5", "--data", "mine", "--stats", "w/x.world"});
     ASSERT_EQ(line.outcome(), CommandLine::Outcome::Run);
     const DemoOptions& options = line.options();
     EXPECT_TRUE(options.capture);
@@ -76,13 +78,16 @@ TEST(CommandLine, CarriesValuesIntoTheOptions) {
     EXPECT_DOUBLE_EQ(options.endSeconds, 11.5);
     EXPECT_EQ(options.musicPath(), "mine/Ombrel.ogg");
     EXPECT_EQ(options.worldFile, "w/x.world");
+    EXPECT_TRUE(options.stats);
     // Without options the show plays as it always did.
     const DemoOptions defaults = CommandLine({}).options();
     EXPECT_FALSE(defaults.capture);
+    EXPECT_FALSE(defaults.stats);
     EXPECT_EQ(defaults.windowWidth, 640);
     EXPECT_EQ(defaults.windowHeight, 480);
     EXPECT_TRUE(defaults.fullscreen);
     EXPECT_EQ(defaults.musicPath(), "data/Ombrel.ogg");
+    EXPECT_NE(CommandLine::usage().find("--stats "), std::string::npos);
 }
 
 TEST(ShowClock, FrameIShowsStartPlusIOverFps) {

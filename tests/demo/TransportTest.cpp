@@ -178,4 +178,15 @@ TEST_F(TransportTest, AWorldElsewhereFindsItsOwnFilesFirstThenTheShippedOnes) {
     EXPECT_EQ(show.game.findEntity("crate_hall"), nullptr) << "the shipped world is not loaded";
 }
 
+// A saved world is built again from disk and brought back to where the show stood.
+TEST_F(TransportTest, AReloadedWorldComesBackAtTheSameShowTime) {
+    ShippedShow show;
+    ASSERT_TRUE(show.ok);
+    show.game.transport()->seek(5000);
+    const std::vector<Zem::Graphics::Matrix4> before = show.state();
+    show.game.reloadWorld();
+    EXPECT_EQ(show.showTime(), 5000);
+    expectSameState(show.state(), before, "reloaded at 5 s");
+}
+
 } // namespace

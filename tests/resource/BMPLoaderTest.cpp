@@ -1,12 +1,16 @@
+#include "resource/BMPLoader.h"
 #include "resource/BmpImage.h"
+#include "resource/ResourceManager.h"
 #include "resource/Texture.h"
 
 #include "support/GLContext.h"
+#include "support/TempDir.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -137,6 +141,43 @@ TEST_F(TextureGLTest, UploadMakesAMipmappedRgb8TextureOrPrintsError) {
     // Pixels short of the image are never handed over.
     Texture shortImage;
     EXPECT_EQ(upload(4, 4, std::vector<uint8_t>(10), shortImage), "ERROR: \n");
+}
+
+TEST_F(TextureGLTest, AReloadedTextureChangesUnderItsHoldersOrStaysWhenTheFileIsBroken) {
+    using Zem::Resource::Reload;
+    using Zem::Resource::ResourceManager;
+    ResourceManager& manager = ResourceManager::instance();
+    ZemTest::TempDir dir;
+    Zem::Resource::BMPLoader loader;
+    manager.reset();
+    manager.addSearchPath(dir.path() + "/");
+    manager.registerLoader(&loader);
+    const auto save = [&dir](const std::string& bytes) {
+        std::ofstream(dir.file("wall.bmp"), std::ios::binary) << bytes;
+    };
+    save(bmp(2, 2));
+    Texture* held = manager.get<Texture>("wall.bmp");
+    ASSERT_NE(held, nullptr);
+    const GLuint before = held->texture;
+
+    save(bmp(4, 2));
+    EXPECT_EQ(manager.reload("wall.bmp"), Reload::InPlace);
+    EXPECT_EQ(manager.get<Texture>("wall.bmp"), held) << "the same object";
+    EXPECT_EQ(held->width, 4);
+    GLint width = 0;
+    glBindTexture(GL_TEXTURE_2D, held->texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    EXPECT_EQ(width, 4);
+    EXPECT_FALSE(glIsTexture(before)) << "the old texture went with the loaded copy";
+
+    // Cut short mid-save: the running texture stays.
+    save(bmp(4, 2).substr(0, 60));
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(manager.reload("wall.bmp"), Reload::Refused);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Unable to load wall.bmp\n");
+    EXPECT_EQ(held->width, 4);
+    EXPECT_TRUE(glIsTexture(held->texture));
+    manager.reset();
 }
 
 } // namespace

@@ -31,6 +31,15 @@ struct FakeResource : Resource {
         --alive;
         manager().release(held);
     }
+    // New content is taken in place, except a file saying "frozen".
+    Reload adopt(Resource& fresh) override {
+        auto& other = dynamic_cast<FakeResource&>(fresh);
+        if (other.content == "frozen") {
+            return Reload::NotInPlace;
+        }
+        std::swap(content, other.content);
+        return Reload::InPlace;
+    }
     std::string content;
     Resource* held;
     static int alive;
@@ -142,6 +151,56 @@ TEST_F(ResourceManagerTest, FailuresHoldersAndSelfReference) {
     manager().get("one.bmp");
     manager().clear();
     EXPECT_EQ(0, FakeResource::alive);
+}
+
+TEST_F(ResourceManagerTest, ReloadTakesTheNewFileInPlaceOrKeepsTheOldOne) {
+    Resource* rock = manager().get("rock.bmp");
+    manager().get("odd.bmp");
+    EXPECT_EQ(dir.file("rock.bmp"), manager().sourceFiles().at("rock.bmp"));
+    EXPECT_EQ(dir.file("textures/odd.bmp"), manager().sourceFiles().at("odd.bmp"));
+
+    std::ofstream(dir.file("rock.bmp"), std::ios::binary) << "rock, saved again";
+    EXPECT_EQ(Reload::InPlace, manager().reload("rock.bmp"));
+    EXPECT_EQ("rock, saved again", contentOf(rock)) << "the holders' object changed";
+    EXPECT_EQ(1, rock->refCount);
+    EXPECT_EQ(2, FakeResource::alive) << "rock and odd: the loaded copy is gone";
+
+    std::ofstream(dir.file("rock.bmp"), std::ios::binary) << "bad";
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(Reload::Refused, manager().reload("rock.bmp"));
+    EXPECT_EQ("Unable to load rock.bmp\n", testing::internal::GetCapturedStdout());
+    EXPECT_EQ("rock, saved again", contentOf(rock));
+    std::ofstream(dir.file("rock.bmp"), std::ios::binary) << "frozen";
+    EXPECT_EQ(Reload::NotInPlace, manager().reload("rock.bmp"));
+    EXPECT_EQ("rock, saved again", contentOf(rock));
+    EXPECT_EQ(Reload::Refused, manager().reload("tex.bmp")) << "not cached";
+    EXPECT_FALSE(manager().isCached("tex.bmp"));
+
+    // Gone from the first path: the reload finds the next one and remembers where.
+    fs::remove(dir.file("rock.bmp"));
+    EXPECT_EQ(Reload::InPlace, manager().reload("rock.bmp"));
+    EXPECT_EQ("from textures", contentOf(rock));
+    EXPECT_EQ(dir.file("textures/rock.bmp"), manager().sourceFiles().at("rock.bmp"));
+}
+
+TEST_F(ResourceManagerTest, EvictAndReleaseForgetTheFileAndLoadUncachedLeavesTheCache) {
+    manager().get("rock.bmp");
+    Resource* one = manager().get("one.bmp");
+    EXPECT_EQ(3, FakeResource::alive) << "rock, one and the tex it holds";
+    EXPECT_TRUE(manager().evict("rock.bmp"));
+    EXPECT_FALSE(manager().evict("rock.bmp"));
+    EXPECT_EQ(0u, manager().sourceFiles().count("rock.bmp"));
+    EXPECT_EQ(2, FakeResource::alive);
+    manager().release(one);
+    EXPECT_EQ(0u, manager().sourceFiles().size()) << manager().sourceFiles().begin()->first;
+
+    std::string path;
+    const std::unique_ptr<Resource> loose = manager().loadUncached("Wall.BMP", &path);
+    EXPECT_EQ("wall", contentOf(loose.get()));
+    EXPECT_EQ(dir.file("Wall.BMP"), path);
+    EXPECT_FALSE(manager().isCached("Wall.BMP"));
+    EXPECT_EQ(nullptr, manager().loadUncached("notes.txt")) << "no loader";
+    EXPECT_EQ(nullptr, manager().loadUncached("nowhere.bmp"));
 }
 
 } // namespace

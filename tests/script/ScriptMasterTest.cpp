@@ -49,9 +49,10 @@ protected:
                                         children + "</script></entity>"),
                                 ScriptTest::musicAt(&nowMs));
     }
-    // The first update starts the stream at 0.
-    void at(ScriptMaster* master, double streamMs) {
-        nowMs = streamMs;
+    // The first update starts the stream; without a device the heard time is the time since
+    // then, and the stream time that minus the offset.
+    void at(ScriptMaster* master, double heardMs) {
+        nowMs = heardMs;
         master->update(0.0f);
     }
 
@@ -64,7 +65,7 @@ TEST_F(ScriptMasterTest, DeliversEachTimedCommandInTheUpdateWhereItFallsDue) {
     struct Case {
         std::string settings;
         std::string script;
-        // Stream time of each update and what it delivers; nothing is left after the last.
+        // Heard time of each update and what it delivers; nothing is left after the last.
         std::vector<std::pair<double, Received>> updates;
         const char* message = nullptr;
     };
@@ -73,9 +74,10 @@ TEST_F(ScriptMasterTest, DeliversEachTimedCommandInTheUpdateWhereItFallsDue) {
         {"<offset>0</offset><bpm>120</bpm>",
          event("1 0 0", "bar") + event("1 0 1", "step"),
          {{0, {}}, {1875, {}}, {1876, {{16, "bar"}}}, {2000, {}}, {2001, {{17, "step"}}}}},
+        // The offset is the layer's to allow for: a stream time of 1776 ms is heard at 1876.
         {"<offset>100</offset><bpm>120</bpm>",
          event("1 0 0", "bar"),
-         {{0, {}}, {1775, {}}, {1776, {{16, "bar"}}}}},
+         {{0, {}}, {1875, {}}, {1876, {{16, "bar"}}}}},
         {"<bpm>120</bpm>", event("1 0 0", "bar"), {{0, {}}, {1875, {}}, {1876, {{16, "bar"}}}}},
         // Document order: d, due already, waits behind c; an unknown target gets nothing.
         {tempoFast,
@@ -87,7 +89,7 @@ TEST_F(ScriptMasterTest, DeliversEachTimedCommandInTheUpdateWhereItFallsDue) {
          {{0, {{0, "a"}}}, {0, {{0, "b"}}}}},
         {"<offset>10</offset><bpm>15000</bpm>",
          repeat("start='0 0 0' end='0 1 0' step='0 0 1'") + event("0 0 0", "after"),
-         {{0, {{0, "tick"}, {1, "tick"}, {2, "tick"}, {3, "tick"}, {0, "after"}}}, {5, {}}}},
+         {{0, {{0, "tick"}, {0, "after"}}}, {5, {{1, "tick"}, {2, "tick"}, {3, "tick"}}}}},
         {tempoFast,
          event("0 0 0", "setoffset", "script", "1 0 0") +
              event("0 0 0", "setoffset", "script", "2 0 0") + event("1 0 0", "late"),

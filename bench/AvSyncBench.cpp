@@ -1,0 +1,522 @@
+// How far the script's clock is from the sound that really comes out. Plays a generated click
+// track (a click at every whole second) through the music layer the way the ScriptMaster drives
+// it (buffer size = "offset", stream time + "offset" = the script's clock), records the sound
+// server's monitor with parec, stamping every read, and compares each click's onset in the
+// recording with the moment the script's clock reached that click. Positive offsets mean the
+// clock is ahead of the sound.
+//
+// Run it through tools/avsync.sh, which starts a private PulseAudio server with a null sink and
+// stops it afterwards. --no-device measures the silent clock instead (the dummy driver), against
+// the steady time since play.
+
+#include "script/Music.h"
+
+#include <vorbis/vorbisenc.h>
+#include <vorbis/vorbisfile.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int rate = 44100;
+constexpr double framesPerMs = rate / 1000.0;
+// A click: a short tone that starts at full strength, so its onset is one sample sharp.
+constexpr double clickMs = 8.0;
+constexpr double clickHz = 1000.0;
+constexpr double clickLevel = 0.7;
+// An onset is the first sample this loud after a quiet stretch.
+constexpr int onsetThreshold = 9000;
+constexpr int quietFrames = rate / 4;
+
+struct Options {
+    int offsetMs = 100;
+    double seconds = 20.0;
+    bool noDevice = false;
+    double suspendAt = -1.0;
+    double suspendFor = 1.0;
+    std::string sink = "zem_null";
+};
+
+[[noreturn]] void usage(const char* message) {
+    std::fprintf(stderr, "AvSyncBench: %s (try --help)\n", message);
+    std::exit(2);
+}
+
+void printHelp() {
+    std::puts(
+        "usage: AvSyncBench [--offset MS] [--seconds S] [--no-device] [--suspend-at S]\n"
+        "                   [--suspend-for S] [--sink NAME]\n"
+        "Plays a click track through the music layer and compares each click heard on the\n"
+        "sink's monitor with the script clock (stream time + offset). Needs a PulseAudio server\n"
+        "(see tools/avsync.sh), except with --no-device.\n"
+        "  --offset MS       the script's \"offset\" (default 100)\n"
+        "  --seconds S       clicks to measure, one a second (default 20)\n"
+        "  --no-device       the silent clock of the dummy driver, against real time\n"
+        "  --suspend-at S    suspend the sink S seconds after play ...\n"
+        "  --suspend-for S   ... for this long (default 1)\n"
+        "  --sink NAME       the sink to record (default zem_null)");
+}
+
+double number(int argc, char** argv, int& i) {
+    if (i + 1 >= argc) {
+        usage((std::string(argv[i]) + " needs a value").c_str());
+    }
+    char* end = nullptr;
+    const double value = std::strtod(argv[++i], &end);
+    if (end == argv[i] || *end != '\0' || !std::isfinite(value)) {
+        usage((std::string("not a number: ") + argv[i]).c_str());
+    }
+    return value;
+}
+
+Options parse(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            printHelp();
+            std::exit(0);
+        } else if (arg == "--offset") {
+            options.offsetMs = static_cast<int>(number(argc, argv, i));
+        } else if (arg == "--seconds") {
+            options.seconds = number(argc, argv, i);
+        } else if (arg == "--no-device") {
+            options.noDevice = true;
+        } else if (arg == "--suspend-at") {
+            options.suspendAt = number(argc, argv, i);
+        } else if (arg == "--suspend-for") {
+            options.suspendFor = number(argc, argv, i);
+        } else if (arg == "--sink") {
+            if (i + 1 >= argc) {
+                usage("--sink needs a value");
+            }
+            options.sink = argv[++i];
+        } else {
+            usage(("unknown option " + arg).c_str());
+        }
+    }
+    if (options.seconds < 2.0 || options.seconds > 3600.0) {
+        usage("--seconds must be between 2 and 3600");
+    }
+    return options;
+}
+
+// Mono float samples of the click track: silence with a click at every whole second.
+std::vector<float> clickTrack(double seconds) {
+    std::vector<float> samples(static_cast<size_t>((seconds + 2.0) * rate), 0.0f);
+    const int clickFrames = static_cast<int>(clickMs * framesPerMs);
+    for (int second = 1; second <= static_cast<int>(seconds); ++second) {
+        const size_t first = static_cast<size_t>(second) * rate;
+        for (int n = 0; n < clickFrames; ++n) {
+            const double phase = 2.0 * M_PI * clickHz * n / rate + M_PI / 2.0;
+            samples[first + static_cast<size_t>(n)] =
+                static_cast<float>(clickLevel * std::sin(phase));
+        }
+    }
+    return samples;
+}
+
+bool writePages(ogg_stream_state& stream, FILE* out, bool flush) {
+    ogg_page page;
+    while (flush ? ogg_stream_flush(&stream, &page) : ogg_stream_pageout(&stream, &page)) {
+        std::fwrite(page.header, 1, static_cast<size_t>(page.header_len), out);
+        std::fwrite(page.body, 1, static_cast<size_t>(page.body_len), out);
+    }
+    return std::ferror(out) == 0;
+}
+
+void drainBlocks(vorbis_dsp_state& dsp, vorbis_block& block, ogg_stream_state& stream, FILE* out) {
+    while (vorbis_analysis_blockout(&dsp, &block) == 1) {
+        vorbis_analysis(&block, nullptr);
+        vorbis_bitrate_addblock(&block);
+        ogg_packet packet;
+        while (vorbis_bitrate_flushpacket(&dsp, &packet)) {
+            ogg_stream_packetin(&stream, &packet);
+            writePages(stream, out, false);
+        }
+    }
+}
+
+bool encode(const std::vector<float>& samples, const std::string& path) {
+    FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr) {
+        return false;
+    }
+    vorbis_info info;
+    vorbis_info_init(&info);
+    vorbis_encode_init_vbr(&info, 1, rate, 0.9f);
+    vorbis_comment comment;
+    vorbis_comment_init(&comment);
+    vorbis_dsp_state dsp;
+    vorbis_analysis_init(&dsp, &info);
+    vorbis_block block;
+    vorbis_block_init(&dsp, &block);
+    ogg_stream_state stream;
+    ogg_stream_init(&stream, 1);
+    ogg_packet header;
+    ogg_packet headerComment;
+    ogg_packet headerCode;
+    vorbis_analysis_headerout(&dsp, &comment, &header, &headerComment, &headerCode);
+    ogg_stream_packetin(&stream, &header);
+    ogg_stream_packetin(&stream, &headerComment);
+    ogg_stream_packetin(&stream, &headerCode);
+    writePages(stream, out, true);
+    constexpr size_t chunk = 4096;
+    for (size_t first = 0; first < samples.size(); first += chunk) {
+        const size_t count = std::min(chunk, samples.size() - first);
+        float** buffer = vorbis_analysis_buffer(&dsp, static_cast<int>(count));
+        std::copy_n(samples.begin() + static_cast<std::ptrdiff_t>(first), count, buffer[0]);
+        vorbis_analysis_wrote(&dsp, static_cast<int>(count));
+        drainBlocks(dsp, block, stream, out);
+    }
+    vorbis_analysis_wrote(&dsp, 0);
+    drainBlocks(dsp, block, stream, out);
+    const bool ok = writePages(stream, out, true);
+    ogg_stream_clear(&stream);
+    vorbis_block_clear(&block);
+    vorbis_dsp_clear(&dsp);
+    vorbis_comment_clear(&comment);
+    vorbis_info_clear(&info);
+    return std::fclose(out) == 0 && ok;
+}
+
+// Onsets (sample indices) of the clicks in mono 16-bit samples.
+std::vector<int64_t> onsets(const std::vector<int16_t>& samples) {
+    std::vector<int64_t> found;
+    int64_t lastLoud = -quietFrames;
+    for (size_t i = 0; i < samples.size(); ++i) {
+        if (std::abs(static_cast<int>(samples[i])) >= onsetThreshold) {
+            if (static_cast<int64_t>(i) - lastLoud >= quietFrames) {
+                found.push_back(static_cast<int64_t>(i));
+            }
+            lastLoud = static_cast<int64_t>(i);
+        }
+    }
+    return found;
+}
+
+// Where the clicks start in the file as the decoder gives it back: the music time of each click.
+std::vector<double> clickTimesMs(const std::string& path) {
+    OggVorbis_File file;
+    if (ov_fopen(path.c_str(), &file) != 0) {
+        return {};
+    }
+    std::vector<int16_t> samples;
+    char buffer[8192];
+    int section = 0;
+    long got = 0;
+    while ((got = ov_read(&file, buffer, sizeof buffer, 0, 2, 1, &section)) > 0) {
+        const auto* read = reinterpret_cast<const int16_t*>(buffer);
+        samples.insert(samples.end(), read, read + got / 2);
+    }
+    ov_clear(&file);
+    std::vector<double> times;
+    for (const int64_t onset : onsets(samples)) {
+        times.push_back(static_cast<double>(onset) / framesPerMs);
+    }
+    return times;
+}
+
+// parec's output, every read stamped with the steady clock.
+class Recorder {
+public:
+    bool start(const std::string& sink) {
+        int pipeEnds[2];
+        if (pipe(pipeEnds) != 0) {
+            return false;
+        }
+        child = fork();
+        if (child == 0) {
+            dup2(pipeEnds[1], 1);
+            close(pipeEnds[0]);
+            close(pipeEnds[1]);
+            const std::string device = sink + ".monitor";
+            // The sink's own format: no resampler between the sink and the recording.
+            execlp("parec", "parec", "--raw", "--format=s16le", "--rate=44100", "--channels=2",
+                   "--latency-msec=5", "-d", device.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(pipeEnds[1]);
+        if (child < 0) {
+            close(pipeEnds[0]);
+            return false;
+        }
+        fd = pipeEnds[0];
+        reader = std::thread([this] { readAll(); });
+        return true;
+    }
+
+    bool flowing() {
+        std::lock_guard<std::mutex> lock(mutex);
+        return !samples.empty();
+    }
+
+    void stop() {
+        if (child > 0) {
+            kill(child, SIGTERM);
+            waitpid(child, nullptr, 0);
+            child = -1;
+        }
+        if (reader.joinable()) {
+            reader.join();
+        }
+        if (fd >= 0) {
+            close(fd);
+            fd = -1;
+        }
+    }
+
+    // The steady time at which a recorded frame reached the monitor: every read gives a bound
+    // (its frames existed before it returned); the earliest of the reads in the next second wins.
+    double frameTimeMs(int64_t frame) const {
+        auto it = std::upper_bound(reads.begin(), reads.end(), frame,
+                                   [](int64_t f, const Read& r) { return f < r.endFrame; });
+        double best = 1e300;
+        for (auto first = it; it != reads.end() && it->stampMs < first->stampMs + 1000.0; ++it) {
+            best = std::min(best,
+                            it->stampMs - static_cast<double>(it->endFrame - frame) / framesPerMs);
+        }
+        return best;
+    }
+
+    std::vector<int16_t> samples;
+
+private:
+    struct Read {
+        int64_t endFrame;
+        double stampMs;
+    };
+
+    void readAll() {
+        std::vector<char> buffer(65536);
+        std::vector<char> carry;
+        for (;;) {
+            const ssize_t got = read(fd, buffer.data(), buffer.size());
+            const double stamp = Music::steadyMilliseconds();
+            if (got <= 0) {
+                return;
+            }
+            carry.insert(carry.end(), buffer.begin(), buffer.begin() + got);
+            // Stereo frames; the left channel is enough.
+            const size_t whole = carry.size() / 4;
+            std::lock_guard<std::mutex> lock(mutex);
+            const size_t old = samples.size();
+            samples.resize(old + whole);
+            for (size_t i = 0; i < whole; ++i) {
+                std::memcpy(&samples[old + i], carry.data() + 4 * i, 2);
+            }
+            carry.erase(carry.begin(), carry.begin() + static_cast<std::ptrdiff_t>(whole * 4));
+            reads.push_back({static_cast<int64_t>(samples.size()), stamp});
+        }
+    }
+
+    pid_t child = -1;
+    int fd = -1;
+    std::thread reader;
+    std::mutex mutex;
+    std::vector<Read> reads;
+};
+
+struct ClockWatch {
+    bool wentBack = false;
+    // The largest amount by which the clock moved further than the steady time between two
+    // readings, and the longest steady time it stood still after reaching the first click.
+    double largestJumpMs = 0.0;
+    double longestStandMs = 0.0;
+};
+
+void runCommand(const std::string& command) {
+    if (std::system(command.c_str()) != 0) {
+        std::fprintf(stderr, "AvSyncBench: \"%s\" failed\n", command.c_str());
+    }
+}
+
+double percentile95(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t index = static_cast<size_t>(std::ceil(0.95 * values.size())) - 1;
+    return values[std::min(index, values.size() - 1)];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const Options options = parse(argc, argv);
+    if (options.noDevice) {
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+    }
+    char pathTemplate[] = "/tmp/avsync-XXXXXX";
+    const int tempFd = mkstemp(pathTemplate);
+    if (tempFd < 0) {
+        std::fprintf(stderr, "AvSyncBench: cannot make a temporary file\n");
+        return 1;
+    }
+    close(tempFd);
+    const std::string path = pathTemplate;
+    std::fprintf(stderr, "Encoding %.0f s of clicks...\n", options.seconds);
+    const bool encoded = encode(clickTrack(options.seconds), path);
+    const std::vector<double> clicks = encoded ? clickTimesMs(path) : std::vector<double>{};
+    if (clicks.empty()) {
+        std::fprintf(stderr, "AvSyncBench: cannot write the click track to %s\n", path.c_str());
+        std::remove(path.c_str());
+        return 1;
+    }
+
+    Recorder recorder;
+    if (!options.noDevice) {
+        if (!recorder.start(options.sink)) {
+            std::fprintf(stderr, "AvSyncBench: cannot start parec\n");
+            return 1;
+        }
+        const double waitFrom = Music::steadyMilliseconds();
+        while (!recorder.flowing() && Music::steadyMilliseconds() - waitFrom < 5000.0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        if (!recorder.flowing()) {
+            std::fprintf(stderr, "AvSyncBench: nothing recorded from %s.monitor\n",
+                         options.sink.c_str());
+            recorder.stop();
+            return 1;
+        }
+    }
+
+    // Exactly the ScriptMaster's calls.
+    auto music = Music::create();
+    music->init(44100, 32, 0);
+    music->setBufferSize(options.offsetMs);
+    MusicStream* stream = music->openStream(path, 0x2000, 0, 0);
+    music->playStream(0, stream);
+    const double playMs = Music::steadyMilliseconds();
+
+    std::thread suspender;
+    if (options.suspendAt >= 0.0 && !options.noDevice) {
+        suspender = std::thread([&options] {
+            std::this_thread::sleep_for(std::chrono::duration<double>(options.suspendAt));
+            runCommand("pactl suspend-sink " + options.sink + " 1");
+            std::this_thread::sleep_for(std::chrono::duration<double>(options.suspendFor));
+            runCommand("pactl suspend-sink " + options.sink + " 0");
+        });
+    }
+
+    ClockWatch watch;
+    std::vector<double> reachedMs(clicks.size(), -1.0);
+    size_t next = 0;
+    int32_t last = music->streamTime(stream) + options.offsetMs;
+    double lastStamp = playMs;
+    double standingSince = playMs;
+    int lastProgress = -1;
+    const double endMs = playMs + (options.seconds + 1.0) * 1000.0;
+    for (;;) {
+        const int32_t clock = music->streamTime(stream) + options.offsetMs;
+        const double now = Music::steadyMilliseconds();
+        if (now >= endMs) {
+            break;
+        }
+        if (clock < last) {
+            watch.wentBack = true;
+        }
+        if (clock > last) {
+            watch.largestJumpMs = std::max(watch.largestJumpMs, (clock - last) - (now - lastStamp));
+            standingSince = now;
+        }
+        // At the start the clock rightly stands until the first sound is heard.
+        if (next > 0) {
+            watch.longestStandMs = std::max(watch.longestStandMs, now - standingSince);
+        }
+        // A whole-millisecond clock reads c while the true time is in [c, c + 1).
+        while (next < clicks.size() && clock + 0.5 >= clicks[next]) {
+            reachedMs[next] = now - (clock + 0.5 - clicks[next]);
+            ++next;
+        }
+        last = std::max(last, clock);
+        lastStamp = now;
+        const int second = static_cast<int>((now - playMs) / 1000.0);
+        if (second % 10 == 0 && second != lastProgress) {
+            lastProgress = second;
+            std::fprintf(stderr, "\r  %d / %.0f s", second, options.seconds + 1.0);
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+    std::fprintf(stderr, "\n");
+    if (suspender.joinable()) {
+        suspender.join();
+    }
+    // The last click is still on its way to the sink.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    music.reset();
+    recorder.stop();
+    std::remove(path.c_str());
+
+    std::vector<double> heardMs(clicks.size(), -1.0);
+    if (options.noDevice) {
+        for (size_t k = 0; k < clicks.size(); ++k) {
+            heardMs[k] = playMs + clicks[k];
+        }
+    } else {
+        for (const int64_t onset : onsets(recorder.samples)) {
+            const double heard = recorder.frameTimeMs(onset);
+            for (size_t k = 0; k < clicks.size(); ++k) {
+                if (reachedMs[k] >= 0.0 && std::abs(heard - reachedMs[k]) < 500.0) {
+                    heardMs[k] = heard;
+                }
+            }
+        }
+    }
+
+    std::vector<double> offsets;
+    std::vector<double> at;
+    for (size_t k = 0; k < clicks.size(); ++k) {
+        if (reachedMs[k] < 0.0 || heardMs[k] < 0.0) {
+            std::printf("click %3zu at %9.2f ms: %s\n", k + 1, clicks[k],
+                        reachedMs[k] < 0.0 ? "the clock never reached it" : "not heard");
+            continue;
+        }
+        const double offset = heardMs[k] - reachedMs[k];
+        std::printf("click %3zu at %9.2f ms: clock reached it %9.2f ms after play, heard %9.2f ms "
+                    "after play: %+7.2f ms\n",
+                    k + 1, clicks[k], reachedMs[k] - playMs, heardMs[k] - playMs, offset);
+        offsets.push_back(offset);
+        at.push_back(clicks[k] / 1000.0);
+    }
+    std::printf(
+        "clock: went back %s; largest jump %.2f ms; longest stand after the first click %.2f ms\n",
+        watch.wentBack ? "YES" : "never", watch.largestJumpMs, watch.longestStandMs);
+    if (offsets.size() < 2) {
+        std::printf("av offset: too few clicks heard\n");
+        return 1;
+    }
+    double mean = 0.0;
+    double meanAt = 0.0;
+    for (size_t i = 0; i < offsets.size(); ++i) {
+        mean += offsets[i];
+        meanAt += at[i];
+    }
+    mean /= static_cast<double>(offsets.size());
+    meanAt /= static_cast<double>(offsets.size());
+    double covariance = 0.0;
+    double variance = 0.0;
+    std::vector<double> magnitudes;
+    for (size_t i = 0; i < offsets.size(); ++i) {
+        covariance += (at[i] - meanAt) * (offsets[i] - mean);
+        variance += (at[i] - meanAt) * (at[i] - meanAt);
+        magnitudes.push_back(std::abs(offsets[i]));
+    }
+    const double span = at.back() - at.front();
+    const double drift = variance > 0.0 ? covariance / variance * span : 0.0;
+    std::printf("av offset mean %.1f ms, p95 %.1f ms, drift %.1f ms over %.0f s\n", mean,
+                percentile95(magnitudes), drift, span);
+    return 0;
+}

@@ -1,0 +1,107 @@
+#include "demo/LiveReload.h"
+
+#include "graphics/ShaderRegistry.h"
+#include "resource/ResourceManager.h"
+#include "resource/XmlError.h"
+#include "resource/XmlNode.h"
+
+#include <fstream>
+#include <iostream>
+#include <set>
+#include <sstream>
+#include <vector>
+
+using Zem::Resource::Reload;
+using Zem::Resource::ResourceManager;
+
+namespace {
+
+bool isShader(const std::string& extension) {
+    return extension == "glvp" || extension == "glfp";
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+} // namespace
+
+LiveReload::LiveReload(Zem::Resource::FileWatcher::Clock clock) : watcher(std::move(clock)) {}
+
+bool LiveReload::poll() {
+    if (!watcher.due()) {
+        return false;
+    }
+    ResourceManager& manager = ResourceManager::instance();
+    std::vector<std::string> paths;
+    for (const auto& [name, path] : manager.sourceFiles()) {
+        paths.push_back(path);
+    }
+    const std::vector<std::string> changed = watcher.poll(paths);
+    if (changed.empty()) {
+        return false;
+    }
+    const std::set<std::string> changedPaths(changed.begin(), changed.end());
+    // Copied: reloading may cache further names.
+    const auto sources = manager.sourceFiles();
+    bool rebuild = false;
+    for (const auto& [name, path] : sources) {
+        if (changedPaths.count(path) == 0) {
+            continue;
+        }
+        const std::string extension = ResourceManager::extensionOf(name);
+        if (isShader(extension) || extension == "bmp") {
+            rebuild = !reloadInPlace(name) || rebuild;
+        } else if (stillLoads(name, path)) {
+            std::cout << "Reloading the world: " << path << " changed" << std::endl;
+            rebuild = true;
+        } else {
+            std::cout << "Keeping the running world: " << path << " does not load" << std::endl;
+        }
+    }
+    return rebuild;
+}
+
+bool LiveReload::reloadInPlace(const std::string& name) {
+    switch (ResourceManager::instance().reload(name)) {
+    case Reload::InPlace:
+        std::cout << "Reloaded " << name << std::endl;
+        if (isShader(ResourceManager::extensionOf(name))) {
+            Zem::Graphics::ShaderRegistry::instance().relinkPrograms(name);
+        }
+        return true;
+    case Reload::Refused:
+        std::cout << "Keeping the running " << name << ": the new one does not load" << std::endl;
+        return true;
+    case Reload::NotInPlace:
+        break;
+    }
+    return false;
+}
+
+bool LiveReload::stillLoads(const std::string& name, const std::string& path) {
+    const std::string extension = ResourceManager::extensionOf(name);
+    if (extension == "world" || extension == "template") {
+        const std::string text = readFile(path);
+        const std::string error = Zem::Resource::describeXmlError(text);
+        if (!error.empty()) {
+            std::cout << path << ", " << error << std::endl;
+            return false;
+        }
+        if (extension == "world") {
+            // Loading a world builds its entities, so only its XML is checked here.
+            std::istringstream stream(text);
+            Zem::Resource::XmlNode document;
+            document.parse(stream);
+            if (document.name() != "ZEMWorld") {
+                std::cout << path << ": the root element is not ZEMWorld" << std::endl;
+                return false;
+            }
+            return true;
+        }
+    }
+    return ResourceManager::instance().loadUncached(name) != nullptr;
+}
