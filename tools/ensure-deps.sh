@@ -3,7 +3,8 @@
 # Sourced by run.sh and test.sh; safe to run again.
 ZEM_PACKAGES="g++ cmake make pkg-config libsdl2-dev libglew-dev libglu1-mesa-dev libgl1-mesa-dri \
 libegl-mesa0 libvorbis-dev libpng-dev libgtest-dev libbenchmark-dev libpugixml-dev \
-libtinyobjloader-dev xvfb xauth ffmpeg imagemagick pulseaudio pulseaudio-utils"
+libtinyobjloader-dev xvfb xauth ffmpeg imagemagick pulseaudio pulseaudio-utils clang \
+libclang-rt-dev"
 
 zem_missing_packages() {
     local missing=""

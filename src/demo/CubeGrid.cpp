@@ -1,11 +1,14 @@
 #include "demo/CubeGrid.h"
 
 #include "demo/hasRequiredSettings.h"
+#include "demo/isWithinCountLimit.h"
 #include "graphics/MathUtil.h"
 #include "main/Game.h"
 #include "resource/ReadValue.h"
 #include "resource/XmlNode.h"
 #include "script/ScriptMaster.h"
+
+#include <algorithm>
 
 using Zem::Graphics::Matrix4;
 using Zem::Graphics::Vector3;
@@ -123,6 +126,15 @@ float CubeGrid::getChannel(unsigned index) {
 Zem::Main::Entity* CubeGrid::Factory::create(const XmlNode& element) {
     if (!hasRequiredSettings(element, "CubeGrid",
                              {"xsize", "ysize", "xspace", "yspace", "waveslowness", "turnspeed"})) {
+        return nullptr;
+    }
+    int32_t columns = 0;
+    int32_t rows = 0;
+    readValue(element, "xsize", columns);
+    readValue(element, "ysize", rows);
+    const int64_t cubes = int64_t(std::max(columns, 0)) * std::max(rows, 0);
+    if (!isWithinCountLimit(element, "CubeGrid", "cubes (\"xsize\" x \"ysize\")", cubes,
+                            CountLimits::cubes)) {
         return nullptr;
     }
     return new CubeGrid(element);

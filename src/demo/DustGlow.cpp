@@ -2,6 +2,7 @@
 
 #include "demo/Dust.h"
 #include "demo/hasRequiredSettings.h"
+#include "demo/isWithinCountLimit.h"
 #include "main/Random.h"
 #include "resource/ReadValue.h"
 #include "resource/XmlNode.h"
@@ -123,6 +124,12 @@ Zem::Main::Entity* DustGlow::Factory::create(const XmlNode& element) {
     if (!hasRequiredSettings(element, "DustGlow",
                              {"maxradius", "maxacc", "maxspeed", "speedbrake", "rotationspeed",
                               "rotationcoursechange", "particles"})) {
+        return nullptr;
+    }
+    int particles = 0;
+    readValue(element, "particles", particles);
+    if (!isWithinCountLimit(element, "DustGlow", "specks (\"particles\")", particles,
+                            CountLimits::specks)) {
         return nullptr;
     }
     return new DustGlow(element);

@@ -1,6 +1,7 @@
 #include "demo/LeafStorm.h"
 
 #include "demo/hasRequiredSettings.h"
+#include "demo/isWithinCountLimit.h"
 #include "main/Random.h"
 #include "resource/ReadValue.h"
 #include "resource/ThreeNumbers.h"
@@ -68,6 +69,14 @@ void LeafStorm::draw() {
 
 Zem::Main::Entity* LeafStorm::Factory::create(const XmlNode& element) {
     if (!hasRequiredSettings(element, "LeafStorm", {"amount", "spread", "seed"})) {
+        return nullptr;
+    }
+    uint32_t amount = 0;
+    readValue(element, "amount", amount);
+    const int64_t points =
+        int64_t(pointCount(amount)) * int64_t(element.child("instances").childCount("position"));
+    if (!isWithinCountLimit(element, "LeafStorm", "points (\"amount\" x \"position\" children)",
+                            points, CountLimits::leaves)) {
         return nullptr;
     }
     return new LeafStorm(element);

@@ -12,8 +12,10 @@
 #include "graphics/DisplayBase.h"
 #include "graphics/Light.h"
 #include "graphics/Portal.h"
+#include "graphics/ShaderRegistry.h"
 #include "graphics/StatsOverlay.h"
 #include "graphics/View.h"
+#include "graphics/hasCurrentContext.h"
 #include "graphics/registerDeferredPasses.h"
 #include "input/InputBase.h"
 #include "input/VirtualKeys.h"
@@ -111,6 +113,7 @@ void Ombrel::reloadWorld() {
     for (const std::string& name : stale) {
         manager.evict(name);
     }
+    manager.forgetFailures();
     rebuildWorld();
     if (controls != nullptr) {
         controls->seek(wasAtMs);
@@ -220,6 +223,9 @@ std::unique_ptr<ScriptMaster::Factory> Ombrel::makeScriptMasterFactory() const {
 
 // The screen stays black while the world loads.
 void Ombrel::showBlackScreen() {
+    if (!Zem::Graphics::hasCurrentContext()) {
+        return;
+    }
     glEnable(GL_TEXTURE_2D);
     glCullFace(GL_BACK);
     glEnable(GL_CULL_FACE);
@@ -231,11 +237,16 @@ void Ombrel::showBlackScreen() {
 }
 
 bool Ombrel::update(float dt) {
+    // The passes render at the display's size and follow it when it changes.
+    if (display != nullptr) {
+        Zem::Graphics::ShaderRegistry::instance().setFrameSize(display->width, display->height);
+    }
     if (liveReload && liveReload->poll()) {
         reloadWorld();
     }
-    // A capture leading in to a late start steps the show without drawing it.
-    if (capture == nullptr || capture->pictureDue()) {
+    // A capture leading in to a late start steps the show without drawing it; a display that
+    // failed leaves no context, and the show goes on unseen to its script's end.
+    if ((capture == nullptr || capture->pictureDue()) && Zem::Graphics::hasCurrentContext()) {
         Zem::Graphics::renderFrame(*this, frameRoot, stats.get());
         if (capture != nullptr && !capture->takePicture()) {
             return false;

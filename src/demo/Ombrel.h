@@ -45,6 +45,8 @@ public:
     bool update(float dt) override;
     bool shutdown() override;
 
+    // Every entity type a world may name (the world fuzzer builds worlds through these too).
+    void registerEntityTypes();
     // Where the world and the shipped data are read from; before init. The defaults play
     // "data/main.world".
     void useOptions(const DemoOptions& options);
@@ -79,7 +81,6 @@ private:
     void registerPasses();
     void addSearchPaths();
     void registerLoaders();
-    void registerEntityTypes();
     void showBlackScreen();
     // Runs every active portal's trigger after the updates, so that the next frame is drawn from
     // the room its camera has walked into.

@@ -15,14 +15,15 @@ bool GBufferShader::sharedCreated = false;
 
 namespace {
 
-void allocateTarget(GLuint texture, GLenum internalFormat, GLenum format, GLenum type) {
+void allocateTarget(GLuint texture, GLenum internalFormat, GLenum format, GLenum type, int width,
+                    int height) {
     glBindTexture(GL_TEXTURE_RECTANGLE_ARB, texture);
     glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_WRAP_T, GL_CLAMP);
-    glTexImage2D(GL_TEXTURE_RECTANGLE_ARB, 0, static_cast<GLint>(internalFormat),
-                 GBufferShader::targetWidth, GBufferShader::targetHeight, 0, format, type, nullptr);
+    glTexImage2D(GL_TEXTURE_RECTANGLE_ARB, 0, static_cast<GLint>(internalFormat), width, height, 0,
+                 format, type, nullptr);
 }
 
 } // namespace
@@ -35,7 +36,7 @@ GBufferShader::GBufferShader() {
 
 void GBufferShader::createSharedObjects() {
     sharedCreated = true;
-    linkProgram(shared.program, "shaders/gbuf-1p.glvp", "shaders/gbuf-1p.glfp");
+    linkProgram(shared.program, "shaders/gbuf-1p.glvp", "shaders/gbuf-1p.glfp", "G-buffer pass");
 
     glGenFramebuffersEXT(1, &shared.framebuffer);
     glGenTextures(1, &shared.colourTarget);
@@ -47,13 +48,12 @@ void GBufferShader::createSharedObjects() {
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.framebuffer);
     const GLuint colourTargets[4] = {shared.colourTarget, shared.normalTarget, shared.aux1Target,
                                      shared.aux2Target};
+    allocateTargets(ShaderRegistry::instance().frameWidth(),
+                    ShaderRegistry::instance().frameHeight());
     for (GLenum i = 0; i < 4; ++i) {
-        allocateTarget(colourTargets[i], GL_RGBA16F_ARB, GL_RGBA, GL_HALF_FLOAT_ARB);
         glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT + i,
                                   GL_TEXTURE_RECTANGLE_ARB, colourTargets[i], 0);
     }
-    allocateTarget(shared.depthStencilTarget, GL_DEPTH24_STENCIL8_EXT, GL_DEPTH_STENCIL_EXT,
-                   GL_UNSIGNED_INT_24_8_EXT);
     glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_TEXTURE_RECTANGLE_ARB,
                               shared.depthStencilTarget, 0);
     glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_STENCIL_ATTACHMENT_EXT,
@@ -66,6 +66,18 @@ void GBufferShader::createSharedObjects() {
     glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT);
 
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
+}
+
+void GBufferShader::allocateTargets(int width, int height) {
+    shared.width = width;
+    shared.height = height;
+    for (GLuint target :
+         {shared.colourTarget, shared.normalTarget, shared.aux1Target, shared.aux2Target}) {
+        allocateTarget(target, GL_RGBA16F_ARB, GL_RGBA, GL_HALF_FLOAT_ARB, width, height);
+    }
+    allocateTarget(shared.depthStencilTarget, GL_DEPTH24_STENCIL8_EXT, GL_DEPTH_STENCIL_EXT,
+                   GL_UNSIGNED_INT_24_8_EXT, width, height);
     glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
 }
 
@@ -86,6 +98,10 @@ void GBufferShader::releaseSharedObjects() {
 }
 
 void GBufferShader::begin() {
+    const ShaderRegistry& registry = ShaderRegistry::instance();
+    if (registry.frameWidth() != shared.width || registry.frameHeight() != shared.height) {
+        allocateTargets(registry.frameWidth(), registry.frameHeight());
+    }
     const GLuint program = shared.program.program;
     glUseProgram(program);
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.framebuffer);

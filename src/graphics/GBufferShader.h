@@ -14,7 +14,7 @@ class GBufferShader : public Shader {
 public:
     static constexpr int32_t passId = 250;
     static constexpr int32_t passOrder = 1000;
-    // Every pass renders at this size, whatever the window's.
+    // The size the targets start at, until the registry's frame size says otherwise.
     static constexpr int targetWidth = 640;
     static constexpr int targetHeight = 480;
 
@@ -27,6 +27,9 @@ public:
         uint32_t normalTarget = 0;
         uint32_t aux1Target = 0;
         uint32_t aux2Target = 0;
+        // The targets' present size.
+        int width = targetWidth;
+        int height = targetHeight;
     };
 
     GBufferShader();
@@ -46,6 +49,8 @@ public:
 
 private:
     static void createSharedObjects();
+    // Allocates every target anew at the size; the texture names stay.
+    static void allocateTargets(int width, int height);
 
     static SharedObjects shared;
     static bool sharedCreated;

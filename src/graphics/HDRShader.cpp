@@ -15,9 +15,6 @@ bool HDRShader::sharedCreated = false;
 
 namespace {
 
-constexpr float sourceWidth = static_cast<float>(GBufferShader::targetWidth);
-constexpr float sourceHeight = static_cast<float>(GBufferShader::targetHeight);
-
 const char* const programNames[HDRShader::programCount] = {
     "hdr_downsample1", "hdr_downsample2", "hdr_downsample3", "hdr_bright",
     "hdr_blurx",       "hdr_blury",       "hdr_compose"};
@@ -83,9 +80,9 @@ void drawSquare(float size) {
     glEnd();
 }
 
-// The whole target, with the texels of the full-size source image: the 640 x 480 image is
-// squeezed into the square (or laid onto the window when width and height match it).
-void drawSourceQuad(float width, float height) {
+// The whole target, with the texels of the full-size source image: the image is squeezed into
+// the square (or laid onto the window when width and height match it).
+void drawSourceQuad(float width, float height, float sourceWidth, float sourceHeight) {
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glBegin(GL_QUADS);
     glTexCoord2f(0.0f, 0.0f);
@@ -124,7 +121,8 @@ void HDRShader::createSharedObjects() {
     shared.pingIndex = 0;
     for (int i = 0; i < programCount; ++i) {
         const std::string base = std::string("shaders/") + programNames[i];
-        linkProgram(shared.programs[static_cast<std::size_t>(i)], base + ".glvp", base + ".glfp");
+        linkProgram(shared.programs[static_cast<std::size_t>(i)], base + ".glvp", base + ".glfp",
+                    "HDR pass");
     }
 
     GLuint framebuffers[levelCount];
@@ -180,6 +178,10 @@ bool HDRShader::usesPortalMasks() const {
 
 void HDRShader::begin() {
     active = true;
+    shared.sourceWidth = ShaderRegistry::instance().frameWidth();
+    shared.sourceHeight = ShaderRegistry::instance().frameHeight();
+    const auto sourceWidth = static_cast<float>(shared.sourceWidth);
+    const auto sourceHeight = static_cast<float>(shared.sourceHeight);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     glActiveTexture(GL_TEXTURE0);
     glEnable(GL_TEXTURE_RECTANGLE_ARB);
@@ -192,6 +194,7 @@ void HDRShader::begin() {
     };
     GLuint program = use(Downsample1);
     setUniform(program, "source_tex", 0);
+    setUniform(program, "source_size", sourceWidth, sourceHeight);
     program = use(Downsample2);
     setUniform(program, "source_tex", 0);
     program = use(Downsample3);
@@ -202,6 +205,7 @@ void HDRShader::begin() {
     setUniform(program, "source_tex", 0);
     setUniform(program, "lum_tex", 1);
     setUniform(program, "exposure", exposure);
+    setUniform(program, "source_size", sourceWidth, sourceHeight);
     program = use(BlurX);
     setUniform(program, "source_tex", 0);
     program = use(BlurY);
@@ -212,12 +216,14 @@ void HDRShader::begin() {
     setUniform(program, "bloom_tex", 2);
     setUniform(program, "exposure", exposure);
     setUniform(program, "bloom_scale", bloomScale);
+    setUniform(program, "source_size", sourceWidth, sourceHeight);
     glUseProgram(0);
 
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
-    glOrtho(0.0, sourceWidth, 0.0, sourceHeight, -1.0, 1.0);
+    glOrtho(0.0, static_cast<double>(sourceWidth), 0.0, static_cast<double>(sourceHeight), -1.0,
+            1.0);
     glMatrixMode(GL_MODELVIEW);
 }
 
@@ -226,6 +232,9 @@ void HDRShader::draw(View&) {
         return;
     }
     const auto programOf = [](Program which) { return shared.programs[which].program; };
+    const auto sourceWidth = static_cast<float>(shared.sourceWidth);
+    const auto sourceHeight = static_cast<float>(shared.sourceHeight);
+    const auto bloom = static_cast<float>(bloomSize);
     glPushMatrix();
     glLoadIdentity();
 
@@ -233,7 +242,7 @@ void HDRShader::draw(View&) {
     renderInto(shared.levels[0]);
     bindUnit(GL_TEXTURE0, shared.source);
     glUseProgram(programOf(Downsample1));
-    drawSourceQuad(static_cast<float>(bloomSize), static_cast<float>(bloomSize));
+    drawSourceQuad(bloom, bloom, sourceWidth, sourceHeight);
 
     // Downsample by three, down to 3 x 3.
     for (std::size_t k = 0; k < 4; ++k) {
@@ -255,27 +264,25 @@ void HDRShader::draw(View&) {
 
     // Bright parts of the image, against this frame's luminance.
     renderInto(shared.bloomA);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     bindUnit(GL_TEXTURE0, shared.source);
     bindUnit(GL_TEXTURE1, shared.levels[written].texture);
     glActiveTexture(GL_TEXTURE0);
     glUseProgram(programOf(Bright));
-    drawSourceQuad(static_cast<float>(bloomSize), static_cast<float>(bloomSize));
+    drawSourceQuad(bloom, bloom, sourceWidth, sourceHeight);
     glActiveTexture(GL_TEXTURE1);
     glDisable(GL_TEXTURE_RECTANGLE_ARB);
     glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
     glActiveTexture(GL_TEXTURE0);
 
-    // Blur, three rounds of a horizontal and a vertical half; the result ends in bloomA.
-    for (int round = 0; round < 3; ++round) {
+    // Blur, a horizontal and a vertical half; the result ends in bloomA. Every pass covers its
+    // whole target, so nothing needs clearing first.
+    for (int round = 0; round < blurRounds; ++round) {
         glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.bloomB.framebuffer);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glBindTexture(GL_TEXTURE_RECTANGLE_ARB, shared.bloomA.texture);
         glUseProgram(programOf(BlurX));
         drawSquare(static_cast<float>(bloomSize));
 
         glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.bloomA.framebuffer);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glBindTexture(GL_TEXTURE_RECTANGLE_ARB, shared.bloomB.texture);
         glUseProgram(programOf(BlurY));
         drawSquare(static_cast<float>(bloomSize));
@@ -284,15 +291,16 @@ void HDRShader::draw(View&) {
     // Compose onto the window.
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    glOrtho(0.0, sourceWidth, 0.0, sourceHeight, -1.0, 1.0);
+    glOrtho(0.0, static_cast<double>(sourceWidth), 0.0, static_cast<double>(sourceHeight), -1.0,
+            1.0);
     glMatrixMode(GL_MODELVIEW);
-    glViewport(0, 0, GBufferShader::targetWidth, GBufferShader::targetHeight);
+    glViewport(0, 0, shared.sourceWidth, shared.sourceHeight);
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
     bindEnabledUnit(GL_TEXTURE0, shared.source);
     bindEnabledUnit(GL_TEXTURE1, shared.levels[written].texture);
     bindEnabledUnit(GL_TEXTURE2, shared.bloomA.texture);
     glUseProgram(programOf(Compose));
-    drawSourceQuad(sourceWidth, sourceHeight);
+    drawSourceQuad(sourceWidth, sourceHeight, sourceWidth, sourceHeight);
 
     glPopMatrix();
 }

@@ -20,6 +20,9 @@ public:
     // in turn: one holds this frame's value while the other keeps last frame's.
     static constexpr int levelCount = 7;
     static constexpr int bloomSize = 243;
+    // One round of a wide kernel costs a third of three rounds of a narrow one, for the same
+    // bloom.
+    static constexpr int blurRounds = 1;
 
     enum Program { Downsample1, Downsample2, Downsample3, Bright, BlurX, BlurY, Compose };
     static constexpr int programCount = 7;
@@ -46,6 +49,9 @@ public:
         int pingIndex = 0;
         // The adaptation step, the same every frame whatever the frame time.
         float timeDelta = 0.01f;
+        // The size of the source image and of the window, read by begin.
+        int sourceWidth = 640;
+        int sourceHeight = 480;
     };
 
     HDRShader();

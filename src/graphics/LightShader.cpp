@@ -3,9 +3,13 @@
 #include "graphics/GBufferShader.h"
 #include "graphics/Light.h"
 #include "graphics/Matrix4.h"
+#include "graphics/Portal.h"
+#include "graphics/ScreenRect.h"
 #include "graphics/View.h"
 #include "graphics/reportGLErrors.h"
 #include "graphics/setUniform.h"
+
+#include "resource/MeshGroup.h"
 
 #include <GL/glew.h>
 
@@ -29,7 +33,8 @@ LightShader::LightShader() {
 
 void LightShader::createSharedObjects() {
     sharedCreated = true;
-    linkProgram(shared.program, "shaders/light.glvp", "shaders/light.glfp");
+    linkProgram(shared.program, "shaders/light.glvp", "shaders/light.glfp", "light pass");
+    linkProgram(shared.glowProgram, "shaders/glow.glvp", "shaders/glow.glfp", "light pass");
 
     glGenFramebuffersEXT(1, &shared.framebuffer);
     glGenTextures(1, &shared.lightTarget);
@@ -41,14 +46,12 @@ void LightShader::createSharedObjects() {
     glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_WRAP_T, GL_CLAMP);
-    glTexImage2D(GL_TEXTURE_RECTANGLE_ARB, 0, GL_RGBA16F_ARB, GBufferShader::targetWidth,
-                 GBufferShader::targetHeight, 0, GL_RGBA, GL_HALF_FLOAT_ARB, nullptr);
+    allocateTargets(ShaderRegistry::instance().frameWidth(),
+                    ShaderRegistry::instance().frameHeight());
     glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT,
                               GL_TEXTURE_RECTANGLE_ARB, shared.lightTarget, 0);
 
     glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, shared.depthBuffer);
-    glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, GBufferShader::targetWidth,
-                             GBufferShader::targetHeight);
     glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT,
                                  shared.depthBuffer);
     glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
@@ -59,12 +62,26 @@ void LightShader::createSharedObjects() {
     glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
 }
 
+void LightShader::allocateTargets(int width, int height) {
+    shared.width = width;
+    shared.height = height;
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, shared.lightTarget);
+    glTexImage2D(GL_TEXTURE_RECTANGLE_ARB, 0, GL_RGBA16F_ARB, width, height, 0, GL_RGBA,
+                 GL_HALF_FLOAT_ARB, nullptr);
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
+    glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, shared.depthBuffer);
+    glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, width, height);
+    glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
+}
+
 void LightShader::releaseSharedObjects() {
     if (!sharedCreated) {
         return;
     }
-    if (shared.program.program != 0) {
-        glDeleteProgram(shared.program.program);
+    for (const ProgramRecord* record : {&shared.program, &shared.glowProgram}) {
+        if (record->program != 0) {
+            glDeleteProgram(record->program);
+        }
     }
     glDeleteFramebuffersEXT(1, &shared.framebuffer);
     glDeleteTextures(1, &shared.lightTarget);
@@ -90,6 +107,10 @@ bool LightShader::usesPortalMasks() const {
 }
 
 void LightShader::begin() {
+    const ShaderRegistry& registry = ShaderRegistry::instance();
+    if (registry.frameWidth() != shared.width || registry.frameHeight() != shared.height) {
+        allocateTargets(registry.frameWidth(), registry.frameHeight());
+    }
     const GLuint program = shared.program.program;
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.framebuffer);
     glUseProgram(program);
@@ -107,16 +128,71 @@ void LightShader::begin() {
     }
 
     // The program turns stored depth back into eye space with it.
-    Matrix4 projection;
-    glGetFloatv(GL_PROJECTION_MATRIX, projection.data());
-    setUniform(program, "inv_proj", projection.inverse());
+    glGetFloatv(GL_PROJECTION_MATRIX, shared.projection.data());
+    setUniform(program, "inv_proj", shared.projection.inverse());
+    setUniform(program, "target_size", static_cast<float>(shared.width),
+               static_cast<float>(shared.height));
 
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);
     glDisable(GL_DEPTH_TEST);
+    addGlow();
+    glUseProgram(program);
 }
 
-void LightShader::draw(View&) {
+void LightShader::addGlow() {
+    const GLuint program = shared.glowProgram.program;
+    if (program == 0) {
+        return;
+    }
+    glUseProgram(program);
+    // The glow target is on unit 4, where every light reads it too.
+    setUniform(program, "aux2_tex", 4);
+    glBegin(GL_QUADS);
+    glVertex2f(-1.0f, -1.0f);
+    glVertex2f(1.0f, -1.0f);
+    glVertex2f(1.0f, 1.0f);
+    glVertex2f(-1.0f, 1.0f);
+    glEnd();
+}
+
+// Lights seen through a portal may only touch the pixels of its opening: the view behind it
+// was drawn only there, and the pixels around it belong to the room in front. The opening's
+// screen bounds stand for its shape. A portal without a mask shape lets its view draw
+// everywhere, and so its lights too.
+ScreenRect LightShader::visibleRect(const View& view) const {
+    const ScreenRect whole = ScreenRect::whole(shared.width, shared.height);
+    ScreenRect rect = whole;
+    for (const View* v = &view; v->portal != nullptr && v->parent != nullptr; v = v->parent) {
+        const Resource::MeshGroup* shape = v->portal->maskGroup;
+        if (shape == nullptr) {
+            break;
+        }
+        const Matrix4 toClip =
+            shared.projection * v->parent->eyeMatrix * v->portal->getWorldMatrix();
+        rect = rect.intersection(
+            ScreenRect::ofPoints(shape->positions, shape->indices, toClip, whole));
+        if (rect.empty()) {
+            break;
+        }
+    }
+    return rect;
+}
+
+void LightShader::draw(View& view) {
+    if (queue.empty()) {
+        return;
+    }
+    if (view.portal == nullptr) {
+        glDisable(GL_SCISSOR_TEST);
+    } else {
+        const ScreenRect rect = visibleRect(view);
+        if (rect.empty()) {
+            return;
+        }
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(rect.x, rect.y, rect.width, rect.height);
+    }
     for (Main::Entity* entity : queue) {
         // Lights queue themselves here (Light::submit); anything else has no colour to send.
         auto* light = dynamic_cast<Light*>(entity);
@@ -143,6 +219,7 @@ void LightShader::draw(View&) {
 }
 
 void LightShader::end() {
+    glDisable(GL_SCISSOR_TEST);
     for (int unit = 0; unit < inputCount; ++unit) {
         glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
         glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
@@ -159,7 +236,7 @@ void LightShader::end() {
 }
 
 std::vector<ProgramRecord*> LightShader::programs() {
-    return {&shared.program};
+    return {&shared.program, &shared.glowProgram};
 }
 
 std::unique_ptr<Shader> LightShader::Factory::create() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "graphics/Matrix4.h"
+#include "graphics/ScreenRect.h"
 #include "graphics/Shader.h"
 #include "graphics/ShaderRegistry.h"
 
@@ -23,19 +25,26 @@ public:
     // GPU objects shared by every instance, made once by the first one.
     struct SharedObjects {
         ProgramRecord program;
+        // Adds the surfaces' own glow once per pixel.
+        ProgramRecord glowProgram;
         uint32_t framebuffer = 0;
         uint32_t lightTarget = 0;
         uint32_t depthBuffer = 0;
+        // The accumulation target's present size.
+        int width = 0;
+        int height = 0;
         // The G-buffer's colour, depth-stencil, normal, aux1 and aux2 targets, read on
         // texture units 0 to 4; 0 without a G-buffer pass.
         std::array<uint32_t, inputCount> inputs{};
+        // The frame's projection, read by begin on the root's instance for every view's draw.
+        Matrix4 projection;
     };
 
     LightShader();
 
     // Takes the G-buffer targets from the sibling G-buffer pass, when the set has one.
     void init() override;
-    // Lights are not clipped to the portal they are seen through.
+    // Lights are not clipped to the portal's shape; draw keeps them inside its opening.
     bool usesPortalMasks() const override;
     void begin() override;
     void draw(View& view) override;
@@ -51,6 +60,12 @@ public:
 
 private:
     static void createSharedObjects();
+    // Allocates the accumulation target and its depth buffer anew at the size.
+    static void allocateTargets(int width, int height);
+    // The glow every surface gives off, lit or not, over the whole target.
+    static void addGlow();
+    // The part of the target the view's lights may touch; empty when nothing of it shows.
+    ScreenRect visibleRect(const View& view) const;
 
     static SharedObjects shared;
     static bool sharedCreated;

@@ -176,8 +176,8 @@ void Portal::carryPassedThrough() {
             continue;
         }
         const auto seen = lastSeen.find(candidate);
-        if (seen != lastSeen.end() &&
-            pathPassesThrough(seen->second, triggerCoordinates(*candidate))) {
+        if (seen != lastSeen.end() && seen->second.round == sightingRound &&
+            pathPassesThrough(seen->second.at, triggerCoordinates(*candidate))) {
             passed.push_back(candidate);
         }
     }
@@ -191,14 +191,23 @@ void Portal::carryPassedThrough() {
 }
 
 void Portal::rememberPositions() {
-    lastSeen.clear();
+    ++sightingRound;
     if (room == nullptr) {
+        lastSeen.clear();
         return;
     }
+    std::size_t seenNow = 0;
     for (Entity* entity : room->entities) {
         if (entity != nullptr && entity != this && entity->radius > 0.0f &&
             (entity->flags & NoPortalTransfer) == 0) {
-            lastSeen[entity] = triggerCoordinates(*entity);
+            lastSeen[entity] = Sighting{triggerCoordinates(*entity), sightingRound};
+            ++seenNow;
+        }
+    }
+    // Entities that left the room (or were deleted) go, and only then.
+    if (seenNow != lastSeen.size()) {
+        for (auto it = lastSeen.begin(); it != lastSeen.end();) {
+            it = it->second.round == sightingRound ? std::next(it) : lastSeen.erase(it);
         }
     }
 }

@@ -4,6 +4,7 @@
 #include "main/Entity.h"
 #include "main/EntityFactory.h"
 
+#include <cstdint>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -66,7 +67,14 @@ private:
 
     // Where each entity of the room stood, in zone coordinates, at the last trigger: a crossing
     // is the path from there to where it stands now, so no speed or frame rate steps over it.
-    std::unordered_map<const Main::Entity*, Vector3> lastSeen;
+    struct Sighting {
+        Vector3 at;
+        uint32_t round = 0;
+    };
+    std::unordered_map<const Main::Entity*, Sighting> lastSeen;
+    // Counts triggers, so entries of entities no longer in the room can be told apart without
+    // emptying the map: refilling it would allocate every frame.
+    uint32_t sightingRound = 0;
 
     // The partner when this portal created it.
     std::unique_ptr<Main::Entity> ownedPartner;

@@ -109,7 +109,15 @@ bool ShaderRegistry::reset() {
     pool.clear();
     inUse.clear();
     defaultGeometryPass = 0;
+    width = 640;
+    height = 480;
     return true;
+}
+
+void ShaderRegistry::setFrameSize(int newWidth, int newHeight) {
+    // A minimised window reports nothing; the targets keep at least one pixel.
+    width = newWidth > 0 ? newWidth : 1;
+    height = newHeight > 0 ? newHeight : 1;
 }
 
 std::size_t ShaderRegistry::setsInUse() const {
@@ -137,9 +145,30 @@ int ShaderRegistry::relinkPrograms(const std::string& file) {
 
 namespace {
 
-// A new program of the two shaders, or 0 when it does not link (with its log printed when asked).
+void reportMissingProgram(const std::string& passName, const std::string& vertexFile,
+                          const std::string& fragmentFile, const std::string& why) {
+    std::cerr << passName << ": no program from " << vertexFile << " and " << fragmentFile << ": "
+              << why << "; the pass draws without it" << std::endl;
+}
+
+std::string linkLog(GLuint program) {
+    GLint length = 0;
+    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+    if (length <= 1) {
+        return "it does not link";
+    }
+    std::string log(static_cast<std::size_t>(length), '\0');
+    glGetProgramInfoLog(program, length, nullptr, log.data());
+    log.resize(log.find('\0') == std::string::npos ? log.size() : log.find('\0'));
+    while (!log.empty() && (log.back() == '\n' || log.back() == ' ')) {
+        log.pop_back();
+    }
+    return "it does not link: " + log;
+}
+
+// A new program of the two shaders, or 0 with why saying what went wrong.
 GLuint linkShaders(const Resource::ShaderObject& vertex, const Resource::ShaderObject& fragment,
-                   bool printLog) {
+                   std::string& why) {
     // An error left over from unrelated code must not be taken for this link's.
     for (int pending = 0; pending < 64 && glGetError() != GL_NO_ERROR; ++pending) {
     }
@@ -152,13 +181,7 @@ GLuint linkShaders(const Resource::ShaderObject& vertex, const Resource::ShaderO
     if (glGetError() == GL_NO_ERROR && linked == GL_TRUE) {
         return program;
     }
-    if (printLog && program != 0) {
-        GLint length = 0;
-        glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-        std::string log(static_cast<std::size_t>(std::max(length, 1)), '\0');
-        glGetProgramInfoLog(program, std::max(length, 1), nullptr, log.data());
-        std::cout << log.c_str() << std::endl;
-    }
+    why = program != 0 ? linkLog(program) : "no program object";
     // A program that did not link is unusable; 0 lets the pass draw fixed-function instead.
     if (program != 0) {
         glDeleteProgram(program);
@@ -169,18 +192,28 @@ GLuint linkShaders(const Resource::ShaderObject& vertex, const Resource::ShaderO
 } // namespace
 
 bool linkProgram(ProgramRecord& record, const std::string& vertexFile,
-                 const std::string& fragmentFile) {
+                 const std::string& fragmentFile, const std::string& passName) {
     Resource::ResourceManager& resources = Resource::ResourceManager::instance();
     record.vertexFile = vertexFile;
     record.fragmentFile = fragmentFile;
     record.vertexShader = resources.get<Resource::ShaderObject>(vertexFile);
     record.fragmentShader = resources.get<Resource::ShaderObject>(fragmentFile);
     record.program = 0;
-    if (record.vertexShader == nullptr || record.fragmentShader == nullptr ||
-        glCreateProgram == nullptr) {
+    if (record.vertexShader == nullptr || record.fragmentShader == nullptr) {
+        reportMissingProgram(passName, vertexFile, fragmentFile,
+                             (record.vertexShader == nullptr ? vertexFile : fragmentFile) +
+                                 " cannot be loaded (missing, or no OpenGL context)");
         return false;
     }
-    record.program = linkShaders(*record.vertexShader, *record.fragmentShader, false);
+    if (glCreateProgram == nullptr) {
+        reportMissingProgram(passName, vertexFile, fragmentFile, "GLSL is not supported");
+        return false;
+    }
+    std::string why;
+    record.program = linkShaders(*record.vertexShader, *record.fragmentShader, why);
+    if (record.program == 0) {
+        reportMissingProgram(passName, vertexFile, fragmentFile, why);
+    }
     return record.program != 0;
 }
 
@@ -189,12 +222,14 @@ bool relinkProgram(ProgramRecord& record) {
     auto* vertex = resources.get<Resource::ShaderObject>(record.vertexFile);
     auto* fragment = resources.get<Resource::ShaderObject>(record.fragmentFile);
     GLuint program = 0;
+    std::string why = "cannot be loaded";
     if (vertex != nullptr && fragment != nullptr && glCreateProgram != nullptr) {
-        program = linkShaders(*vertex, *fragment, true);
+        program = linkShaders(*vertex, *fragment, why);
     }
     if (program == 0) {
         std::cout << "Keeping the running program of " << record.vertexFile << " and "
-                  << record.fragmentFile << ": the new one does not link" << std::endl;
+                  << record.fragmentFile << ": the new one "
+                  << why.substr(why.rfind("it ", 0) == 0 ? 3 : 0) << std::endl;
         resources.release(vertex);
         resources.release(fragment);
         return false;

@@ -36,6 +36,12 @@ public:
     bool reset();
     std::size_t setsInUse() const;
 
+    // The size in pixels of the image the passes render: the display's. The demo sets it
+    // before a frame; each pass makes its targets anew at its begin when the size has changed.
+    void setFrameSize(int width, int height);
+    int frameWidth() const { return width; }
+    int frameHeight() const { return height; }
+
     // Links again, from the cached shader objects, every program of the passes in the pool that
     // was linked from `file`. The number of programs that took the new link.
     int relinkPrograms(const std::string& file);
@@ -49,6 +55,9 @@ public:
 
 private:
     ShaderRegistry() = default;
+
+    int width = 640;
+    int height = 480;
     // Factories first, then the sets with their instances.
     ~ShaderRegistry();
 
@@ -68,9 +77,11 @@ struct ProgramRecord {
 };
 
 // Fetches both shader objects from the ResourceManager by file name and links them. True when
-// the program handle is non-zero.
+// the program handle is non-zero. Otherwise says on standard error which program the named pass
+// goes without, and why: "light pass: no program from shaders/light.glvp and shaders/light.glfp:
+// shaders/light.glfp cannot be loaded".
 bool linkProgram(ProgramRecord& record, const std::string& vertexFile,
-                 const std::string& fragmentFile);
+                 const std::string& fragmentFile, const std::string& passName = "a pass");
 
 // Links the record's two files again from what the cache holds now. When the link fails the
 // record keeps its running program and the link log is printed; false then.

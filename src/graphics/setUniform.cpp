@@ -18,6 +18,12 @@ void setUniform(uint32_t program, const char* name, float value) {
     }
 }
 
+void setUniform(uint32_t program, const char* name, float x, float y) {
+    if (program != 0) {
+        glUniform2f(glGetUniformLocation(program, name), x, y);
+    }
+}
+
 void setUniform(uint32_t program, const char* name, const Matrix4& value) {
     if (program != 0) {
         glUniformMatrix4fv(glGetUniformLocation(program, name), 1, GL_FALSE, value.data());

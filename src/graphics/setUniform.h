@@ -10,6 +10,7 @@ struct Matrix4;
 // is skipped, so a missing program file costs no GL error.
 void setUniform(uint32_t program, const char* name, int value);
 void setUniform(uint32_t program, const char* name, float value);
+void setUniform(uint32_t program, const char* name, float x, float y);
 // One matrix, not transposed.
 void setUniform(uint32_t program, const char* name, const Matrix4& value);
 

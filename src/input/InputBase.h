@@ -19,6 +19,13 @@ public:
     // given size.
     void setMousePosition(int x, int y, int windowWidth, int windowHeight);
 
+    // Event-driven presses and releases: a key or button pressed and released between two
+    // frames still reads as down for one frame, so a quick tap is never lost. Call
+    // beginEvents before taking a frame's events.
+    void beginEvents();
+    void keyEvent(int virtualKey, bool down);
+    void mouseButtonEvent(int button, bool down);
+
     // Indexed by Windows virtual-key code (see VirtualKeys.h): 1.0 from key-down to key-up.
     std::array<float, 256> keys{};
     // 1.0 while the button is down.
@@ -29,6 +36,13 @@ public:
     float mouseY = 0.0f;
     // The user asked to close the window; the run ends as it does for Escape.
     bool closeRequested = false;
+
+private:
+    // Pressed during the events of this frame; a release of such a key waits for the next frame.
+    std::array<bool, 256> keyPressedNow{};
+    std::array<bool, 256> keyReleaseDue{};
+    std::array<bool, MouseButtonCount> buttonPressedNow{};
+    std::array<bool, MouseButtonCount> buttonReleaseDue{};
 };
 
 } // namespace Zem::Input

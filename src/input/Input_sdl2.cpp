@@ -58,13 +58,14 @@ void Input_sdl2::shutdown() {
 }
 
 bool Input_sdl2::update(float) {
+    beginEvents();
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
         switch (event.type) {
         case SDL_KEYDOWN:
         case SDL_KEYUP:
-            setKey(virtualKeyFromSdl(event.key.keysym.sym, event.key.keysym.scancode),
-                   event.type == SDL_KEYDOWN);
+            keyEvent(virtualKeyFromSdl(event.key.keysym.sym, event.key.keysym.scancode),
+                     event.type == SDL_KEYDOWN);
             break;
         case SDL_MOUSEMOTION:
             if (display != nullptr) {
@@ -73,7 +74,7 @@ bool Input_sdl2::update(float) {
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
-            setMouseButton(buttonIndex(event.button.button), event.type == SDL_MOUSEBUTTONDOWN);
+            mouseButtonEvent(buttonIndex(event.button.button), event.type == SDL_MOUSEBUTTONDOWN);
             break;
         case SDL_QUIT:
             closeRequested = true;

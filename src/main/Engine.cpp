@@ -6,13 +6,26 @@
 #include "resource/XmlNode.h"
 
 #include <chrono>
+#include <csignal>
 #include <iostream>
 
 namespace Zem::Main {
 
+namespace {
+
+// Set by the handler, read by the frame loop: a signal handler may do nothing more.
+volatile std::sig_atomic_t pendingStopSignal = 0;
+
+extern "C" void requestStop(int signalNumber) {
+    pendingStopSignal = signalNumber;
+}
+
+} // namespace
+
 Engine::Engine() : clock(&Engine::monotonicMilliseconds) {}
 
 Engine::~Engine() {
+    restoreSignalHandlers();
     message("Shutting down Engine\n");
     // A std::map destroys its nodes in no promised order; drivers go in name order.
     for (auto it = drivers.begin(); it != drivers.end();) {
@@ -58,7 +71,38 @@ void Engine::message(const std::string& text) {
     std::cout.flush();
 }
 
+void Engine::installSignalHandlers() {
+    if (handlingSignals) {
+        return;
+    }
+    handlingSignals = true;
+    previousInterruptHandler = std::signal(SIGINT, requestStop);
+    previousTerminateHandler = std::signal(SIGTERM, requestStop);
+}
+
+void Engine::restoreSignalHandlers() {
+    if (!handlingSignals) {
+        return;
+    }
+    handlingSignals = false;
+    std::signal(SIGINT, previousInterruptHandler == SIG_ERR ? SIG_DFL : previousInterruptHandler);
+    std::signal(SIGTERM, previousTerminateHandler == SIG_ERR ? SIG_DFL : previousTerminateHandler);
+}
+
+bool Engine::stopRequested() {
+    const int signalNumber = pendingStopSignal;
+    if (signalNumber == 0) {
+        return false;
+    }
+    pendingStopSignal = 0;
+    message("Engine: stopping on signal " + std::to_string(signalNumber) + "\n");
+    return true;
+}
+
 bool Engine::init(const Resource::XmlNode& config) {
+    // From here on Ctrl+C and SIGTERM end the run at the end of a frame, through the usual
+    // shutdown; before the loop starts they wait for its first frame.
+    installSignalHandlers();
     // Plain concatenation: "./" gives ".//zem.log", which every file system accepts.
     logFile.open(workingDirectory + "/zem.log", std::ios::out | std::ios::trunc);
     logFile << "Created zem.log:\n";
@@ -92,6 +136,9 @@ bool Engine::run() {
         const bool gameGoesOn = game != nullptr && game->update(dt);
         if (!driversGoOn || !gameGoesOn) {
             return !gameGoesOn;
+        }
+        if (stopRequested()) {
+            return false;
         }
     }
 }

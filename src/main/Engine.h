@@ -61,11 +61,19 @@ public:
     void message(const std::string& text);
 
 private:
+    void installSignalHandlers();
+    void restoreSignalHandlers();
+    // True once after SIGINT or SIGTERM arrived; says so in the log.
+    bool stopRequested();
+
     std::string workingDirectory;
     Game* game = nullptr;
     std::map<std::string, std::unique_ptr<Driver>> drivers;
     std::ofstream logFile;
     Clock clock;
+    bool handlingSignals = false;
+    void (*previousInterruptHandler)(int) = nullptr;
+    void (*previousTerminateHandler)(int) = nullptr;
 };
 
 } // namespace Zem::Main

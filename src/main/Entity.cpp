@@ -31,6 +31,18 @@ int integerAttribute(const Resource::XmlNode& element, std::string_view key) {
     return value;
 }
 
+// How messages name an entity: by its name, or by its type when it has none (the cubes of a
+// grid are built from settings without either).
+std::string describe(const Resource::XmlNode& element) {
+    const std::string name = element.attribute("name");
+    if (!name.empty()) {
+        return "Entity \"" + name + "\"";
+    }
+    const std::string type = element.attribute("type");
+    return type.empty() ? std::string("An entity without a name")
+                        : "An entity of type \"" + type + "\" without a name";
+}
+
 } // namespace
 
 Entity::Entity(const Resource::XmlNode& element) {
@@ -45,11 +57,14 @@ Entity::Entity(const Resource::XmlNode& element) {
 
     std::string modelName;
     if (Resource::readValue(element, "model", modelName)) {
+        // Each name that cannot be had is reported once, with the first entity that asked.
+        auto& resources = Resource::ResourceManager::instance();
+        const bool reportedBefore = resources.hasFailed(modelName);
         if (!modelName.empty()) {
-            model = Resource::ResourceManager::instance().get<Resource::Mesh>(modelName);
+            model = resources.get<Resource::Mesh>(modelName);
         }
-        if (model == nullptr) {
-            std::cout << "Entity \"" << name << "\": no model \"" << modelName << "\"" << std::endl;
+        if (model == nullptr && !reportedBefore) {
+            std::cout << describe(element) << ": no model \"" << modelName << "\"" << std::endl;
         }
     }
     if (Resource::readValue(element, "position", position)) {
@@ -70,12 +85,16 @@ void Entity::readCollisionModel(const Resource::XmlNode& element) {
     const int firstId = integerAttribute(collision, "startid");
     const int idStep = integerAttribute(collision, "step");
     const std::string& meshName = collision.text();
-    const auto* mesh = Resource::ResourceManager::instance().get<Resource::Mesh>(meshName);
+    auto& resources = Resource::ResourceManager::instance();
+    const bool reportedBefore = resources.hasFailed(meshName);
+    const auto* mesh = resources.get<Resource::Mesh>(meshName);
     // Without a mesh there is nothing to collide with; the entity's own model is not a substitute
     // here (rooms make that choice themselves).
     if (mesh == nullptr) {
-        std::cout << "Entity \"" << element.attribute("name") << "\": no collision model \""
-                  << meshName << "\"" << std::endl;
+        if (!reportedBefore) {
+            std::cout << describe(element) << ": no collision model \"" << meshName << "\""
+                      << std::endl;
+        }
         return;
     }
     Physics::buildOccluders(mesh, this, firstId, idStep);

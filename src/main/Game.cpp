@@ -4,8 +4,12 @@
 #include "main/Camera.h"
 #include "main/Entity.h"
 #include "main/Room.h"
+#include "resource/XmlNode.h"
 
 #include <algorithm>
+#include <iostream>
+#include <new>
+#include <stdexcept>
 
 namespace Zem::Main {
 
@@ -56,7 +60,15 @@ Entity* Game::createEntity(const std::string& type, const Resource::XmlNode& ele
     if (found == factories.end() || !found->second) {
         return nullptr;
     }
-    return found->second->create(element);
+    // A world may ask for more than memory holds; that entity is skipped, the show goes on.
+    try {
+        return found->second->create(element);
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    std::cout << type << " \"" << element.attribute("name")
+              << "\": not enough memory to build it, not created" << std::endl;
+    return nullptr;
 }
 
 Entity* Game::findEntity(const std::string& name) const {

@@ -25,7 +25,7 @@ std::unique_ptr<Resource> BMPLoader::load(ResourceStream& stream) {
     texture->height = image.height;
     texture->bitsPerChannel = 8;
     texture->channels = 3;
-    uploadTexture(*texture);
+    uploadTexture(*texture, stream.name());
     return texture;
 }
 

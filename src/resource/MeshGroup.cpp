@@ -1,5 +1,7 @@
 #include "resource/MeshGroup.h"
 
+#include "graphics/hasCurrentContext.h"
+
 #include <GL/glew.h>
 
 namespace Zem::Resource {
@@ -30,6 +32,10 @@ MeshGroup::~MeshGroup() {
 }
 
 void uploadBuffers(MeshGroup& group) {
+    // Without a context the mesh keeps its data and has no buffers; it is never drawn.
+    if (!Graphics::hasCurrentContext()) {
+        return;
+    }
     group.indexBuffer = makeBuffer(GL_ELEMENT_ARRAY_BUFFER_ARB, group.indices);
     glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
 

@@ -1,8 +1,10 @@
 #include "resource/ReadValue.h"
 
 #include "resource/XmlNode.h"
+#include "resource/readLongestNumber.h"
 
 #include <sstream>
+#include <type_traits>
 
 namespace Zem::Resource {
 
@@ -17,7 +19,13 @@ bool readNumber(const XmlNode& node, std::string_view key, Number& target) {
     std::istringstream in(setting.text());
     // Through a temporary: a failed extraction stores 0, and the default must survive it.
     Number value{};
-    if (in >> value) {
+    bool read = false;
+    if constexpr (std::is_floating_point_v<Number>) {
+        read = readLongestNumber(in, value);
+    } else {
+        read = static_cast<bool>(in >> value);
+    }
+    if (read) {
         target = value;
     }
     return true;

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <new>
+#include <stdexcept>
 
 namespace Zem::Resource {
 
@@ -84,7 +86,13 @@ std::unique_ptr<Resource> ResourceManager::runLoader(ResourceLoader& loader, std
                                                      const std::string& name) {
     ResourceStream stream(file, loader.byteOrder(), name);
     loading.insert(name);
-    std::unique_ptr<Resource> resource = loader.load(stream);
+    std::unique_ptr<Resource> resource;
+    // A file that asks for more memory than there is fails like any other refused file.
+    try {
+        resource = loader.load(stream);
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
     loading.erase(name);
     return resource;
 }
@@ -98,10 +106,15 @@ bool ResourceManager::load(const std::string& name) {
         reportUnableToLoad(name);
         return false;
     }
+    // Read and reported once: every later request for it fails quietly until the cache is cleared.
+    if (failed.count(name) != 0) {
+        return false;
+    }
 
     std::ifstream file;
     const std::string path = open(name, file);
     if (path.empty()) {
+        failed.insert(name);
         return false;
     }
 
@@ -112,6 +125,7 @@ bool ResourceManager::load(const std::string& name) {
     std::unique_ptr<Resource> resource = runLoader(*loaderEntry->second, file, name);
     if (!resource) {
         reportUnableToLoad(name);
+        failed.insert(name);
         return false;
     }
     cache[name] = std::move(resource);
@@ -188,6 +202,10 @@ void ResourceManager::release(Resource* resource) {
     }
 }
 
+ResourceManager::~ResourceManager() {
+    clear();
+}
+
 void ResourceManager::clear() {
     // Moved out first: a resource's destructor may give back references it holds (a material
     // releasing its textures) while the cache is being emptied.
@@ -195,6 +213,11 @@ void ResourceManager::clear() {
     doomed.swap(cache);
     sources.clear();
     doomed.clear();
+    failed.clear();
+}
+
+bool ResourceManager::hasFailed(const std::string& name) const {
+    return failed.count(name) != 0;
 }
 
 void ResourceManager::reset() {

@@ -42,8 +42,14 @@ public:
     // Gives one reference back; the last one deletes the resource. Null and unknown
     // resources are ignored.
     void release(Resource* resource);
-    // Deletes every cached resource whatever its count. Search paths and loaders stay.
+    // Deletes every cached resource whatever its count and forgets failures. Search paths and
+    // loaders stay.
     void clear();
+    // True when the name was asked for and could not be had (not found, or refused by its
+    // loader): later requests fail at once, without reading or reporting it again.
+    bool hasFailed(const std::string& name) const;
+    // Lets names that failed be tried again: a maker may have mended the file since.
+    void forgetFailures() { failed.clear(); }
     // clear, and forget search paths and loaders too: the state at process start.
     void reset();
 
@@ -77,7 +83,8 @@ private:
     // Runs the loader over the open file, guarding against a file that asks for itself.
     std::unique_ptr<Resource> runLoader(ResourceLoader& loader, std::ifstream& file,
                                         const std::string& name);
-    ~ResourceManager() = default;
+    // Empties the cache first: a resource's destructor may give back what it holds.
+    ~ResourceManager();
 
     std::vector<std::string> searchPaths;
     std::map<std::string, std::unique_ptr<Resource>> cache;
@@ -86,6 +93,7 @@ private:
     std::map<std::string, std::string> sources;
     // Names whose loader is running, so a file that asks for itself fails instead of recursing.
     std::set<std::string> loading;
+    std::set<std::string> failed;
 };
 
 template <class T> T* ResourceManager::get(const std::string& name) {

@@ -1,5 +1,7 @@
 #include "resource/ShaderObject.h"
 
+#include "graphics/hasCurrentContext.h"
+
 #include <GL/glew.h>
 
 #include <iostream>
@@ -38,6 +40,10 @@ bool ShaderObject::shaderFunctionsAvailable() {
 }
 
 std::unique_ptr<ShaderObject> ShaderObject::compile(const std::string& source, uint32_t type) {
+    if (!Graphics::hasCurrentContext()) {
+        std::cerr << "No OpenGL context: programs cannot be compiled" << std::endl;
+        return nullptr;
+    }
     if (!shaderFunctionsAvailable()) {
         std::cerr << "GLSL shaders are not supported by this OpenGL context" << std::endl;
         return nullptr;

@@ -2,6 +2,7 @@
 
 #include "resource/ResourceStream.h"
 #include "resource/XmlNode.h"
+#include "resource/parseReporting.h"
 
 namespace Zem::Resource {
 
@@ -11,7 +12,7 @@ std::string TemplateLoader::extension() const {
 
 std::unique_ptr<Resource> TemplateLoader::load(ResourceStream& stream) {
     auto document = std::make_unique<XmlNode>();
-    if (document->parse(stream) != XmlParseResult::Ok) {
+    if (!parseReporting(*document, stream)) {
         return nullptr;
     }
     return document;

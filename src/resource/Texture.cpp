@@ -1,7 +1,10 @@
 #include "resource/Texture.h"
 
+#include "graphics/hasCurrentContext.h"
+
 #include <GL/glew.h>
 
+#include <cstdio>
 #include <iostream>
 #include <utility>
 
@@ -27,7 +30,30 @@ Reload Texture::adopt(Resource& fresh) {
     return Reload::InPlace;
 }
 
-void uploadTexture(Texture& texture) {
+namespace {
+
+const char* glErrorWords(GLenum error) {
+    switch (error) {
+    case GL_INVALID_ENUM:
+        return "invalid enum";
+    case GL_INVALID_VALUE:
+        return "invalid value";
+    case GL_INVALID_OPERATION:
+        return "invalid operation";
+    case GL_OUT_OF_MEMORY:
+        return "out of memory";
+    default:
+        return "unknown";
+    }
+}
+
+} // namespace
+
+void uploadTexture(Texture& texture, const std::string& fileName) {
+    // Without a context the texture stays unnamed (0); it is never drawn.
+    if (!Graphics::hasCurrentContext()) {
+        return;
+    }
     GLuint name = 0;
     glGenTextures(1, &name);
     texture.texture = name;
@@ -41,7 +67,9 @@ void uploadTexture(Texture& texture) {
     if (texture.width <= 0 || texture.height <= 0 || texture.channels != 3 ||
         texture.pixels.size() < expected) {
         // Never hand GL a buffer shorter than the image it describes.
-        std::cout << "ERROR: " << std::endl;
+        std::cout << "ERROR: " << fileName << ": " << texture.pixels.size()
+                  << " bytes of pixels do not make a " << texture.width << " x " << texture.height
+                  << " RGB image" << std::endl;
         return;
     }
 
@@ -55,7 +83,11 @@ void uploadTexture(Texture& texture) {
     const GLenum error = glGetError();
     glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
     if (error != GL_NO_ERROR) {
-        std::cout << "ERROR: " << std::endl;
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%04X", static_cast<unsigned>(error));
+        std::cout << "ERROR: " << fileName << ": GL error " << code << " (" << glErrorWords(error)
+                  << ") for a " << texture.width << " x " << texture.height << " image"
+                  << std::endl;
     }
 }
 

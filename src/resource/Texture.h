@@ -3,6 +3,7 @@
 #include "resource/Resource.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace Zem::Resource {
@@ -31,8 +32,8 @@ public:
 };
 
 // Makes the mipmapped GL_RGB8 2D texture for the pixels and stores its name; it stays bound
-// to the active unit. A GL error is reported as "ERROR: " on standard output and the texture
-// is kept all the same.
-void uploadTexture(Texture& texture);
+// to the active unit. A GL error is reported on standard output as "ERROR: ", the file name and
+// the error ("ERROR: wall.bmp: GL error 0x0501 (invalid value)"); the texture is kept all the same.
+void uploadTexture(Texture& texture, const std::string& fileName = "texture");
 
 } // namespace Zem::Resource

@@ -1,6 +1,7 @@
 #include "resource/ThreeNumbers.h"
 
 #include "resource/XmlNode.h"
+#include "resource/readLongestNumber.h"
 
 #include <istream>
 #include <sstream>
@@ -9,14 +10,9 @@ namespace Zem::Resource {
 
 namespace {
 
-// Current runtimes store 0 when extraction fails; settings must keep their previous value.
+// A number that cannot be read keeps the previous value.
 bool readNumber(std::istream& in, float& target) {
-    float value = 0.0f;
-    if (in >> value) {
-        target = value;
-        return true;
-    }
-    return false;
+    return readLongestNumber(in, target);
 }
 
 void readNumberAfterSeparator(std::istream& in, float& target) {

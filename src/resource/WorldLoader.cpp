@@ -4,6 +4,7 @@
 #include "resource/ResourceManager.h"
 #include "resource/ResourceStream.h"
 #include "resource/XmlNode.h"
+#include "resource/parseReporting.h"
 
 #include <deque>
 #include <iostream>
@@ -41,10 +42,12 @@ std::unique_ptr<Resource> WorldLoader::load(ResourceStream& stream) {
     }
 
     XmlNode document;
-    if (document.parse(stream) != XmlParseResult::Ok) {
+    if (!parseReporting(document, stream)) {
         return nullptr;
     }
     if (document.name() != "ZEMWorld") {
+        std::cout << stream.name() << ": the root element is <" << document.name()
+                  << ">, not <ZEMWorld>" << std::endl;
         return nullptr;
     }
 

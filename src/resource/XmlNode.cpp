@@ -4,6 +4,7 @@
 #include <cstring>
 #include <istream>
 #include <utility>
+#include <vector>
 
 namespace Zem::Resource {
 
@@ -102,6 +103,8 @@ public:
 
     bool hasToken() const { return tokenReady; }
     const Token& current() const { return token; }
+    // Where the current token starts in the document; the end once none is left.
+    const char* position() const { return tokenReady ? tokenStart : end; }
 
     void advance() {
         tokenReady = false;
@@ -116,6 +119,7 @@ private:
         while (cursor < end && isSpace(*cursor)) {
             ++cursor;
         }
+        tokenStart = cursor;
         if (cursor < end && *cursor == '<') {
             // White space standing before a tag belongs to nothing.
             readTag();
@@ -159,6 +163,7 @@ private:
 
     const char* cursor;
     const char* end;
+    const char* tokenStart = nullptr;
     Token token;
     bool tokenReady = false;
 };
@@ -169,20 +174,23 @@ private:
 // stack, so nesting depth is bounded by memory only.
 class XmlParser {
 public:
-    static XmlParseResult parseDocument(XmlNode& root, std::string_view document) {
+    // `failedAt` receives the offset of the token where the document broke.
+    static XmlParseResult parseDocument(XmlNode& root, std::string_view document,
+                                        std::size_t& failedAt) {
         root.clear();
         Tokenizer tokens(document);
-        if (!tokens.hasToken()) {
-            return XmlParseResult::NoElement;
+        XmlParseResult result = XmlParseResult::NoElement;
+        if (tokens.hasToken()) {
+            const TokenKind first = tokens.current().kind;
+            if (first == TokenKind::StartTag || first == TokenKind::EmptyTag) {
+                if (tokens.current().text.front() == '?') {
+                    tokens.advance();
+                }
+                result = buildTree(root, tokens);
+            }
         }
-        const TokenKind first = tokens.current().kind;
-        if (first != TokenKind::StartTag && first != TokenKind::EmptyTag) {
-            return XmlParseResult::NoElement;
-        }
-        if (tokens.current().text.front() == '?') {
-            tokens.advance();
-        }
-        return buildTree(root, tokens);
+        failedAt = static_cast<std::size_t>(tokens.position() - document.data());
+        return result;
     }
 
 private:
@@ -453,15 +461,25 @@ void XmlNode::copyContent(const XmlNode& other) {
 }
 
 XmlParseResult XmlNode::parse(std::string_view text) {
+    std::size_t failedAt = 0;
+    return parse(text, failedAt);
+}
+
+XmlParseResult XmlNode::parse(std::string_view text, std::size_t& failedAt) {
     // A zero byte ends the text.
     const std::size_t zero = text.find('\0');
     if (zero != std::string_view::npos) {
         text = text.substr(0, zero);
     }
-    return XmlParser::parseDocument(*this, text);
+    return XmlParser::parseDocument(*this, text, failedAt);
 }
 
 XmlParseResult XmlNode::parse(std::istream& in) {
+    std::size_t errorLine = 0;
+    return parse(in, errorLine);
+}
+
+XmlParseResult XmlNode::parse(std::istream& in, std::size_t& errorLine) {
     std::string document;
     std::size_t size = 0;
     const std::size_t chunk = 65536;
@@ -480,7 +498,10 @@ XmlParseResult XmlNode::parse(std::istream& in) {
     char* out = &document[0];
     const char* line = out;
     const char* end = out + size;
+    // Where each line starts in the joined text, to tell the line a failure lies on.
+    std::vector<std::size_t> lineStarts;
     while (line < end) {
+        lineStarts.push_back(static_cast<std::size_t>(out - document.data()));
         const char* lineEnd = findChar(line, end, '\n');
         const std::size_t length = static_cast<std::size_t>(lineEnd - line);
         std::memmove(out, line, length);
@@ -488,7 +509,32 @@ XmlParseResult XmlNode::parse(std::istream& in) {
         line = lineEnd < end ? lineEnd + 1 : end;
     }
     document.resize(static_cast<std::size_t>(out - document.data()));
-    return parse(document);
+    std::size_t failedAt = 0;
+    const XmlParseResult result = parse(document, failedAt);
+    // The last line that starts at or before the failure; empty lines share an offset with the
+    // next, so the failure is put on the line that holds text.
+    const auto after = std::upper_bound(lineStarts.begin(), lineStarts.end(), failedAt);
+    errorLine = static_cast<std::size_t>(after - lineStarts.begin());
+    if (errorLine == 0) {
+        errorLine = 1;
+    }
+    return result;
+}
+
+std::string XmlNode::describe(XmlParseResult result) {
+    switch (result) {
+    case XmlParseResult::Ok:
+        return "read";
+    case XmlParseResult::NoElement:
+        return "no element where one belongs";
+    case XmlParseResult::Unclosed:
+        return "the text ends inside an element (an end tag is missing)";
+    case XmlParseResult::MismatchedEndTag:
+        return "an end tag that does not match its element";
+    case XmlParseResult::Malformed:
+        return "a malformed tag or a missing element";
+    }
+    return "unknown error";
 }
 
 void XmlNode::clear() {

@@ -51,8 +51,14 @@ public:
     // Clears the node and fills it with the document's root element. Text after a zero byte
     // and tokens after the root element are ignored.
     XmlParseResult parse(std::string_view text);
+    // `failedAt` is set to the offset in the text where the document broke.
+    XmlParseResult parse(std::string_view text, std::size_t& failedAt);
     // Reads the stream to its end and parses it. Lines are joined without a separator.
     XmlParseResult parse(std::istream& in);
+    // The same; `errorLine` is set to the line (from 1) where the document broke.
+    XmlParseResult parse(std::istream& in, std::size_t& errorLine);
+    // What a result means, in words for a message.
+    static std::string describe(XmlParseResult result);
 
     // Erases attributes, children and name; the kind stays.
     void clear();

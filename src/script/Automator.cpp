@@ -13,6 +13,18 @@ Automator::Automator(int32_t start, int32_t end, int32_t step, const XmlNode& ev
 
 Automator::~Automator() = default;
 
+void Automator::skipLongOverdue(int32_t now) {
+    if (step <= 0 || current >= end) {
+        return;
+    }
+    const int64_t lastDue = std::min<int64_t>(now, int64_t(end) - 1);
+    const int64_t due = (lastDue - current) / step + 1;
+    if (due > maxCatchUp) {
+        // Only the latest due repetition is delivered; the older ones are past help.
+        current = static_cast<int32_t>(current + (due - 1) * int64_t(step));
+    }
+}
+
 XmlNode Automator::makeEvent(int) const {
     return event;
 }
@@ -21,6 +33,7 @@ bool Automator::advance(int32_t now) {
     if (current > now) {
         return current < end;
     }
+    skipLongOverdue(now);
     while (current < end) {
         const XmlNode delivered = makeEvent(current);
         Zem::Main::Game* game = Zem::Main::currentGame;

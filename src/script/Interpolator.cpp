@@ -2,11 +2,13 @@
 
 #include "main/Game.h"
 #include "resource/XmlNode.h"
+#include "resource/readLongestNumber.h"
 #include "script/ScriptMaster.h"
 
 #include <cmath>
 #include <iostream>
 #include <sstream>
+#include <type_traits>
 
 using Zem::Main::BaseEntity;
 using Zem::Resource::XmlNode;
@@ -21,7 +23,13 @@ Zem::Main::Entity* findEntity(const std::string& name) {
 template <class Number> bool readNumber(const std::string& text, Number& target) {
     std::istringstream in(text);
     Number value{};
-    if (!(in >> value)) {
+    bool read = false;
+    if constexpr (std::is_floating_point_v<Number>) {
+        read = Zem::Resource::readLongestNumber(in, value);
+    } else {
+        read = static_cast<bool>(in >> value);
+    }
+    if (!read) {
         return false;
     }
     target = value;

@@ -6,6 +6,7 @@
 #include "main/messageBox.h"
 #include "resource/ReadValue.h"
 #include "resource/ThreeNumbers.h"
+#include "resource/readLongestNumber.h"
 
 #include <algorithm>
 #include <cmath>
@@ -76,7 +77,7 @@ void ScriptMaster::readTempo(const XmlNode& element) {
     }
     std::istringstream in(element.child("bpm").text());
     double bpm = 0.0;
-    if (!(in >> bpm) || !std::isfinite(bpm) || bpm <= 0.0) {
+    if (!Zem::Resource::readLongestNumber(in, bpm) || !std::isfinite(bpm) || bpm <= 0.0) {
         reject("a \"bpm\" that is not a positive number");
         return;
     }

@@ -110,6 +110,20 @@ TEST_F(OmbrelTest, FramesUpdateTheCameraThenWhatItReachesUntilEscapeCloseOrExit)
     EXPECT_FALSE(goOn);
 }
 
+TEST_F(OmbrelTest, EveryFrameTellsThePassesTheDisplaysSize) {
+    initWith(twoRooms);
+    auto* display = dynamic_cast<Zem::Graphics::DisplayBase*>(engine.driver("display"));
+    ASSERT_NE(nullptr, display);
+    const auto& registry = Zem::Graphics::ShaderRegistry::instance();
+    for (const auto& [w, h] : {std::pair{320, 240}, std::pair{1024, 576}}) {
+        display->width = w;
+        display->height = h;
+        frame();
+        EXPECT_EQ(w, registry.frameWidth());
+        EXPECT_EQ(h, registry.frameHeight());
+    }
+}
+
 TEST_F(OmbrelTest, AMissingWorldLeavesAnEmptySceneThatRuns) {
     ASSERT_TRUE(game.init());
     EXPECT_TRUE(game.entities.empty());

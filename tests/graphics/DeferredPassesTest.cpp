@@ -3,9 +3,12 @@
 #include "graphics/HDRShader.h"
 #include "graphics/Light.h"
 #include "graphics/LightShader.h"
+#include "graphics/Portal.h"
 #include "graphics/ShaderRegistry.h"
+#include "graphics/View.h"
 #include "graphics/reportGLErrors.h"
 #include "main/messageBox.h"
+#include "resource/Mesh.h"
 #include "support/DeferredScene.h"
 #include "support/ImageCapture.h"
 #include "support/SceneFixtures.h"
@@ -41,8 +44,20 @@ TEST_F(GBufferTest, MissingProgramFilesLeaveProgramZeroAndTheFrameStillRuns) {
     EXPECT_EQ(GBufferShader::passId, ShaderRegistry::instance().defaultGeometryPass);
     ZemTest::TestPanel panel(2.0f, Vector3(1.0f, 1.0f, 1.0f));
     panel.position = Vector3(0.0f, 0.0f, -3.0f);
+    testing::internal::CaptureStderr();
     renderFrame({&panel});
     renderFrame({&panel});
+    // Each pass says which programs it goes without, each once.
+    const std::string said = testing::internal::GetCapturedStderr();
+    for (const char* line :
+         {"G-buffer pass: no program from shaders/gbuf-1p.glvp and shaders/gbuf-1p.glfp: "
+          "shaders/gbuf-1p.glvp cannot be loaded",
+          "light pass: no program from shaders/light.glvp and shaders/light.glfp: "
+          "shaders/light.glvp cannot be loaded",
+          "HDR pass: no program from shaders/"}) {
+        EXPECT_NE(said.find(line), std::string::npos) << line << "\n" << said;
+    }
+    EXPECT_EQ(said.find("from shaders/light.glvp"), said.rfind("from shaders/light.glvp")) << said;
     EXPECT_EQ(0u, GBufferShader::sharedObjects().program.program);
     EXPECT_EQ(0u, LightShader::sharedObjects().program.program);
     for (const auto& record : HDRShader::sharedObjects().programs) {
@@ -88,8 +103,19 @@ TEST_F(LinkProgramTest, LinksCachedObjectsOrGivesProgramZero) {
         }
         Zem::Graphics::ProgramRecord record;
         record.program = 77;
-        EXPECT_EQ(links, Zem::Graphics::linkProgram(record, "shaders/gbuf-1p.glvp", fragment));
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(links, Zem::Graphics::linkProgram(record, "shaders/gbuf-1p.glvp", fragment,
+                                                    "test pass"));
+        const std::string said = testing::internal::GetCapturedStderr();
         EXPECT_EQ(links, record.program != 0u);
+        EXPECT_EQ(links, said.empty()) << said;
+        if (!links) {
+            EXPECT_EQ(said.rfind("test pass: no program from shaders/gbuf-1p.glvp and "
+                                 "shaders/light.glfp: it does not link",
+                                 0),
+                      0u)
+                << said;
+        }
         glDeleteProgram(record.program);
     }
 }
@@ -156,6 +182,113 @@ TEST_F(LightPassTest, TwoOverlappingLightsAddUp) {
     for (int c = 0; c < 3; ++c) {
         EXPECT_NEAR(redOnly[c] + blueOnly[c], both[c], 0.01f * (both[c] + 1.0f)) << "channel " << c;
     }
+}
+
+TEST_F(LightPassTest, AGlowingSurfaceShowsWithNoLightNearIt) {
+    const Light farAway(xmlElement("<Light><radius>1</radius><position>0 0 50</position></Light>"));
+    for (const float glow : {0.0f, 2.0f}) {
+        wall.glow = Vector3(glow, glow, glow);
+        renderFrame({&wall, const_cast<Light*>(&farAway)});
+        const auto light = lightAt(width / 2, height / 2);
+        const auto shown = ZemTest::ImageCapture::readFramebuffer(0, 0, 1, 1).pixel(0, 0);
+        if (glow == 0.0f) {
+            EXPECT_EQ(0.0f, light[0]) << "nothing lights a matt wall";
+            EXPECT_EQ((std::array<std::uint8_t, 3>{0, 0, 0}), shown);
+        } else {
+            EXPECT_GT(light[0], 0.0f) << "the glow is in the light image";
+            EXPECT_EQ(light[0], light[2]);
+            EXPECT_GT(int(shown[0]) + shown[1] + shown[2], 3 * 40) << "and on screen";
+        }
+    }
+}
+
+std::array<int, 2> textureSize(uint32_t texture) {
+    std::array<int, 2> size{};
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_RECTANGLE_ARB, 0, GL_TEXTURE_WIDTH, &size[0]);
+    glGetTexLevelParameteriv(GL_TEXTURE_RECTANGLE_ARB, 0, GL_TEXTURE_HEIGHT, &size[1]);
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
+    return size;
+}
+
+TEST_F(LightPassTest, TargetsFollowTheFrameSizeAndTheLightStaysWhereItIs) {
+    const Light light(xmlElement("<Light><radius>3</radius><position>0 0 -4</position></Light>"));
+    for (const auto& [w, h] : {std::pair{320, 240}, std::pair{800, 450}, std::pair{640, 480}}) {
+        ShaderRegistry::instance().setFrameSize(w, h);
+        glViewport(0, 0, w, h);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluPerspective(80.0, double(w) / double(h), 0.1, 1000.0);
+        glMatrixMode(GL_MODELVIEW);
+        renderFrame({&wall, const_cast<Light*>(&light)});
+
+        const GBufferShader::SharedObjects& gBuffer = GBufferShader::sharedObjects();
+        for (uint32_t target :
+             {gBuffer.colourTarget, gBuffer.depthStencilTarget, gBuffer.normalTarget,
+              gBuffer.aux1Target, gBuffer.aux2Target, LightShader::sharedObjects().lightTarget}) {
+            EXPECT_EQ((std::array<int, 2>{w, h}), textureSize(target)) << w << " x " << h;
+        }
+        // The light in front of the wall's centre lights the middle of the image, not a corner.
+        const std::vector<float> image =
+            readTexture(LightShader::sharedObjects().lightTarget, w, h);
+        EXPECT_GT(texel(image, w, w / 2, h / 2)[0], 0.0f) << w << " x " << h;
+        EXPECT_EQ(0.0f, texel(image, w, 2, 2)[0]) << w << " x " << h;
+    }
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+}
+
+// The hall seen through a 1 x 1 window in the vault's wall: the window's view has a wall of its
+// own further back and a light near the window, within reach of the vault wall around it.
+class WindowLightTest : public LightPassTest {
+protected:
+    void SetUp() override {
+        LightPassTest::SetUp();
+        window.maskGroup = windowShape->groups[0].get();
+        windowSurface.position = Vector3(0.0f, 0.0f, -4.9f);
+        window.position = windowSurface.position;
+        hallWall.position = Vector3(0.0f, 0.0f, -8.0f);
+    }
+    // The light target after a frame of the vault and the view through the window; the hall's
+    // light is left out when asked.
+    std::vector<float> renderThroughWindow(bool hallLit) {
+        Zem::Graphics::View root;
+        root.passes = ShaderRegistry::instance().acquire();
+        wall.submit(root);
+        windowSurface.submit(root);
+        Zem::Graphics::View& hall = root.allocateChild();
+        hall.parent = &root;
+        hall.depth = 1;
+        hall.portal = &window;
+        hall.passes = ShaderRegistry::instance().acquire();
+        hallWall.submit(hall);
+        if (hallLit) {
+            hallLight.submit(hall);
+        }
+        Zem::Graphics::drawTree(root);
+        return readTexture(LightShader::sharedObjects().lightTarget, width, height);
+    }
+
+    std::unique_ptr<Zem::Resource::Mesh> windowShape =
+        ZemTest::makeMesh({{-0.5f, -0.5f, 0, 0.5f, -0.5f, 0, 0.5f, 0.5f, 0, -0.5f, -0.5f, 0, 0.5f,
+                            0.5f, 0, -0.5f, 0.5f, 0}});
+    Zem::Graphics::Portal window{xmlElement("<entity/>")};
+    ZemTest::TestPanel windowSurface{0.5f, Vector3(0.2f, 0.2f, 0.2f)};
+    ZemTest::TestPanel hallWall{20.0f, Vector3(1.0f, 1.0f, 1.0f)};
+    Light hallLight{xmlElement("<Light><radius>5</radius><position>0 0 -6.5</position></Light>")};
+};
+
+TEST_F(WindowLightTest, LightsBehindAWindowLeaveTheWallAroundItAsDarkAsWithoutThem) {
+    const std::vector<float> dark = renderThroughWindow(false);
+    const std::vector<float> lit = renderThroughWindow(true);
+    EXPECT_GT(texel(lit, width, width / 2, height / 2)[0], 0.0f) << "the hall is lit";
+    // About 57 pixels to a unit at the vault wall: the window spans 29 pixels each way.
+    for (const auto& [x, y] :
+         {std::pair{width / 2 + 86, height / 2}, std::pair{width / 2 - 60, height / 2},
+          std::pair{width / 2, height / 2 + 50}, std::pair{width / 2 + 40, height / 2 - 40}}) {
+        EXPECT_EQ(texel(dark, width, x, y), texel(lit, width, x, y))
+            << "vault wall at " << x << ", " << y;
+    }
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
 }
 
 class HDRTest : public ZemTest::DeferredTest {

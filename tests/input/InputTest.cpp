@@ -130,6 +130,43 @@ TEST(VirtualKeyTest, SdlKeysTakeWindowsCodesAndUnknownKeysTheirPlaceOnTheKeyboar
     }
 }
 
+// A tap shorter than a frame: down and up both arrive in the same pump.
+TEST_F(InputTest, EscapeTappedBetweenTwoFramesStillEndsTheMainLoop) {
+    game.onFrame2 = [&] {
+        pushKey(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, true);
+        pushKey(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, false);
+    };
+    EXPECT_TRUE(engine->run());
+    EXPECT_EQ(game.frames, 3);
+}
+
+TEST_F(InputTest, TappedKeysAndButtonsReadDownForOneFrameThenUp) {
+    pushKey(SDLK_a, SDL_SCANCODE_A, true);
+    pushKey(SDLK_a, SDL_SCANCODE_A, false);
+    for (Uint8 button : {Uint8(SDL_BUTTON_LEFT), Uint8(SDL_BUTTON_RIGHT)}) {
+        for (Uint32 type : {Uint32(SDL_MOUSEBUTTONDOWN), Uint32(SDL_MOUSEBUTTONUP)}) {
+            push(type, [&](SDL_Event& e) { e.button.button = button; });
+        }
+    }
+    input->update(0.016f);
+    EXPECT_EQ(input->keys['A'], 1.0f);
+    EXPECT_EQ(input->mouseButtons[InputBase::Left], 1.0f);
+    EXPECT_EQ(input->mouseButtons[InputBase::Right], 1.0f);
+    input->update(0.016f);
+    EXPECT_EQ(input->keys['A'], 0.0f);
+    EXPECT_EQ(input->mouseButtons[InputBase::Left], 0.0f);
+    EXPECT_EQ(input->mouseButtons[InputBase::Right], 0.0f);
+
+    // Released, then pressed again within one frame: it stays down.
+    pushKey(SDLK_b, SDL_SCANCODE_B, true);
+    input->update(0.016f);
+    pushKey(SDLK_b, SDL_SCANCODE_B, false);
+    pushKey(SDLK_b, SDL_SCANCODE_B, true);
+    input->update(0.016f);
+    input->update(0.016f);
+    EXPECT_EQ(input->keys['B'], 1.0f);
+}
+
 TEST(InputWithoutDisplayTest, IgnoresMotionAndOutOfRangeCodes) {
     Input_sdl2 input;
     ASSERT_TRUE(input.init(XmlNode::empty()));

@@ -106,8 +106,11 @@ TEST(EntityTest, CollisionModelGroupsGetStartIdPlusStepTimesTheirNumberAndMissin
     testing::internal::CaptureStdout();
     BaseEntity ghost(element("<entity name='ghost'><collisionmodel>gone.testmesh</collisionmodel>"
                              "<model>gone.testmesh</model></entity>"));
+    BaseEntity twin(element("<entity name='twin'><model>gone.testmesh</model></entity>"));
+    BaseEntity nameless(element("<entity><model>lost.testmesh</model></entity>"));
+    // Each missing mesh is reported once, with the first entity that asked for it.
     EXPECT_EQ("Entity \"ghost\": no collision model \"gone.testmesh\"\n"
-              "Entity \"ghost\": no model \"gone.testmesh\"\n",
+              "An entity without a name: no model \"lost.testmesh\"\n",
               testing::internal::GetCapturedStdout());
     EXPECT_TRUE(ghost.occluders.empty());
     EXPECT_EQ(nullptr, ghost.model);

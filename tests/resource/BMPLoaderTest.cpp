@@ -111,7 +111,7 @@ std::string upload(int width, int height, std::vector<uint8_t> pixels, Texture& 
     while (glGetError() != GL_NO_ERROR) {
     }
     testing::internal::CaptureStdout();
-    uploadTexture(texture);
+    uploadTexture(texture, "wall.bmp");
     return testing::internal::GetCapturedStdout();
 }
 
@@ -137,10 +137,12 @@ TEST_F(TextureGLTest, UploadMakesAMipmappedRgb8TextureOrPrintsError) {
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
     Texture tooWide;
     EXPECT_EQ(upload(largest + 1, 1, std::vector<uint8_t>(std::size_t(largest + 1) * 3), tooWide),
-              "ERROR: \n");
+              "ERROR: wall.bmp: GL error 0x0501 (invalid value) for a " +
+                  std::to_string(largest + 1) + " x 1 image\n");
     // Pixels short of the image are never handed over.
     Texture shortImage;
-    EXPECT_EQ(upload(4, 4, std::vector<uint8_t>(10), shortImage), "ERROR: \n");
+    EXPECT_EQ(upload(4, 4, std::vector<uint8_t>(10), shortImage),
+              "ERROR: wall.bmp: 10 bytes of pixels do not make a 4 x 4 RGB image\n");
 }
 
 TEST_F(TextureGLTest, AReloadedTextureChangesUnderItsHoldersOrStaysWhenTheFileIsBroken) {

@@ -315,7 +315,9 @@ TEST(ObjParserTest, NumbersAreTheLongestPrefixOfTheirWord) {
         {"-0", -0.0f},   {"1e3", 1000.0f}, {"-1e-60", -0.0f}};
     for (const auto& [word, value] : read) {
         float got = 99.0f;
-        WordReader words(std::string(" ") + word + " 5");
+        // The reader keeps a view of the line: the line must outlive it.
+        const std::string line = std::string(" ") + word + " 5";
+        WordReader words(line);
         ASSERT_TRUE(words.nextWordFloat(got)) << word;
         EXPECT_EQ(got, value) << word;
         EXPECT_EQ(std::signbit(got), std::signbit(value)) << word;

@@ -142,6 +142,14 @@ TEST_F(ResourceManagerTest, FailuresHoldersAndSelfReference) {
     ASSERT_NE(nullptr, self);
     EXPECT_EQ(1, self->refCount);
     std::ofstream(dir.file("broken.bmp")) << "mended";
+    // A failure is read and reported once; clearing the cache forgets it.
+    const int loadsBefore = bmp.loads;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(nullptr, manager().get("broken.bmp"));
+    EXPECT_EQ(nullptr, manager().get("missing.bmp"));
+    EXPECT_EQ("", testing::internal::GetCapturedStdout());
+    EXPECT_EQ(loadsBefore, bmp.loads) << "not read again";
+    manager().clear();
     EXPECT_EQ("mended", contentOf(manager().get("broken.bmp"))) << "nothing was cached";
 
     manager().clear();
@@ -201,6 +209,18 @@ TEST_F(ResourceManagerTest, EvictAndReleaseForgetTheFileAndLoadUncachedLeavesThe
     EXPECT_FALSE(manager().isCached("Wall.BMP"));
     EXPECT_EQ(nullptr, manager().loadUncached("notes.txt")) << "no loader";
     EXPECT_EQ(nullptr, manager().loadUncached("nowhere.bmp"));
+}
+
+// A holder still cached when the process ends (a run that never reached the engine's shutdown)
+// gives its texture back while the manager itself is being destroyed.
+TEST_F(ResourceManagerTest, HoldersStillCachedAtExitAreDeletedCleanly) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            manager().get("one.bmp");
+            std::exit(FakeResource::alive == 2 ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
 }
 
 } // namespace

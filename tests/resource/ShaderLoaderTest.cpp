@@ -71,6 +71,8 @@ TEST_F(ShaderLoaderTest, PendingGLErrorOrMissingShaderFunctionsGiveNull) {
     EXPECT_EQ(withoutFunctions, nullptr);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Unable to load plain.glvp\nUnable to load plain.glfp\n");
+    EXPECT_EQ(manager.get("plain.glvp"), nullptr) << "a failure is remembered";
+    manager.clear();
     EXPECT_NE(manager.get("plain.glvp"), nullptr) << "nothing was left pending or cached";
 }
 

@@ -59,9 +59,22 @@ TEST_F(WorldLoaderTest, BuildsRegisteredEntitiesInOrderAndNothingFromAnotherRoot
         "Skipping entity \"typeless\": no entity type \"\"\n");
     EXPECT_EQ(built(), (Strings{"first", "second", "third"}));
 
-    for (const char* text : {"<World><entity type='Probe' name='a'/></World>",
-                             "<ZEMWorld><entity type='Probe' name='a'></ZEMWorld>"}) {
-        EXPECT_EQ(load({"other.world", text}), "Unable to load other.world\n") << text;
+    // Where and what: the root, or the line the document breaks on.
+    const std::pair<const char*, const char*> refused[] = {
+        {"<World><entity type='Probe' name='a'/></World>",
+         "other.world: the root element is <World>, not <ZEMWorld>\n"},
+        {"<ZEMWorld>\n<entity type='Probe' name='a'/>\n<entity type='Probe' name='b'>\n"
+         "</ZEMWorld>\n",
+         "other.world line 4: an end tag that does not match its element\n"},
+        {"<ZEMWorld>\n<entity type='Probe' name='a'/>\n<entity type='Probe'",
+         "other.world line 3: the text ends inside an element (an end tag is missing)\n"},
+        {"<ZEMWorld>\n\n<entity type=Probe/>\n</ZEMWorld>",
+         "other.world line 3: a malformed tag or a missing element\n"},
+    };
+    for (const auto& [text, where] : refused) {
+        manager.clear();
+        EXPECT_EQ(load({"other.world", text}), std::string(where) + "Unable to load other.world\n")
+            << text;
         EXPECT_EQ(built().size(), 3u);
     }
 }

@@ -1,6 +1,7 @@
 #include "resource/XmlNode.h"
 #include "resource/ReadValue.h"
 #include "resource/ThreeNumbers.h"
+#include "script/ScriptMaster.h"
 
 #include <gtest/gtest.h>
 
@@ -122,6 +123,41 @@ TEST(ReadValueTest, ThreeNumbers) {
     Vector3 position;
     EXPECT_TRUE(readValue(XmlNode("<e><position>1, 2, 3</position></e>"), "position", position));
     EXPECT_EQ(position, Vector3(1, 2, 3));
+}
+
+// Every reader of numbers in text takes the longest valid number: a dangling exponent is not a
+// reason to keep the old value.
+TEST(ReadValueTest, LongestValidNumberEverywhere) {
+    const struct {
+        const char* text;
+        double number; // 7 when nothing can be read
+    } cases[] = {{"2e", 2},     {"1.5e+", 1.5}, {"3.25E-x", 3.25}, {"-4e2", -400},
+                 {" +.5e1", 5}, {"6.", 6},      {"1e-", 1},        {"e5", 7},
+                 {"-", 7},      {".", 7},       {"+-1", 7},        {"1e999", 7}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const XmlNode doc(std::string("<s><v>") + c.text + "</v></s>");
+        float f = 7.0f;
+        double d = 7.0;
+        EXPECT_TRUE(readValue(doc, "v", f));
+        EXPECT_TRUE(readValue(doc, "v", d));
+        EXPECT_FLOAT_EQ(f, static_cast<float>(c.number));
+        if (std::string(c.text) != "1e999") {
+            EXPECT_DOUBLE_EQ(d, c.number);
+        }
+        // As the first of three numbers, and as a script time in whole bars (16 steps).
+        Vector3 v(7, 8, 9);
+        readThreeNumbers(std::string(c.text) + " 1 2", v);
+        EXPECT_FLOAT_EQ(v.x, static_cast<float>(c.number));
+        if (c.number != 7) {
+            EXPECT_EQ(v, Vector3(static_cast<float>(c.number), 1, 2));
+            EXPECT_EQ(ScriptMaster::stepCount(std::string(c.text) + " 0 0"),
+                      static_cast<int>(c.number * 16));
+        }
+    }
+    Vector3 v;
+    readThreeNumbers("2e,1.5e+,3.25E-x", v);
+    EXPECT_EQ(v, Vector3(2, 1.5f, 3.25f));
 }
 
 } // namespace

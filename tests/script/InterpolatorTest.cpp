@@ -58,6 +58,12 @@ TEST_F(InterpolatorTest, EasesFromThePresentValueToTheEndValueAndHoldsIt) {
     EXPECT_FLOAT_EQ(channelAt(1700.0), 10.0f);
 }
 
+TEST_F(InterpolatorTest, ValuesWithADanglingExponentReadAsTheirNumber) {
+    request("<startvalue>4e</startvalue><endvalue>1e+1x</endvalue>");
+    EXPECT_FLOAT_EQ(channelAt(0.0), 4.0f);
+    EXPECT_FLOAT_EQ(channelAt(600.0), 10.0f);
+}
+
 TEST_F(InterpolatorTest, EqualEndSpeedsMakeAStraightLine) {
     request("<startspeed>8</startspeed><endspeed>8</endspeed><endvalue>10</endvalue>");
     for (int i = 0; i <= 10; ++i) {

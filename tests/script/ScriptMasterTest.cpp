@@ -141,6 +141,27 @@ TEST_F(ScriptMasterTest, AutomatorCatchesUpWithEveryMissedRepetitionButNotTheEnd
     EXPECT_EQ(recorder->received.back(), (std::pair<int, std::string>{18, "tick"}));
 }
 
+// start="-99999999 0 0" once meant 1.6e9 deliveries in one update: the show hung.
+TEST_F(ScriptMasterTest, ARepeatThatStartedFarInThePastCatchesUpInOneStep) {
+    ScriptMaster* master = makeScript(tempoFast, "<repeat start='-99999999 0 0' end='1 0 0' "
+                                                 "step='0 0 1'><event target='rec' "
+                                                 "command='tick'/></repeat>");
+    at(master, 0.0);
+    at(master, 5.0);
+    // The step due at 0, then 1 to 5 one by one: a few at a time is ordinary catching up.
+    EXPECT_EQ(
+        recorder->received,
+        (Received{{0, "tick"}, {1, "tick"}, {2, "tick"}, {3, "tick"}, {4, "tick"}, {5, "tick"}}));
+
+    Automator automator(0, 1000, 1, XmlNode("<event target='rec' command='tock'/>"));
+    recorder->received.clear();
+    automator.advance(Automator::maxCatchUp - 1);
+    EXPECT_EQ(recorder->received.size(), std::size_t(Automator::maxCatchUp));
+    recorder->received.clear();
+    automator.advance(900);
+    EXPECT_EQ(recorder->received, (Received{{900, "tock"}}));
+}
+
 TEST_F(ScriptMasterTest, ExitEndsTheGameUpdateInWhichItIsDelivered) {
     makeScript(tempoFast, event("0 0 5", "exit", "script"));
     for (const double ms : {0.0, 4.0, 5.0}) {

@@ -24,7 +24,8 @@
 
 namespace ZemTest {
 
-// A flat square facing +z, matt and untextured, with a tangent frame as a mesh group has.
+// A flat square facing +z, matt, untextured and not glowing unless asked, with a tangent frame as a
+// mesh group has.
 class TestPanel : public Zem::Main::BaseEntity {
 public:
     TestPanel(float halfSize, const Zem::Graphics::Vector3& diffuse)
@@ -32,10 +33,10 @@ public:
           diffuse(diffuse) {}
 
     void draw() override {
-        const GLfloat black[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+        const GLfloat ambient[4] = {glow.x, glow.y, glow.z, 0.0f};
         const GLfloat colour[4] = {diffuse.x, diffuse.y, diffuse.z, 0.0f};
         const GLfloat noShine[4] = {0.0f, 0.0f, 0.0f, 1.0f}; // alpha: the specular exponent
-        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, black);
+        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
         glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, colour);
         glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, noShine);
         for (GLenum unit = GL_TEXTURE3; unit >= GL_TEXTURE0; --unit) {
@@ -56,6 +57,8 @@ public:
 
     float halfSize;
     Zem::Graphics::Vector3 diffuse;
+    // The material's ambient term: light the panel gives off by itself.
+    Zem::Graphics::Vector3 glow;
 };
 
 // The shared context in the display's 640 x 480 state, the GLSL loaders searching "data/", an

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ZemTest {
@@ -32,6 +33,40 @@ public:
         }
         return image;
     }
+
+    // An 8-bit RGB image read from a PNG file; empty when it cannot be read.
+    static ImageCapture readPng(const std::string& path) {
+        ImageCapture result;
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        if (png_image_begin_read_from_file(&image, path.c_str()) == 0) {
+            return result;
+        }
+        image.format = PNG_FORMAT_RGB;
+        std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(image));
+        if (png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr) == 0) {
+            png_image_free(&image);
+            return result;
+        }
+        result.imageWidth = static_cast<int>(image.width);
+        result.imageHeight = static_cast<int>(image.height);
+        result.pixels = std::move(pixels);
+        return result;
+    }
+
+    // An image of the given size from RGB bytes, top row first.
+    static ImageCapture fromPixels(int width, int height, std::vector<std::uint8_t> rgb) {
+        ImageCapture image;
+        if (rgb.size() == static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3) {
+            image.imageWidth = width;
+            image.imageHeight = height;
+            image.pixels = std::move(rgb);
+        }
+        return image;
+    }
+
+    int width() const { return imageWidth; }
+    int height() const { return imageHeight; }
 
     // Row 0 is the top row; black outside the image.
     std::array<std::uint8_t, 3> pixel(int x, int y) const {

@@ -2,6 +2,7 @@
 
 #include "resource/ThreeNumbers.h"
 #include "resource/XmlNode.h"
+#include "resource/readLongestNumber.h"
 
 #include <sstream>
 #include <string>
@@ -25,7 +26,7 @@ Matrix4 readTranslate(const std::string& text) {
 Matrix4 readRotate(const std::string& text) {
     std::istringstream in(text);
     float degrees = 0.0f;
-    in >> degrees;
+    Zem::Resource::readLongestNumber(in, degrees);
     std::string word;
     in >> word;
     const std::string::size_type comma = word.find(',');
