@@ -1,3 +1,4 @@
+#include "demo/Capture/CaptureSession.h"
 #include "demo/Capture/MusicTrack.h"
 #include "demo/Capture/PngSequenceWriter.h"
 #include "demo/Capture/ShowClock.h"
@@ -41,6 +42,9 @@ TEST(CommandLine, AcceptsOptionsAndRefusesBadUseWithOneLine) {
         {{"--fps", "30fps"}, O::BadUse, "not '30fps'"},
         {{"--size", "320"}, O::BadUse, "--size needs"},
         {{"--size", "321x240"}, O::BadUse, "--size needs even"},
+        {{"--size", "320x241"}, O::BadUse, "--size needs even"},
+        {{"--fps", "1000"}, O::Run, ""},
+        {{"--fps", "1000.5"}, O::BadUse, "--fps needs a number"},
         {{"--size", "0x0"}, O::BadUse, "--size needs"},
         {{"--start", "-1"}, O::BadUse, "--start needs seconds"},
         {{"--start", "nan"}, O::BadUse, "--start needs seconds"},
@@ -101,6 +105,31 @@ TEST(ShowClock, FrameIShowsStartPlusIOverFps) {
     EXPECT_DOUBLE_EQ(between.timeMs(), between.stepTimeMs(1));
 }
 
+// The demo draws (and takes the due picture), then updates the world at the step's time, then
+// advances: the picture of frame i is drawn one step after the update at frame i's time.
+TEST(ShowClock, EachPictureShowsTheUpdateAtItsFramesTime) {
+    ZemTest::TempDir dir;
+    Capture::CaptureSettings settings;
+    settings.output = dir.file("frames");
+    settings.fps = 10.0;
+    settings.startSeconds = 0.25;
+    settings.endSeconds = 0.5;
+    settings.musicPath = "";
+    Capture::CaptureSession session(settings);
+    ASSERT_TRUE(session.begin(-1)) << session.error();
+    EXPECT_EQ(session.totalFrames(), 3);
+    std::vector<double> shown;
+    double updatedAt = -1.0;
+    for (int step = 0; step < 10; ++step) {
+        if (session.pictureDue()) {
+            shown.push_back(updatedAt);
+        }
+        updatedAt = session.showTimeMs();
+        session.advance();
+    }
+    EXPECT_EQ(shown, (std::vector<double>{250.0, 350.0, 450.0}));
+}
+
 // A world's exit, looked up ahead, falls due at exactly that millisecond of the silent clock.
 TEST(ShowClock, ScriptExitIsFoundAheadAndFallsDueOnThatMillisecond) {
     struct Game : Zem::Main::Game {
@@ -138,8 +167,18 @@ TEST(MusicTrack, WritesTheCoveredPartPaddedWithSilence) {
     ASSERT_TRUE(track.writeWav(dir.file("a.wav"), start, frames));
     const std::string wav = ZemTest::TempDir::readFile(dir.file("a.wav"));
     ASSERT_EQ(wav.size(), 44u + static_cast<std::size_t>(frames) * track.channels() * 2);
+    const auto field = [&wav](std::size_t at) {
+        uint32_t value = 0;
+        for (int i = 3; i >= 0; --i) {
+            value = value << 8 | static_cast<uint8_t>(wav[at + i]);
+        }
+        return value;
+    };
     EXPECT_EQ(wav.substr(0, 4), "RIFF");
+    EXPECT_EQ(field(4), wav.size() - 8);
+    EXPECT_EQ(field(28), static_cast<uint32_t>(track.rate() * track.channels() * 2)) << "bytes/s";
     EXPECT_EQ(wav.substr(36, 4), "data");
+    EXPECT_EQ(field(40), wav.size() - 44);
     const std::string tail = wav.substr(wav.size() - 1000);
     EXPECT_EQ(tail, std::string(1000, '\0'));
     EXPECT_NE(wav.substr(44, 4000), std::string(4000, '\0'));

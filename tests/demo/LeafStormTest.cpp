@@ -33,6 +33,11 @@ TEST_F(LeafStormTest, SameSeedGivesTheSameLeavesWhateverWasDrawnBefore) {
     }
     EXPECT_NE(first->clusters[0]->points, storm("50", "2", "43", two)->clusters[0]->points);
     EXPECT_NE(first->clusters[0]->points, first->clusters[1]->points);
+    // The seed is the program generator's: a storm that draws nothing leaves it just seeded.
+    storm("0", "2", "42");
+    const int next = Zem::Main::Random::next();
+    Zem::Main::Random::seed(42);
+    EXPECT_EQ(next, Zem::Main::Random::next());
 }
 
 TEST_F(LeafStormTest, EveryLeafLiesWithinHalfTheSpreadWithAUnitNormal) {

@@ -7,6 +7,7 @@
 #include "graphics/ShaderRegistry.h"
 #include "graphics/View.h"
 #include "graphics/reportGLErrors.h"
+#include "main/messageBox.h"
 #include "resource/Mesh.h"
 #include "support/DeferredScene.h"
 #include "support/ImageCapture.h"
@@ -18,6 +19,8 @@
 
 #include <array>
 #include <numeric>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -60,6 +63,19 @@ TEST_F(GBufferTest, MissingProgramFilesLeaveProgramZeroAndTheFrameStillRuns) {
     for (const auto& record : HDRShader::sharedObjects().programs) {
         EXPECT_EQ(0u, record.program);
     }
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+}
+
+TEST_F(GBufferTest, AViewWithNothingQueuedShowsEmptyListAndDrawsOn) {
+    registerPasses();
+    std::vector<std::string> shown;
+    const auto previous = Zem::Main::setMessageBoxHandler(
+        [&shown](const std::string& caption, const std::string& text, Zem::Main::MessageIcon) {
+            shown.push_back("[" + caption + "] " + text);
+        });
+    renderFrame({});
+    Zem::Main::setMessageBoxHandler(previous);
+    EXPECT_EQ(std::vector<std::string>{"[] Empty list!"}, shown);
     EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
 }
 
@@ -128,6 +144,11 @@ TEST_F(LightPassTest, SendsRadiusAndColourTimesThirty) {
         std::make_unique<LightShader::Factory>(LightShader::passId, 2000));
     Light light(xmlElement("<Light><color>0.5 0 2</color><radius>3</radius>"
                            "<position>0 0 -4</position></Light>"));
+    // Channels 6 to 8 read the colour, 9 the radius, 10 nothing.
+    const float channels[] = {0.5f, 0.0f, 2.0f, 3.0f, 0.0f};
+    for (unsigned i = 0; i < 5; ++i) {
+        EXPECT_EQ(channels[i], light.getChannel(6 + i)) << 6 + i;
+    }
     renderFrame({&wall, &light});
 
     std::array<float, 4> sent{};
@@ -334,6 +355,25 @@ TEST_F(HDRTest, LuminanceAlternatesBetweenLevelsFiveAndSixAndTheImageFollowsTheE
     EXPECT_GT(brighter, normal + 10.0f);
     EXPECT_LT(windowBrightness(), normal - 10.0f);
     EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+}
+
+// Quadrants of grey 1, 4 and 16, and an unlit one: the lit pixels' geometric mean is 4.
+TEST_F(HDRTest, ReductionMeasuresTheLitPartsOfAnUnevenImage) {
+    fillLightTarget(0.0f, 0.0f, 0.0f);
+    const std::array<int, 3> quadrants[] = {{0, 0, 1}, {width / 2, 0, 4}, {0, height / 2, 16}};
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, LightShader::sharedObjects().framebuffer);
+    glEnable(GL_SCISSOR_TEST);
+    for (const auto& [x, y, grey] : quadrants) {
+        glScissor(x, y, width / 2, height / 2);
+        glClearColor(float(grey), float(grey), float(grey), 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    postProcess();
+    EXPECT_NEAR(4.0f, luminance(5, 1), 0.1f);
+    EXPECT_NEAR(16.0f, luminance(5, 2), 0.01f) << "the peak";
 }
 
 } // namespace

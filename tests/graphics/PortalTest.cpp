@@ -127,16 +127,27 @@ TEST_F(TriggerTest, OnlyAnEntityPassingThroughComesOutOfThePartnerTurnedWithIt) 
     walker = walkerAt(Vector3(0.5f, 0.5f, 0.5f));
     auto lamp = walkerAt(Vector3(0.5f, 0.5f, 0.5f));
     lamp->flags |= Zem::Main::EntityFlags::NoPortalTransfer;
+    auto behind = walkerAt(Vector3(0.5f, 0.5f, -0.5f)); // never in front: never enters
     door.update(0.1f);
     step(*walker, Vector3(0.9f, 0.1f, 0.2f));
     EXPECT_EQ(std::vector<Entity*>{walker.get()}, door.crossing);
+    EXPECT_EQ(&hall, behind->room);
     step(*walker, Vector3(0.5f, 0.5f, 1.5f));
     EXPECT_TRUE(door.crossing.empty()) << "left on its own side";
+    // From inside the zone straight to behind the plane, crossing it beside the opening.
     step(*walker, Vector3(0.5f, 0.5f, 0.5f));
-    step(*walker, Vector3(1.5f, 0.5f, 0.5f));
-    step(*walker, Vector3(1.5f, 0.5f, -0.5f));
-    EXPECT_EQ(&hall, walker->room) << "out past the side, then behind the plane";
+    step(*walker, Vector3(2.5f, 0.5f, -0.5f));
+    EXPECT_TRUE(door.crossing.empty());
+    EXPECT_EQ(nullptr, walker->currentPortal);
+    EXPECT_EQ(&hall, walker->room);
     expectNear(Vector3(10, 5, 20), walker->rotation);
+
+    // Deleted inside the zone, an entity leaves the portal's list with its room's.
+    auto doomed = walkerAt(Vector3(0.5f, 0.5f, 0.5f));
+    door.update(0.1f);
+    ASSERT_EQ(std::vector<Entity*>{doomed.get()}, door.crossing);
+    doomed.reset();
+    EXPECT_TRUE(door.crossing.empty());
 
     door.partner = nullptr;
     step(*walker, Vector3(0.5f, 0.5f, 0.5f));

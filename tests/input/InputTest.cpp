@@ -1,6 +1,7 @@
 #include "graphics/Display_sdl2.h"
 #include "input/InputBase.h"
 #include "input/Input_sdl2.h"
+#include "input/VirtualKeys.h"
 #include "main/Engine.h"
 #include "main/Game.h"
 #include "resource/XmlNode.h"
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <tuple>
 
 using Zem::Input::Input_sdl2;
 using Zem::Input::InputBase;
@@ -106,6 +108,26 @@ TEST_F(InputTest, KeysStayDownUntilKeyUpAndMouseOffsetsAreTenthsFromTheCentre) {
     EXPECT_EQ(input->keys['A'], 0.0f);
     EXPECT_FLOAT_EQ(input->mouseX, 1.0f);
     EXPECT_FLOAT_EQ(input->mouseY, -1.0f);
+}
+
+TEST(VirtualKeyTest, SdlKeysTakeWindowsCodesAndUnknownKeysTheirPlaceOnTheKeyboard) {
+    const std::tuple<SDL_Keycode, SDL_Scancode, int> cases[] = {
+        {SDLK_a, SDL_SCANCODE_A, 'A'},
+        {SDLK_z, SDL_SCANCODE_Z, 'Z'},
+        {SDLK_0, SDL_SCANCODE_0, '0'},
+        {SDLK_9, SDL_SCANCODE_9, '9'},
+        {SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, 27},
+        {SDLK_LEFT, SDL_SCANCODE_LEFT, 37},
+        {SDLK_F1, SDL_SCANCODE_F1, 112},
+        {SDLK_F13, SDL_SCANCODE_F13, 124},
+        {SDLK_KP_1, SDL_SCANCODE_KP_1, 97},
+        {SDLK_KP_9, SDL_SCANCODE_KP_9, 105},
+        // A layout where these keys give no Latin letter or digit: "&" on "1", "é" on "Q".
+        {SDLK_AMPERSAND, SDL_SCANCODE_1, '1'},
+        {0xE9, SDL_SCANCODE_Q, 'Q'}};
+    for (const auto& [key, scancode, expected] : cases) {
+        EXPECT_EQ(Zem::Input::virtualKeyFromSdl(key, scancode), expected) << key;
+    }
 }
 
 // A tap shorter than a frame: down and up both arrive in the same pump.

@@ -49,8 +49,9 @@ protected:
 };
 
 TEST_F(CameraTest, ChannelsMoveAlongAndTurnAboutTheCamerasOwnAxes) {
-    Camera camera(element("<entity><rotation>0 90 0</rotation></entity>"));
+    Camera camera(element("<entity><rotation>0 90 0</rotation><radius>5</radius></entity>"));
     EXPECT_EQ(std::vector<std::string>{"Error no input!"}, shown); // the game has no engine
+    EXPECT_EQ(0.4f, camera.radius);
     camera.setChannel(8, 1.0f);
     EXPECT_LT((camera.position - Vector3(1, 0, 0)).length(), 1e-5f);
     camera.setChannel(6, 1.0f);
@@ -71,11 +72,16 @@ TEST_F(CameraTest, RoomsJoinedBothWaysAreEachActivatedOnceDepthFirst) {
     // Unbound, and bound to a partner in no room: both lead nowhere.
     portal("a");
     portal("a", portal("nowhere"));
+    // The walk of a room's list ends at its first null entry.
+    SimpleRoom* d = room("d");
+    a->entities.push_back(nullptr);
+    portal("a", portal("d"));
     Camera* viewer = camera("a");
 
     viewer->activate();
     EXPECT_EQ((std::vector<Room*>{a, b, c}), viewer->activeRooms);
     EXPECT_TRUE(a->active && b->active && c->active);
+    EXPECT_FALSE(d->active);
     viewer->deactivate();
     EXPECT_FALSE(a->active || b->active || c->active);
 }

@@ -66,6 +66,7 @@ TEST(CastRayTest, NearestHitUnderMaxDistanceWinsInTheOccludersOwnersSpace) {
     EXPECT_EQ(-1.0f, castRay(&room, {0, 0, 0}, down, 0, 10.0f).distance); // at the limit: none
     room.occluders.push_back(floorAt(&room, 2, -3));
     room.occluders.push_back(floorAt(&room, 3, 4));
+    room.occluders.push_back(floorAt(&room, 4, -6)); // farther, listed after the nearest
     const TraceHit hit = castRay(&room, {0, 0, 0}, down, Zem::Physics::ReportNormal, 10.0f);
     EXPECT_EQ(2, hit.id);
     EXPECT_FLOAT_EQ(3.0f, hit.distance);
@@ -107,7 +108,10 @@ TEST(CastRayTest, PortalOpeningsContinueBeyondThePartnerOtherPartsStopTheRay) {
     EXPECT_EQ(&beyond, hit.entity);
     EXPECT_EQ(9, hit.id);
     EXPECT_FLOAT_EQ(8.0f, hit.distance);
-    EXPECT_EQ(-1.0f, castRay(&room, {0, 0, 0}, down, 0, 7.0f).distance); // 5 + 3 > 7
+    // 5 + 3 > 7: beyond the partner the ray has only 2 left and hits nothing.
+    const TraceHit tooShort = castRay(&room, {0, 0, 0}, down, 0, 7.0f);
+    EXPECT_EQ(-1.0f, tooShort.distance);
+    EXPECT_EQ(nullptr, tooShort.entity);
 
     EXPECT_EQ(&door, castRay(&room, {0, 0, 0}, down, Zem::Physics::StopAtPortals, 50.0f).entity);
     door.occluders[0]->id = 3; // a solid part of the portal

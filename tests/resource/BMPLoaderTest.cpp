@@ -59,11 +59,14 @@ std::vector<uint8_t> stored(int x, int fileRow) {
 
 TEST(BmpImageTest, PaddedRowsBlueGreenRedAndTopDownRows) {
     BmpImage image;
-    ASSERT_TRUE(image.decode(bmp(5, 2))) << image.error();
-    ASSERT_EQ(image.pixels.size(), 30u);
-    for (int y = 0; y < 2; ++y) {
-        for (int x = 0; x < 5; ++x) {
-            EXPECT_EQ(pixelAt(image, x, y), stored(x, y)) << x << "," << y;
+    // Rows of 3, 6, 9, 12 and 15 bytes: 1, 2, 3, no and 1 byte of padding.
+    for (int width = 1; width <= 5; ++width) {
+        ASSERT_TRUE(image.decode(bmp(width, 3))) << image.error();
+        ASSERT_EQ(image.pixels.size(), std::size_t(width) * 9) << width;
+        for (int y = 0; y < 3; ++y) {
+            for (int x = 0; x < width; ++x) {
+                EXPECT_EQ(pixelAt(image, x, y), stored(x, y)) << width << ": " << x << "," << y;
+            }
         }
     }
     // A negative height and pixels where a longer header puts them.
@@ -74,10 +77,11 @@ TEST(BmpImageTest, PaddedRowsBlueGreenRedAndTopDownRows) {
 }
 
 TEST(BmpImageTest, OtherKindsAndTruncatedFilesAreRefusedWithoutReadingPastTheEnd) {
-    // (offset, value, size): 8, 32 bits, pixels inside the header, old header, overflowing sizes.
-    const uint32_t edits[][3] = {{28, 8, 2},         {28, 32, 2},         {10, 40, 4},
-                                 {14, 12, 4},        {18, 0xfffffffe, 4}, {22, 0x7fffffff, 4},
-                                 {22, 0x80000000, 4}};
+    // (offset, value, size): 8, 32 bits, two planes, pixels inside the header, old header,
+    // overflowing sizes.
+    const uint32_t edits[][3] = {{28, 8, 2},          {28, 32, 2},        {26, 2, 2},
+                                 {10, 40, 4},         {14, 12, 4},        {18, 0xfffffffe, 4},
+                                 {22, 0x7fffffff, 4}, {22, 0x80000000, 4}};
     for (const auto& edit : edits) {
         std::string file = bmp(2, 2);
         put(file, edit[0], edit[1], int(edit[2]));

@@ -45,11 +45,17 @@ std::unique_ptr<MeshGroup> firstGroup(const std::string& text) {
 }
 
 TEST(ObjParserTest, QuadBecomesTwoTrianglesWithTangentsAlongU) {
-    const auto group = firstGroup(square + "g quad\nf 1/1/1 2/2/2 3/3/3 4/4/4\n");
-    EXPECT_EQ(group->indices, (std::vector<uint32_t>{0, 1, 2, 0, 2, 3}));
-    ASSERT_EQ(group->tangents.size(), 12u);
-    EXPECT_FLOAT_EQ(group->tangents[9], 1.0f);
-    EXPECT_FLOAT_EQ(group->binormals[10], 1.0f) << "normal x tangent";
+    // The second texture runs the other way along x: a negative determinant.
+    const std::string texture = "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1";
+    std::string mirrored = square;
+    mirrored.replace(mirrored.find(texture), texture.size(), "vt 1 0\nvt 0 0\nvt 0 1\nvt 1 1");
+    for (const auto& [text, u] : {std::pair{square, 1.0f}, std::pair{mirrored, -1.0f}}) {
+        const auto group = firstGroup(text + "g quad\nf 1/1/1 2/2/2 3/3/3 4/4/4\n");
+        EXPECT_EQ(group->indices, (std::vector<uint32_t>{0, 1, 2, 0, 2, 3}));
+        ASSERT_EQ(group->tangents.size(), 12u);
+        EXPECT_FLOAT_EQ(group->tangents[9], u);
+        EXPECT_FLOAT_EQ(group->binormals[10], u) << "normal x tangent";
+    }
 }
 
 TEST(ObjParserTest, CornersAreSharedOnlyWhenEveryValueIsEqual) {
@@ -59,6 +65,14 @@ TEST(ObjParserTest, CornersAreSharedOnlyWhenEveryValueIsEqual) {
                                               "f 1/1/1 3/1/1 2/1/2\n");
     EXPECT_EQ(shared->indices, (std::vector<uint32_t>{0, 1, 2, 3, 4, 5, 0, 2, 5}));
     EXPECT_EQ(shared->positions.size(), 18u);
+}
+
+TEST(ObjParserTest, TrianglesWithAnyTwoPositionsEqualAreDroppedTheirVerticesKept) {
+    // Positions 2 and 2, then 1 and 1, each pair told apart by its texture coordinate.
+    const auto group = firstGroup(square + "g a\nf 1/1/1 2/2/2 2/3/2\nf 1/1/1 2/2/2 1/3/3\n"
+                                           "f 1/1/1 2/2/2 3/3/3\n");
+    EXPECT_EQ(group->indices, (std::vector<uint32_t>{0, 1, 4}));
+    EXPECT_EQ(group->positions.size(), 15u);
 }
 
 // Forty vertices at each position, more than a position's own list holds, looked up again

@@ -248,4 +248,15 @@ TEST(MusicClockTest, PausedItStandsAndIgnoresTheDevice) {
     EXPECT_EQ(clock.frameToHand(3200.0, 441, 44100), 8820 + 441);
 }
 
+// A device heard 100 ms ahead is neither jumped to nor chased faster than 10 % over real time.
+TEST(MusicClockTest, CatchesUpWithADeviceAheadGradually) {
+    MusicClock clock;
+    clock.start(0.0);
+    EXPECT_EQ(clock.heardMs(0.0), 0.0);
+    clock.deviceTook(4410, 0, 0.0, 44100);
+    const double heard = clock.heardMs(100.0);
+    EXPECT_GT(heard, 100.0);
+    EXPECT_LE(heard, 110.0 + 1e-9);
+}
+
 } // namespace

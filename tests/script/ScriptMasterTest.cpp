@@ -91,7 +91,8 @@ TEST_F(ScriptMasterTest, DeliversEachTimedCommandInTheUpdateWhereItFallsDue) {
          repeat("start='0 0 0' end='0 1 0' step='0 0 1'") + event("0 0 0", "after"),
          {{0, {{0, "tick"}, {0, "after"}}}, {5, {{1, "tick"}, {2, "tick"}, {3, "tick"}}}}},
         {tempoFast,
-         event("0 0 0", "setoffset", "script", "2 0 0") + event("1 0 0", "late"),
+         event("0 0 0", "setoffset", "script", "1 0 0") +
+             event("0 0 0", "setoffset", "script", "2 0 0") + event("1 0 0", "late"),
          {{0, {}}, {47, {}}, {48, {{48, "late"}}}}},
         {tempoFast,
          repeat("start='0 0 0' end='0 1 0' step='0 0 0'") +
