@@ -4,12 +4,15 @@
 // allocations of a frame counted at malloc level in every thread: the engine's own (called from
 // this program's code) apart from the rest (the GL driver, the C++ runtime). Run from the
 // repository root, so data/ is found:
-//   ./build/bench/ShowBench [--seconds N] [--size WxH]
+//   ./build/bench/ShowBench [--seconds N] [--size WxH] [--every N] [--passes]
 #include "support/ShowPlayer.h"
+
+#include "graphics/RenderObserver.h"
 
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -92,18 +95,55 @@ namespace {
 
 constexpr int stretchSeconds = 10;
 
-struct Sample {
-    double wallMs;
-    double cpuMs;
-    long allocations;
-    long engineAllocations;
-};
-
 double nowMs(clockid_t clock) {
     timespec t{};
     clock_gettime(clock, &t);
     return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_nsec) / 1e6;
 }
+
+// The G-buffer, light and HDR passes.
+constexpr std::size_t passCount = 3;
+const char* const passNames[passCount] = {"gbuffer", "light", "hdr"};
+
+// Times each pass of a frame in process CPU milliseconds, the rasteriser's threads included:
+// the pipeline is drained before and after the pass, so its queued work is counted in it.
+class PassProbe : public Zem::Graphics::RenderObserver {
+public:
+    void viewTreeReady(const Zem::Graphics::View&) override {}
+    void passBegins(const Zem::Graphics::Shader&) override {
+        glFinish();
+        began = nowMs(CLOCK_PROCESS_CPUTIME_ID);
+    }
+    void passEnds(const Zem::Graphics::Shader& pass) override {
+        glFinish();
+        const double spent = nowMs(CLOCK_PROCESS_CPUTIME_ID) - began;
+        if (pass.id == Zem::Graphics::GBufferShader::passId) {
+            frame[0] += spent;
+        } else if (pass.id == Zem::Graphics::LightShader::passId) {
+            frame[1] += spent;
+        } else if (pass.id == Zem::Graphics::HDRShader::passId) {
+            frame[2] += spent;
+        }
+    }
+    // The passes of the frame just drawn, and a clean slate for the next.
+    std::array<double, passCount> take() {
+        const std::array<double, passCount> taken = frame;
+        frame = {};
+        return taken;
+    }
+
+private:
+    double began = 0.0;
+    std::array<double, passCount> frame{};
+};
+
+struct Sample {
+    double wallMs;
+    double cpuMs;
+    long allocations;
+    long engineAllocations;
+    std::array<double, passCount> passCpuMs;
+};
 
 double percentile(std::vector<double> values, double share) {
     if (values.empty()) {
@@ -114,23 +154,39 @@ double percentile(std::vector<double> values, double share) {
     return values[at];
 }
 
-void report(const char* label, const std::vector<Sample>& samples) {
+void report(const char* label, const std::vector<Sample>& samples, bool withPasses) {
     std::vector<double> wall, cpu, all, engine;
+    std::array<std::vector<double>, passCount> passes;
     for (const Sample& s : samples) {
         wall.push_back(s.wallMs);
         cpu.push_back(s.cpuMs);
         all.push_back(static_cast<double>(s.allocations));
         engine.push_back(static_cast<double>(s.engineAllocations));
+        for (std::size_t p = 0; p < passCount; ++p) {
+            passes[p].push_back(s.passCpuMs[p]);
+        }
     }
-    std::printf("%-10s %6zu | %7.1f %7.1f %7.1f | %7.1f %7.1f %7.1f | %7.0f %6.0f\n", label,
+    std::printf("%-10s %6zu | %7.1f %7.1f %7.1f | %7.1f %7.1f %7.1f | %7.0f %6.0f", label,
                 samples.size(), percentile(wall, 0.5), percentile(wall, 0.9), percentile(wall, 1.0),
                 percentile(cpu, 0.5), percentile(cpu, 0.9), percentile(cpu, 1.0),
                 percentile(all, 0.5), percentile(engine, 0.5));
+    if (withPasses) {
+        std::printf(" |");
+        for (const std::vector<double>& pass : passes) {
+            std::printf(" %7.1f", percentile(pass, 0.5));
+        }
+    }
+    std::printf("\n");
 }
 
 void usage(FILE* to) {
-    std::fprintf(to, "usage: ShowBench [--seconds N] [--size WxH]\n"
-                     "Plays the show headless on a fixed 30 steps/s and prints frame times.\n");
+    std::fprintf(to,
+                 "usage: ShowBench [--seconds N] [--size WxH] [--every N] [--passes]\n"
+                 "Plays the show headless on a fixed 30 steps/s and prints frame times.\n"
+                 "  --seconds N  play only the first N seconds of the show\n"
+                 "  --size WxH   render at this size (640x480)\n"
+                 "  --every N    draw every Nth step only (N divides 300), the others unseen\n"
+                 "  --passes     add each pass's median CPU ms (the pipeline drained around it)\n");
 }
 
 struct Options {
@@ -138,6 +194,8 @@ struct Options {
     double seconds = 600.0;
     int width = 640;
     int height = 480;
+    int every = 1;
+    bool passes = false;
 };
 
 bool parse(int argc, char** argv, Options& options) {
@@ -157,6 +215,15 @@ bool parse(int argc, char** argv, Options& options) {
                 options.width <= 0 || options.height <= 0) {
                 return false;
             }
+        } else if (arg == "--every" && hasValue) {
+            options.every = std::atoi(argv[++i]);
+            // Whole steps per stretch, so the stretches keep their bounds.
+            if (options.every <= 0 ||
+                (stretchSeconds * ZemTest::ShowPlayer::stepsPerSecond) % options.every != 0) {
+                return false;
+            }
+        } else if (arg == "--passes") {
+            options.passes = true;
         } else {
             return false;
         }
@@ -176,16 +243,24 @@ int main(int argc, char** argv) {
     long glErrors = 0;
     int firstErrorFrame = -1;
     GLenum firstError = GL_NO_ERROR;
+    PassProbe probe;
     {
         ZemTest::ShowPlayer player(options.width, options.height);
         if (!player.ready()) {
             std::fprintf(stderr, "ShowBench: the show did not start\n");
             return 1;
         }
+        if (options.passes) {
+            player.demo().observeFrames(&probe);
+        }
         const int lastFrame =
             static_cast<int>(options.seconds * ZemTest::ShowPlayer::stepsPerSecond);
         bool goOn = true;
         while (goOn && player.frame() < lastFrame) {
+            if (player.frame() % options.every != 0) {
+                goOn = player.step(false);
+                continue;
+            }
             const long allBefore = allAllocations.load();
             const long engineBefore = engineAllocations.load();
             const double wall = nowMs(CLOCK_MONOTONIC);
@@ -202,7 +277,7 @@ int main(int argc, char** argv) {
             }
             samples.push_back({nowMs(CLOCK_MONOTONIC) - wall, nowMs(CLOCK_PROCESS_CPUTIME_ID) - cpu,
                                allAllocations.load() - allBefore,
-                               engineAllocations.load() - engineBefore});
+                               engineAllocations.load() - engineBefore, probe.take()});
             if (player.frame() % 30 == 0) {
                 std::fprintf(stderr, "\rShowBench: %d s of show played", player.frame() / 30);
             }
@@ -213,9 +288,16 @@ int main(int argc, char** argv) {
     std::printf("show frames at %dx%d, 30 steps/s; ms per frame (wall, process CPU); heap "
                 "allocations per frame (median, all threads / engine's own)\n",
                 options.width, options.height);
-    std::printf("%-10s %6s | %7s %7s %7s | %7s %7s %7s | %7s %6s\n", "stretch", "frames", "median",
+    std::printf("%-10s %6s | %7s %7s %7s | %7s %7s %7s | %7s %6s", "stretch", "frames", "median",
                 "p90", "max", "cpu med", "cpu p90", "cpu max", "allocs", "engine");
-    report("whole", samples);
+    if (options.passes) {
+        std::printf(" |");
+        for (const char* name : passNames) {
+            std::printf(" %7s", name);
+        }
+    }
+    std::printf("\n");
+    report("whole", samples, options.passes);
     long engineTotal = 0;
     long engineMost = 0;
     for (const Sample& sample : samples) {
@@ -230,14 +312,16 @@ int main(int argc, char** argv) {
         std::printf("GL errors over the whole run: %ld, the first 0x%04x in frame %d\n", glErrors,
                     firstError, firstErrorFrame);
     }
-    const std::size_t perStretch = stretchSeconds * ZemTest::ShowPlayer::stepsPerSecond;
+    const std::size_t perStretch = static_cast<std::size_t>(
+        stretchSeconds * ZemTest::ShowPlayer::stepsPerSecond / options.every);
     for (std::size_t begin = 0; begin < samples.size(); begin += perStretch) {
         const std::size_t end = std::min(samples.size(), begin + perStretch);
         const std::vector<Sample> stretch(samples.begin() + static_cast<std::ptrdiff_t>(begin),
                                           samples.begin() + static_cast<std::ptrdiff_t>(end));
         char label[48];
-        std::snprintf(label, sizeof label, "%zu-%zu s", begin / 30, end / 30);
-        report(label, stretch);
+        std::snprintf(label, sizeof label, "%zu-%zu s", begin * options.every / 30,
+                      end * options.every / 30);
+        report(label, stretch, options.passes);
     }
     return 0;
 }

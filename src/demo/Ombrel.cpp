@@ -247,7 +247,8 @@ bool Ombrel::update(float dt) {
     // A capture leading in to a late start steps the show without drawing it; a display that
     // failed leaves no context, and the show goes on unseen to its script's end.
     if ((capture == nullptr || capture->pictureDue()) && Zem::Graphics::hasCurrentContext()) {
-        Zem::Graphics::renderFrame(*this, frameRoot, stats.get());
+        Zem::Graphics::renderFrame(*this, frameRoot,
+                                   frameObserver != nullptr ? frameObserver : stats.get());
         if (capture != nullptr && !capture->takePicture()) {
             return false;
         }

@@ -76,6 +76,9 @@ public:
     void watchFiles(Zem::Resource::FileWatcher::Clock clock = {});
     // Null unless the options ask for stats.
     const FrameStats* frameStats() const { return stats.get(); }
+    // Looks on at every frame drawn from now on, in place of the stats (a benchmark's probe);
+    // null stops it. Not owned.
+    void observeFrames(Zem::Graphics::RenderObserver* observer) { frameObserver = observer; }
 
 private:
     void registerPasses();
@@ -111,4 +114,5 @@ private:
     std::unique_ptr<Transport> controls;
     std::unique_ptr<LiveReload> liveReload;
     std::unique_ptr<FrameStats> stats;
+    Zem::Graphics::RenderObserver* frameObserver = nullptr;
 };

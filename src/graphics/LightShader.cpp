@@ -2,6 +2,7 @@
 
 #include "graphics/GBufferShader.h"
 #include "graphics/Light.h"
+#include "graphics/LightHull.h"
 #include "graphics/Matrix4.h"
 #include "graphics/Portal.h"
 #include "graphics/ScreenRect.h"
@@ -12,6 +13,8 @@
 #include "resource/MeshGroup.h"
 
 #include <GL/glew.h>
+
+#include <cmath>
 
 namespace Zem::Graphics {
 
@@ -70,7 +73,8 @@ void LightShader::allocateTargets(int width, int height) {
                  GL_HALF_FLOAT_ARB, nullptr);
     glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
     glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, shared.depthBuffer);
-    glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, width, height);
+    // The G-buffer's format: a depth copy needs the same on both sides.
+    glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH24_STENCIL8_EXT, width, height);
     glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
 }
 
@@ -100,6 +104,7 @@ void LightShader::init() {
     const GBufferShader::SharedObjects& targets = GBufferShader::sharedObjects();
     shared.inputs = {targets.colourTarget, targets.depthStencilTarget, targets.normalTarget,
                      targets.aux1Target, targets.aux2Target};
+    shared.geometryFramebuffer = targets.framebuffer;
 }
 
 bool LightShader::usesPortalMasks() const {
@@ -114,7 +119,8 @@ void LightShader::begin() {
     const GLuint program = shared.program.program;
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.framebuffer);
     glUseProgram(program);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClear(GL_COLOR_BUFFER_BIT);
+    copySceneDepth();
 
     for (int unit = 0; unit < inputCount; ++unit) {
         glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
@@ -133,11 +139,52 @@ void LightShader::begin() {
     setUniform(program, "target_size", static_cast<float>(shared.width),
                static_cast<float>(shared.height));
 
+    glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT | GL_DEPTH_BUFFER_BIT);
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);
     glDisable(GL_DEPTH_TEST);
     addGlow();
     glUseProgram(program);
+    useHull();
+}
+
+// Each light draws the far side of its hull, where the surface behind lies no farther than
+// the hull: pixels beyond the reach, and around it, are never shaded. Unclamped, the hull
+// would lose its pieces past the near and far planes.
+void LightShader::useHull() {
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_GEQUAL);
+    glDepthMask(GL_FALSE);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_FRONT);
+    if (GLEW_ARB_depth_clamp) {
+        glEnable(GL_DEPTH_CLAMP);
+    }
+    // Only the corners come from an array; radius and colour are set per light.
+    glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+    glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+    for (const GLenum unit : {GL_TEXTURE2, GL_TEXTURE1, GL_TEXTURE0}) {
+        glClientActiveTextureARB(unit);
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    }
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, LightHull::unit().positions.data());
+}
+
+void LightShader::copySceneDepth() {
+    if (shared.geometryFramebuffer == 0) {
+        glClearDepth(0.0);
+        glClear(GL_DEPTH_BUFFER_BIT);
+        glClearDepth(1.0);
+        return;
+    }
+    glBindFramebufferEXT(GL_READ_FRAMEBUFFER_EXT, shared.geometryFramebuffer);
+    glBlitFramebufferEXT(0, 0, shared.width, shared.height, 0, 0, shared.width, shared.height,
+                         GL_DEPTH_BUFFER_BIT, GL_NEAREST);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.framebuffer);
 }
 
 void LightShader::addGlow() {
@@ -183,16 +230,14 @@ void LightShader::draw(View& view) {
     if (queue.empty()) {
         return;
     }
-    if (view.portal == nullptr) {
-        glDisable(GL_SCISSOR_TEST);
-    } else {
-        const ScreenRect rect = visibleRect(view);
-        if (rect.empty()) {
-            return;
-        }
-        glEnable(GL_SCISSOR_TEST);
-        glScissor(rect.x, rect.y, rect.width, rect.height);
+    const ScreenRect rect =
+        view.portal == nullptr ? ScreenRect::whole(shared.width, shared.height) : visibleRect(view);
+    if (rect.empty()) {
+        return;
     }
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(rect.x, rect.y, rect.width, rect.height);
+    const LightHull& hull = LightHull::unit();
     for (Main::Entity* entity : queue) {
         // Lights queue themselves here (Light::submit); anything else has no colour to send.
         auto* light = dynamic_cast<Light*>(entity);
@@ -202,31 +247,30 @@ void LightShader::draw(View& view) {
         const float r = light->radius;
         const Vector3 p = light->getWorldMatrix().getTranslation();
         const Vector3 c = light->colour * colourScale;
-        const float half = quadScale * r;
 
         glPushMatrix();
         glTranslatef(p.x, p.y, p.z);
+        // The program takes the radius as its size either way; a mirrored hull would turn
+        // inside out under the culling.
+        const float size = std::fabs(r);
+        glScalef(size, size, size);
         glMultiTexCoord1f(GL_TEXTURE0, r);
         glMultiTexCoord3fv(GL_TEXTURE1, &c.x);
-        glBegin(GL_QUADS);
-        glVertex3f(half, half, 0.0f);
-        glVertex3f(-half, half, 0.0f);
-        glVertex3f(-half, -half, 0.0f);
-        glVertex3f(half, -half, 0.0f);
-        glEnd();
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(hull.indices.size()), GL_UNSIGNED_INT,
+                       hull.indices.data());
         glPopMatrix();
     }
 }
 
 void LightShader::end() {
+    glPopClientAttrib();
+    glPopAttrib();
     glDisable(GL_SCISSOR_TEST);
     for (int unit = 0; unit < inputCount; ++unit) {
         glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
         glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
         glDisable(GL_TEXTURE_RECTANGLE_ARB);
     }
-    glDisable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
     glActiveTexture(GL_TEXTURE0);
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
     glUseProgram(0);

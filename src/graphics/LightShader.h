@@ -10,16 +10,15 @@
 
 namespace Zem::Graphics {
 
-// Deferred lighting: every queued light draws one quad into a floating-point accumulation
-// target, added on top of what the lights before it left there, reading the G-buffer
+// Deferred lighting: every queued light draws its hull (LightHull) into a floating-point
+// accumulation target, added on top of what the lights before it left there, reading the G-buffer
 // targets. The HDR pass takes the accumulation target as its image.
 class LightShader : public Shader {
 public:
     static constexpr int32_t passId = 360;
     static constexpr int32_t passOrder = 2000;
-    // What reaches the program: colour times this, and a quad this many radii from the centre.
+    // What reaches the program: colour times this.
     static constexpr float colourScale = 30.0f;
-    static constexpr float quadScale = 1.3f;
     static constexpr int inputCount = 5;
 
     // GPU objects shared by every instance, made once by the first one.
@@ -29,6 +28,7 @@ public:
         ProgramRecord glowProgram;
         uint32_t framebuffer = 0;
         uint32_t lightTarget = 0;
+        // Holds a copy of the scene's depth, so lights skip the surfaces beyond their reach.
         uint32_t depthBuffer = 0;
         // The accumulation target's present size.
         int width = 0;
@@ -36,6 +36,8 @@ public:
         // The G-buffer's colour, depth-stencil, normal, aux1 and aux2 targets, read on
         // texture units 0 to 4; 0 without a G-buffer pass.
         std::array<uint32_t, inputCount> inputs{};
+        // The G-buffer's framebuffer, whose depth the lights test against; 0 without one.
+        uint32_t geometryFramebuffer = 0;
         // The frame's projection, read by begin on the root's instance for every view's draw.
         Matrix4 projection;
     };
@@ -62,8 +64,13 @@ private:
     static void createSharedObjects();
     // Allocates the accumulation target and its depth buffer anew at the size.
     static void allocateTargets(int width, int height);
+    // The scene's depth into the target's depth buffer, or a depth that lets every light pass
+    // when there is no G-buffer.
+    static void copySceneDepth();
     // The glow every surface gives off, lit or not, over the whole target.
     static void addGlow();
+    // The state and the corner array the lights' hulls are drawn with.
+    static void useHull();
     // The part of the target the view's lights may touch; empty when nothing of it shows.
     ScreenRect visibleRect(const View& view) const;
 

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -200,6 +201,58 @@ TEST_F(LightPassTest, AGlowingSurfaceShowsWithNoLightNearIt) {
             EXPECT_GT(int(shown[0]) + shown[1] + shown[2], 3 * 40) << "and on screen";
         }
     }
+}
+
+// A light shades only the pixels whose surface may lie in its reach, found by depth tests, so
+// the reach must come out whole wherever the eye and the wall are: the eye inside it, the light
+// in front of the wall, the light behind it (its reach poking through), and a reach that stops
+// short of the wall.
+TEST_F(LightPassTest, LightsExactlyTheWallInsideItsReach) {
+    struct Case {
+        const char* name;
+        Vector3 centre;
+        float radius;
+    };
+    const Case cases[] = {{"eye inside the reach", Vector3(0.0f, 0.0f, -1.0f), 6.0f},
+                          {"in front of the wall", Vector3(1.0f, 0.5f, -4.0f), 3.0f},
+                          {"behind the wall", Vector3(-1.0f, 0.0f, -6.0f), 2.5f},
+                          {"short of the wall", Vector3(0.0f, 0.0f, -2.0f), 2.5f}};
+    // The view's half extent at distance 1 (80 degrees high, 4:3).
+    const float halfHeight = std::tan(40.0f * 3.14159265f / 180.0f);
+    const float halfWidth = halfHeight * 4.0f / 3.0f;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string xml = "<Light><color>1 1 1</color><radius>" + std::to_string(c.radius) +
+                                "</radius><position>" + std::to_string(c.centre.x) + " " +
+                                std::to_string(c.centre.y) + " " + std::to_string(c.centre.z) +
+                                "</position></Light>";
+        Light light(xmlElement(xml));
+        renderFrame({&wall, &light});
+        const std::vector<float> image =
+            readTexture(LightShader::sharedObjects().lightTarget, width, height);
+        int lit = 0;
+        for (int y = 4; y < height; y += 8) {
+            for (int x = 4; x < width; x += 8) {
+                const float nx = (static_cast<float>(x) + 0.5f) / width * 2.0f - 1.0f;
+                const float ny = (static_cast<float>(y) + 0.5f) / height * 2.0f - 1.0f;
+                const Vector3 onWall(nx * halfWidth * 5.0f, ny * halfHeight * 5.0f, -5.0f);
+                const float reach = (onWall - c.centre).length() / c.radius;
+                const float shown = texel(image, width, x, y)[0];
+                if (reach < 0.97f) {
+                    EXPECT_GT(shown, 0.0f) << x << ", " << y;
+                    ++lit;
+                } else if (reach > 1.03f) {
+                    EXPECT_EQ(0.0f, shown) << x << ", " << y;
+                }
+            }
+        }
+        if (c.centre.z - c.radius > -5.0f) {
+            EXPECT_EQ(0, lit);
+        } else {
+            EXPECT_GT(lit, 20);
+        }
+    }
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
 }
 
 std::array<int, 2> textureSize(uint32_t texture) {
