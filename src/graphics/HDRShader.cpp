@@ -17,7 +17,7 @@ namespace {
 
 const char* const programNames[HDRShader::programCount] = {
     "hdr_downsample1", "hdr_downsample2", "hdr_downsample3", "hdr_bright",
-    "hdr_blurx",       "hdr_blury",       "hdr_compose"};
+    "hdr_blurx",       "hdr_blury",       "hdr_compose",     "hdr_shrink"};
 
 HDRShader::Target makeTarget(uint32_t framebuffer, uint32_t texture, uint32_t depthBuffer, int size,
                              GLint filter) {
@@ -139,7 +139,8 @@ void HDRShader::createSharedObjects() {
         size = size > 1 ? size / 3 : 1;
     }
     shared.bloomA = makeTarget(bloomSize, GL_LINEAR);
-    shared.bloomB = makeTarget(bloomSize, GL_LINEAR);
+    shared.blurA = makeTarget(blurSize, GL_LINEAR);
+    shared.blurB = makeTarget(blurSize, GL_LINEAR);
 
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
     glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
@@ -158,7 +159,8 @@ void HDRShader::releaseSharedObjects() {
         deleteTarget(level);
     }
     deleteTarget(shared.bloomA);
-    deleteTarget(shared.bloomB);
+    deleteTarget(shared.blurA);
+    deleteTarget(shared.blurB);
     // The shader objects stay cached; the resource manager gives them back when it empties.
     shared = SharedObjects();
     sharedCreated = false;
@@ -206,6 +208,8 @@ void HDRShader::begin() {
     setUniform(program, "lum_tex", 1);
     setUniform(program, "exposure", exposure);
     setUniform(program, "source_size", sourceWidth, sourceHeight);
+    program = use(Shrink);
+    setUniform(program, "source_tex", 0);
     program = use(BlurX);
     setUniform(program, "source_tex", 0);
     program = use(BlurY);
@@ -274,19 +278,23 @@ void HDRShader::draw(View&) {
     glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
     glActiveTexture(GL_TEXTURE0);
 
-    // Blur, a horizontal and a vertical half; the result ends in bloomA. Every pass covers its
-    // whole target, so nothing needs clearing first.
-    for (int round = 0; round < blurRounds; ++round) {
-        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.bloomB.framebuffer);
-        glBindTexture(GL_TEXTURE_RECTANGLE_ARB, shared.bloomA.texture);
-        glUseProgram(programOf(BlurX));
-        drawSquare(static_cast<float>(bloomSize));
+    // Shrink by three, then blur, a horizontal and a vertical half; the result ends in blurA.
+    // Every pass covers its whole target, so nothing needs clearing first.
+    const auto blur = static_cast<float>(blurSize);
+    renderInto(shared.blurA);
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, shared.bloomA.texture);
+    glUseProgram(programOf(Shrink));
+    drawSquare(blur);
 
-        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.bloomA.framebuffer);
-        glBindTexture(GL_TEXTURE_RECTANGLE_ARB, shared.bloomB.texture);
-        glUseProgram(programOf(BlurY));
-        drawSquare(static_cast<float>(bloomSize));
-    }
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.blurB.framebuffer);
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, shared.blurA.texture);
+    glUseProgram(programOf(BlurX));
+    drawSquare(blur);
+
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.blurA.framebuffer);
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, shared.blurB.texture);
+    glUseProgram(programOf(BlurY));
+    drawSquare(blur);
 
     // Compose onto the window.
     glMatrixMode(GL_PROJECTION);
@@ -298,7 +306,7 @@ void HDRShader::draw(View&) {
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
     bindEnabledUnit(GL_TEXTURE0, shared.source);
     bindEnabledUnit(GL_TEXTURE1, shared.levels[written].texture);
-    bindEnabledUnit(GL_TEXTURE2, shared.bloomA.texture);
+    bindEnabledUnit(GL_TEXTURE2, shared.blurA.texture);
     glUseProgram(programOf(Compose));
     drawSourceQuad(sourceWidth, sourceHeight, sourceWidth, sourceHeight);
 

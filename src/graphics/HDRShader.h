@@ -9,8 +9,9 @@
 namespace Zem::Graphics {
 
 // Last pass of the frame: measures the light image's luminance by reducing it by three down
-// to one texel, adapts it against last frame's, blooms the bright parts at 243 x 243 and
-// composes image, luminance and bloom onto the window with `exposure` and `bloomScale`.
+// to one texel, adapts it against last frame's, takes the bright parts at 243 x 243, blurs them
+// at 81 x 81 and composes image, luminance and bloom onto the window with `exposure` and
+// `bloomScale`.
 // The work runs once per frame, on the root view's instance.
 class HDRShader : public Shader {
 public:
@@ -20,12 +21,12 @@ public:
     // in turn: one holds this frame's value while the other keeps last frame's.
     static constexpr int levelCount = 7;
     static constexpr int bloomSize = 243;
-    // One round of a wide kernel costs a third of three rounds of a narrow one, for the same
-    // bloom.
-    static constexpr int blurRounds = 1;
+    // The bloom is blurred at a third of its size: a ninth of the pixels and a third of the taps
+    // for the same width, and it is smooth enough that nothing of the detail shows.
+    static constexpr int blurSize = 81;
 
-    enum Program { Downsample1, Downsample2, Downsample3, Bright, BlurX, BlurY, Compose };
-    static constexpr int programCount = 7;
+    enum Program { Downsample1, Downsample2, Downsample3, Bright, BlurX, BlurY, Compose, Shrink };
+    static constexpr int programCount = 8;
 
     // A framebuffer with a square rectangle texture as its colour and a depth renderbuffer.
     struct Target {
@@ -39,10 +40,12 @@ public:
     struct SharedObjects {
         std::array<ProgramRecord, programCount> programs;
         std::array<Target, levelCount> levels;
-        // Bright-pass output and final bloom.
+        // Bright-pass output.
         Target bloomA;
+        // The bright parts shrunk by three, and the final bloom after the blur.
+        Target blurA;
         // Blur intermediate.
-        Target bloomB;
+        Target blurB;
         // The light pass's accumulation target; 0 without a light pass.
         uint32_t source = 0;
         // Which of levels 5 and 6 (0 or 1) receives this frame's luminance.
