@@ -2,7 +2,6 @@
 
 #include "graphics/View.h"
 #include "graphics/reportGLErrors.h"
-#include "graphics/setUniform.h"
 #include "main/Entity.h"
 #include "main/messageBox.h"
 
@@ -36,7 +35,10 @@ GBufferShader::GBufferShader() {
 
 void GBufferShader::createSharedObjects() {
     sharedCreated = true;
+    shared.variants = std::make_unique<GBufferVariants>();
+    shared.program.companionShader = shared.variants->companion(MaterialPrograms::allMaps);
     linkProgram(shared.program, "shaders/gbuf-1p.glvp", "shaders/gbuf-1p.glfp", "G-buffer pass");
+    shared.variants->setDefault(&shared.program);
 
     glGenFramebuffersEXT(1, &shared.framebuffer);
     glGenTextures(1, &shared.colourTarget);
@@ -111,11 +113,10 @@ void GBufferShader::begin() {
         glEnable(GL_TEXTURE_2D);
     }
 
-    // The units the mesh drawing binds its material textures to.
-    setUniform(program, "color_tex", 0);
-    setUniform(program, "specular_tex", 1);
-    setUniform(program, "bump_tex", 2);
-    setUniform(program, "normal_tex", 3);
+    GBufferVariants::setSamplers(program);
+    if (program != 0) {
+        ShaderRegistry::instance().materialPrograms = shared.variants.get();
+    }
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
 }
@@ -135,6 +136,7 @@ void GBufferShader::draw(View&) {
 }
 
 void GBufferShader::end() {
+    ShaderRegistry::instance().materialPrograms = nullptr;
     glUseProgram(0);
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
     for (int unit = 3; unit >= 1; --unit) {
@@ -153,7 +155,12 @@ GBufferShader::Factory::Factory(int32_t id, int32_t order) : Shader::Factory(id,
 }
 
 std::vector<ProgramRecord*> GBufferShader::programs() {
-    return {&shared.program};
+    std::vector<ProgramRecord*> records = {&shared.program};
+    if (shared.variants != nullptr) {
+        const std::vector<ProgramRecord*> builds = shared.variants->linked();
+        records.insert(records.end(), builds.begin(), builds.end());
+    }
+    return records;
 }
 
 std::unique_ptr<Shader> GBufferShader::Factory::create() {

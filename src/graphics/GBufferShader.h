@@ -1,9 +1,11 @@
 #pragma once
 
+#include "graphics/GBufferVariants.h"
 #include "graphics/Shader.h"
 #include "graphics/ShaderRegistry.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace Zem::Graphics {
 
@@ -20,7 +22,10 @@ public:
 
     // GPU objects shared by every instance, made once by the first one.
     struct SharedObjects {
+        // Every map possible: the program for all that is not a material's mesh group.
         ProgramRecord program;
+        // The builds of the program for materials with fewer maps.
+        std::unique_ptr<GBufferVariants> variants;
         uint32_t framebuffer = 0;
         uint32_t colourTarget = 0;
         uint32_t depthStencilTarget = 0;

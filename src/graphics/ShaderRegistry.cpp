@@ -109,6 +109,7 @@ bool ShaderRegistry::reset() {
     pool.clear();
     inUse.clear();
     defaultGeometryPass = 0;
+    materialPrograms = nullptr;
     width = 640;
     height = 480;
     return true;
@@ -168,13 +169,16 @@ std::string linkLog(GLuint program) {
 
 // A new program of the two shaders, or 0 with why saying what went wrong.
 GLuint linkShaders(const Resource::ShaderObject& vertex, const Resource::ShaderObject& fragment,
-                   std::string& why) {
+                   GLuint companion, std::string& why) {
     // An error left over from unrelated code must not be taken for this link's.
     for (int pending = 0; pending < 64 && glGetError() != GL_NO_ERROR; ++pending) {
     }
     GLuint program = glCreateProgram();
     glAttachShader(program, fragment.shader);
     glAttachShader(program, vertex.shader);
+    if (companion != 0) {
+        glAttachShader(program, companion);
+    }
     glLinkProgram(program);
     GLint linked = GL_FALSE;
     glGetProgramiv(program, GL_LINK_STATUS, &linked);
@@ -210,7 +214,8 @@ bool linkProgram(ProgramRecord& record, const std::string& vertexFile,
         return false;
     }
     std::string why;
-    record.program = linkShaders(*record.vertexShader, *record.fragmentShader, why);
+    record.program =
+        linkShaders(*record.vertexShader, *record.fragmentShader, record.companionShader, why);
     if (record.program == 0) {
         reportMissingProgram(passName, vertexFile, fragmentFile, why);
     }
@@ -224,7 +229,7 @@ bool relinkProgram(ProgramRecord& record) {
     GLuint program = 0;
     std::string why = "cannot be loaded";
     if (vertex != nullptr && fragment != nullptr && glCreateProgram != nullptr) {
-        program = linkShaders(*vertex, *fragment, why);
+        program = linkShaders(*vertex, *fragment, record.companionShader, why);
     }
     if (program == 0) {
         std::cout << "Keeping the running program of " << record.vertexFile << " and "

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "graphics/MaterialPrograms.h"
 #include "graphics/Shader.h"
 
 #include <cstdint>
@@ -50,6 +51,8 @@ public:
     std::vector<std::unique_ptr<Shader::Factory>> factories;
     // The pass ordinary models queue on; the G-buffer factory's constructor sets it.
     int32_t defaultGeometryPass = 0;
+    // Set by the pass drawing while it draws materials, null otherwise; not owned.
+    MaterialPrograms* materialPrograms = nullptr;
     std::vector<std::unique_ptr<PassSet>> pool;
     std::vector<bool> inUse;
 
@@ -74,6 +77,9 @@ struct ProgramRecord {
     // The names the shader objects were asked for.
     std::string vertexFile;
     std::string fragmentFile;
+    // A shader object linked into the fragment stage as well, when not 0: functions the
+    // fragment file declares and the pass defines. Owned by the pass.
+    uint32_t companionShader = 0;
 };
 
 // Fetches both shader objects from the ResourceManager by file name and links them. True when

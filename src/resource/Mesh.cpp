@@ -1,5 +1,7 @@
 #include "resource/Mesh.h"
 
+#include "graphics/MaterialPrograms.h"
+#include "graphics/ShaderRegistry.h"
 #include "resource/Texture.h"
 
 #include <GL/glew.h>
@@ -92,6 +94,18 @@ void drawFromMemory(const MeshGroup& group, bool bufferObjects) {
                    GL_UNSIGNED_INT, group.indices.data());
 }
 
+// The maps the group's material binds, as the drawing pass picks its program by them.
+unsigned mapsOf(const Material* material) {
+    using Graphics::MaterialPrograms;
+    if (material == nullptr) {
+        return 0;
+    }
+    return (material->diffuseTexture != nullptr ? MaterialPrograms::DiffuseMap : 0u) |
+           (material->specularTexture != nullptr ? MaterialPrograms::SpecularMap : 0u) |
+           (material->bumpTexture != nullptr ? MaterialPrograms::BumpMap : 0u) |
+           (material->normalTexture != nullptr ? MaterialPrograms::NormalMap : 0u);
+}
+
 // Something to draw, and arrays that cover every vertex the positions define.
 bool isDrawable(const MeshGroup& group) {
     const std::size_t vertices = group.positions.size() / 3;
@@ -107,11 +121,18 @@ void drawGroup(const MeshGroup& group, bool bufferObjects) {
     if (group.material != nullptr) {
         applyMaterial(*group.material);
     }
+    Graphics::MaterialPrograms* programs = Graphics::ShaderRegistry::instance().materialPrograms;
+    if (programs != nullptr) {
+        programs->useFor(mapsOf(group.material));
+    }
     // A group never uploaded (no buffer objects when it was loaded) draws from its arrays.
     if (bufferObjects && group.indexBuffer != 0) {
         drawFromBuffers(group);
     } else {
         drawFromMemory(group, bufferObjects);
+    }
+    if (programs != nullptr) {
+        programs->useDefault();
     }
 }
 

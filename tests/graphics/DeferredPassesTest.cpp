@@ -94,9 +94,9 @@ using LinkProgramTest = ZemTest::DeferredTest;
 
 TEST_F(LinkProgramTest, LinksCachedObjectsOrGivesProgramZero) {
     // light.glfp reads varyings this vertex program lacks; an earlier GL error is no link failure.
-    const std::tuple<const char*, bool, bool> cases[] = {{"shaders/gbuf-1p.glfp", false, true},
+    const std::tuple<const char*, bool, bool> cases[] = {{"shaders/hdr_compose.glfp", false, true},
                                                          {"shaders/light.glfp", false, false},
-                                                         {"shaders/gbuf-1p.glfp", true, true}};
+                                                         {"shaders/hdr_compose.glfp", true, true}};
     for (const auto& [fragment, pendingError, links] : cases) {
         SCOPED_TRACE(fragment);
         if (pendingError) {

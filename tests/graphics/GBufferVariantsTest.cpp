@@ -1,0 +1,160 @@
+#include "graphics/GBufferShader.h"
+#include "graphics/ShaderRegistry.h"
+#include "main/BaseEntity.h"
+#include "resource/Mesh.h"
+#include "resource/Texture.h"
+#include "support/DeferredScene.h"
+
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Zem::Graphics::GBufferShader;
+using Zem::Resource::Material;
+using Zem::Resource::Texture;
+
+constexpr int width = GBufferShader::targetWidth;
+constexpr int height = GBufferShader::targetHeight;
+
+std::unique_ptr<Texture> solidTexture(uint8_t red, uint8_t green, uint8_t blue) {
+    auto texture = std::make_unique<Texture>();
+    texture->width = 2;
+    texture->height = 2;
+    texture->pixels = {red, green, blue, red, green, blue, red, green, blue, red, green, blue};
+    Zem::Resource::uploadTexture(*texture);
+    return texture;
+}
+
+// A square facing the eye at z = -3, x from 0.5 to 3: the right half of the view's middle.
+std::unique_ptr<Zem::Resource::Mesh> squareMesh() {
+    auto mesh = std::make_unique<Zem::Resource::Mesh>();
+    auto group = std::make_unique<Zem::Resource::MeshGroup>();
+    group->positions = {0.5f, -1, -3, 3, -1, -3, 3, 1, -3, 0.5f, 1, -3};
+    group->normals = {0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1};
+    group->texCoords = {0, 0, 1, 0, 1, 1, 0, 1};
+    group->indices = {0, 1, 2, 0, 2, 3};
+    mesh->groups.push_back(std::move(group));
+    mesh->materials.push_back(std::make_unique<Material>());
+    mesh->groups[0]->material = mesh->materials[0].get();
+    return mesh;
+}
+
+// Draws the mesh, then (when given) a square of its own with the texture on unit 0 in the left
+// half, as a billboard does, outside any material.
+class MeshThenBillboard : public Zem::Main::BaseEntity {
+public:
+    MeshThenBillboard(const Zem::Resource::Mesh& mesh, const Texture* billboard)
+        : BaseEntity(Zem::Resource::XmlNode("<Entity name='both'/>")), mesh(mesh),
+          billboard(billboard) {}
+
+    void draw() override {
+        Zem::Resource::drawMesh(mesh);
+        if (billboard == nullptr) {
+            return;
+        }
+        const GLfloat white[4] = {1.0f, 1.0f, 1.0f, 0.0f};
+        glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, white);
+        glDisableClientState(GL_VERTEX_ARRAY);
+        glDisableClientState(GL_NORMAL_ARRAY);
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, billboard->texture);
+        glNormal3f(0.0f, 0.0f, 1.0f);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 0);
+        glVertex3f(-3, -1, -3);
+        glTexCoord2f(1, 0);
+        glVertex3f(-0.5f, -1, -3);
+        glTexCoord2f(1, 1);
+        glVertex3f(-0.5f, 1, -3);
+        glTexCoord2f(0, 1);
+        glVertex3f(-3, 1, -3);
+        glEnd();
+    }
+
+private:
+    const Zem::Resource::Mesh& mesh;
+    const Texture* billboard;
+};
+
+class GBufferVariantsTest : public ZemTest::DeferredTest {
+protected:
+    void SetUp() override {
+        DeferredTest::SetUp();
+        registerPasses();
+        // Uploaded once the context is current.
+        red = solidTexture(255, 0, 0);
+        green = solidTexture(0, 255, 0);
+        blue = solidTexture(0, 0, 255);
+    }
+    void TearDown() override {
+        // The textures are this test's, not the cache's.
+        Material& material = *mesh->materials[0];
+        material.diffuseTexture = material.specularTexture = nullptr;
+        material.bumpTexture = material.normalTexture = nullptr;
+        DeferredTest::TearDown();
+    }
+    // The G-buffer target's texel at the right (mesh) or left (billboard) half's middle.
+    static std::array<float, 4> at(uint32_t target, bool right) {
+        return texel(readTexture(target, width, height), width, right ? width * 3 / 4 : width / 4,
+                     height / 2);
+    }
+
+    std::unique_ptr<Zem::Resource::Mesh> mesh = squareMesh();
+    std::unique_ptr<Texture> red;
+    std::unique_ptr<Texture> green;
+    std::unique_ptr<Texture> blue;
+};
+
+// Each material's build of the program reads the maps it has and skips the rest; whatever is
+// drawn after a material's group, outside any material, reads its own texture again.
+TEST_F(GBufferVariantsTest, EachMaterialShowsItsMapsAndADrawAfterItItsOwnTexture) {
+    const GBufferShader::SharedObjects& gBuffer = GBufferShader::sharedObjects();
+    Material& material = *mesh->materials[0];
+    for (float& channel : material.diffuse) {
+        channel = 1.0f;
+    }
+    for (float& channel : material.specular) {
+        channel = 1.0f;
+    }
+
+    MeshThenBillboard plain(*mesh, blue.get());
+    renderFrame({&plain});
+    EXPECT_EQ((std::array<float, 4>{1, 1, 1, 1}), at(gBuffer.colourTarget, true)) << "no maps";
+    EXPECT_EQ((std::array<float, 4>{1, 1, 1, 0}), at(gBuffer.aux1Target, true));
+    EXPECT_EQ((std::array<float, 4>{0, 0, 1, 1}), at(gBuffer.colourTarget, false))
+        << "the billboard after the mesh keeps its texture";
+
+    material.diffuseTexture = red.get();
+    renderFrame({&plain});
+    EXPECT_EQ((std::array<float, 4>{1, 0, 0, 1}), at(gBuffer.colourTarget, true)) << "diffuse map";
+    EXPECT_EQ((std::array<float, 4>{1, 1, 1, 0}), at(gBuffer.aux1Target, true));
+
+    material.diffuseTexture = nullptr;
+    material.specularTexture = green.get();
+    renderFrame({&plain});
+    EXPECT_EQ((std::array<float, 4>{1, 1, 1, 1}), at(gBuffer.colourTarget, true));
+    EXPECT_EQ((std::array<float, 4>{0, 1, 0, 0}), at(gBuffer.aux1Target, true)) << "specular map";
+    EXPECT_EQ((std::array<float, 4>{0, 0, 1, 1}), at(gBuffer.colourTarget, false));
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+}
+
+// Outside the pass nothing chooses programs: a mesh drawn by another pass keeps that pass's.
+TEST_F(GBufferVariantsTest, OnlyTheGeometryPassChoosesWhileItDraws) {
+    MeshThenBillboard plain(*mesh, nullptr);
+    renderFrame({&plain});
+    EXPECT_EQ(nullptr, Zem::Graphics::ShaderRegistry::instance().materialPrograms);
+    glUseProgram(0);
+    Zem::Resource::drawMesh(*mesh);
+    GLint current = -1;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+    EXPECT_EQ(0, current);
+}
+
+} // namespace
