@@ -118,7 +118,19 @@ void GBufferShader::begin() {
         ShaderRegistry::instance().materialPrograms = shared.variants.get();
     }
 
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    clearTargets();
+}
+
+// Where nothing is drawn the depth stays 1 and the lights pass over the pixel, so only the glow
+// target, which the glow is added from everywhere, needs clearing with the depth and stencil.
+void GBufferShader::clearTargets() {
+    if (!GLEW_VERSION_3_0) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+        return;
+    }
+    const GLfloat nothing[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    glClearBufferfv(GL_COLOR, 3, nothing);
+    glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
 }
 
 void GBufferShader::draw(View&) {

@@ -56,6 +56,7 @@ private:
     static void createSharedObjects();
     // Allocates every target anew at the size; the texture names stay.
     static void allocateTargets(int width, int height);
+    static void clearTargets();
 
     static SharedObjects shared;
     static bool sharedCreated;
