@@ -184,7 +184,7 @@ void HDRShader::begin() {
     shared.sourceHeight = ShaderRegistry::instance().frameHeight();
     const auto sourceWidth = static_cast<float>(shared.sourceWidth);
     const auto sourceHeight = static_cast<float>(shared.sourceHeight);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    // No clear: the frame began with one, and the compose covers the whole window.
     glActiveTexture(GL_TEXTURE0);
     glEnable(GL_TEXTURE_RECTANGLE_ARB);
     glDisable(GL_DEPTH_TEST);

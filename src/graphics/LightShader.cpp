@@ -119,7 +119,6 @@ void LightShader::begin() {
     const GLuint program = shared.program.program;
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.framebuffer);
     glUseProgram(program);
-    glClear(GL_COLOR_BUFFER_BIT);
     copySceneDepth();
 
     for (int unit = 0; unit < inputCount; ++unit) {
@@ -141,10 +140,10 @@ void LightShader::begin() {
 
     glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT | GL_DEPTH_BUFFER_BIT);
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glDisable(GL_DEPTH_TEST);
+    startWithGlow();
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);
-    glDisable(GL_DEPTH_TEST);
-    addGlow();
     glUseProgram(program);
     useHull();
 }
@@ -187,11 +186,14 @@ void LightShader::copySceneDepth() {
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.framebuffer);
 }
 
-void LightShader::addGlow() {
+// The glow quad writes every pixel, so it stands in for clearing the target.
+void LightShader::startWithGlow() {
     const GLuint program = shared.glowProgram.program;
     if (program == 0) {
+        glClear(GL_COLOR_BUFFER_BIT);
         return;
     }
+    glDisable(GL_BLEND);
     glUseProgram(program);
     // The glow target is on unit 4, where every light reads it too.
     setUniform(program, "aux2_tex", 4);

@@ -67,8 +67,8 @@ private:
     // The scene's depth into the target's depth buffer, or a depth that lets every light pass
     // when there is no G-buffer.
     static void copySceneDepth();
-    // The glow every surface gives off, lit or not, over the whole target.
-    static void addGlow();
+    // The glow every surface gives off, lit or not, over the whole target: its first values.
+    static void startWithGlow();
     // The state and the corner array the lights' hulls are drawn with.
     static void useHull();
     // The part of the target the view's lights may touch; empty when nothing of it shows.
