@@ -36,9 +36,10 @@ bool LiveReload::poll() {
         return false;
     }
     ResourceManager& manager = ResourceManager::instance();
-    std::vector<std::string> paths;
+    paths.resize(manager.sourceFiles().size());
+    std::size_t i = 0;
     for (const auto& [name, path] : manager.sourceFiles()) {
-        paths.push_back(path);
+        paths[i++] = path;
     }
     const std::vector<std::string> changed = watcher.poll(paths);
     if (changed.empty()) {

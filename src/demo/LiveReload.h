@@ -3,6 +3,7 @@
 #include "resource/FileWatcher.h"
 
 #include <string>
+#include <vector>
 
 // Follows the files the show runs on while it plays. A changed shader or texture is loaded again
 // in place, and the programs linked from a shader are linked again; a changed world, template,
@@ -23,4 +24,6 @@ private:
     static bool stillLoads(const std::string& name, const std::string& path);
 
     Zem::Resource::FileWatcher watcher;
+    // The files looked at, kept from look to look so their strings are reused.
+    std::vector<std::string> paths;
 };

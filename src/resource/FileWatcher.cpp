@@ -17,9 +17,9 @@ int64_t steadyMs() {
 FileWatcher::FileWatcher(Clock clock, int64_t intervalMs)
     : clock(clock ? std::move(clock) : Clock(steadyMs)), intervalMs(intervalMs) {}
 
-FileWatcher::Stamp FileWatcher::stampOf(const std::string& path) {
+FileWatcher::Stamp FileWatcher::stampOf(const std::filesystem::path& file) {
     std::error_code error;
-    const auto time = std::filesystem::last_write_time(path, error);
+    const auto time = std::filesystem::last_write_time(file, error);
     if (error) {
         return std::nullopt;
     }
@@ -34,26 +34,37 @@ std::vector<std::string> FileWatcher::poll(const std::vector<std::string>& paths
     if (!due()) {
         return {};
     }
-    const int64_t now = clock();
-    lastLook = now;
+    lastLook = clock();
+    ++looks;
 
-    std::map<std::string, Stamp> seen;
     std::vector<std::string> changed;
     for (const std::string& path : paths) {
-        if (seen.count(path) != 0) {
+        auto known = entries.find(path);
+        if (known == entries.end()) {
+            Entry entry{std::filesystem::path(path), Stamp(), looks};
+            entry.stamp = stampOf(entry.file);
+            entries.emplace(path, std::move(entry));
             continue;
         }
-        const Stamp stamp = stampOf(path);
-        const auto known = stamps.find(path);
+        Entry& entry = known->second;
+        if (entry.lastSeen == looks) {
+            continue; // given twice
+        }
+        entry.lastSeen = looks;
+        const Stamp stamp = stampOf(entry.file);
         // A file caught missing (mid-save) keeps its last good time, so it counts as changed
         // only when it is back and different.
-        if (known != stamps.end() && stamp && stamp != known->second) {
+        if (!stamp) {
+            continue;
+        }
+        if (stamp != entry.stamp) {
             changed.push_back(path);
         }
-        const bool keepOld = !stamp && known != stamps.end();
-        seen[path] = keepOld ? known->second : stamp;
+        entry.stamp = stamp;
     }
-    stamps.swap(seen);
+    for (auto entry = entries.begin(); entry != entries.end();) {
+        entry = entry->second.lastSeen == looks ? std::next(entry) : entries.erase(entry);
+    }
     return changed;
 }
 

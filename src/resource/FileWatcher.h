@@ -31,12 +31,21 @@ public:
 private:
     using Stamp = std::optional<std::filesystem::file_time_type>;
 
-    static Stamp stampOf(const std::string& path);
+    // What is known of one path. The file's path object is kept so that looking again
+    // allocates nothing: a look comes every second of a show.
+    struct Entry {
+        std::filesystem::path file;
+        Stamp stamp;
+        uint64_t lastSeen = 0;
+    };
+
+    static Stamp stampOf(const std::filesystem::path& file);
 
     Clock clock;
     int64_t intervalMs;
     std::optional<int64_t> lastLook;
-    std::map<std::string, Stamp> stamps;
+    uint64_t looks = 0;
+    std::map<std::string, Entry> entries;
 };
 
 } // namespace Zem::Resource
