@@ -411,6 +411,52 @@ TEST_F(HDRTest, LuminanceAlternatesBetweenLevelsFiveAndSixAndTheImageFollowsTheE
     EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
 }
 
+// A tiny spot far brighter than the dim room around it spreads a soft bloom: bright well beyond
+// the spot itself, alike on opposite sides (the image is squeezed into a square, so the bloom is
+// narrower up and down), and nothing of it far away. The test window shows the image's
+// lower-left 64 x 64 pixels, so the spot is put there.
+TEST_F(HDRTest, ABrightSpotBloomsEvenlyAroundItself) {
+    const int spot = 32;
+    const auto show = [](float spotValue) {
+        fillLightTarget(0.05f, 0.05f, 0.05f);
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, LightShader::sharedObjects().framebuffer);
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(spot - 2, spot - 2, 4, 4);
+        glClearColor(spotValue, spotValue, spotValue, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glDisable(GL_SCISSOR_TEST);
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    };
+    const auto grey = [](int x, int y) {
+        const auto pixel = ZemTest::ImageCapture::readFramebuffer(x, y, 1, 1).pixel(0, 0);
+        return static_cast<int>(pixel[0]);
+    };
+    // The room as it shows with the spot as dim as the rest, the eye adapted to it.
+    show(0.05f);
+    postProcess();
+    const int room = grey(spot + 16, spot);
+    show(200.0f);
+    postProcess();
+
+    const int right = grey(spot + 16, spot);
+    const int left = grey(spot - 17, spot);
+    const int up = grey(spot, spot + 16);
+    const int down = grey(spot, spot - 17);
+    for (const int side : {right, left, up, down}) {
+        EXPECT_GT(side, room + 20);
+    }
+    EXPECT_NEAR(left, right, 12);
+    EXPECT_NEAR(up, down, 12);
+    // The bloom image itself, a ninth of a screen and more from the spot.
+    const HDRShader::Target& bloom = HDRShader::sharedObjects().blurA;
+    const std::vector<float> image = readTexture(bloom.texture, bloom.size, bloom.size);
+    EXPECT_GT(texel(image, bloom.size, 4, 5)[0], 1.0f);
+    EXPECT_EQ(0.0f, texel(image, bloom.size, 20, 5)[0]);
+    EXPECT_EQ(0.0f, texel(image, bloom.size, 4, 30)[0]);
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+}
+
 // Quadrants of grey 1, 4 and 16, and an unlit one: the lit pixels' geometric mean is 4.
 TEST_F(HDRTest, ReductionMeasuresTheLitPartsOfAnUnevenImage) {
     fillLightTarget(0.0f, 0.0f, 0.0f);
