@@ -174,7 +174,7 @@ void LightShader::useHull() {
 }
 
 void LightShader::copySceneDepth() {
-    if (shared.geometryFramebuffer == 0) {
+    if (shared.geometryFramebuffer == 0 || glBlitFramebufferEXT == nullptr) {
         glClearDepth(0.0);
         glClear(GL_DEPTH_BUFFER_BIT);
         glClearDepth(1.0);

@@ -65,7 +65,7 @@ private:
     // Allocates the accumulation target and its depth buffer anew at the size.
     static void allocateTargets(int width, int height);
     // The scene's depth into the target's depth buffer, or a depth that lets every light pass
-    // when there is no G-buffer.
+    // when there is no G-buffer or no way to copy it.
     static void copySceneDepth();
     // The glow every surface gives off, lit or not, over the whole target: its first values.
     static void startWithGlow();
