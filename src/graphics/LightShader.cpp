@@ -206,34 +206,12 @@ void LightShader::startWithGlow() {
 }
 
 // Lights seen through a portal may only touch the pixels of its opening: the view behind it
-// was drawn only there, and the pixels around it belong to the room in front. The opening's
-// screen bounds stand for its shape. A portal without a mask shape lets its view draw
-// everywhere, and so its lights too.
-ScreenRect LightShader::visibleRect(const View& view) const {
-    const ScreenRect whole = ScreenRect::whole(shared.width, shared.height);
-    ScreenRect rect = whole;
-    for (const View* v = &view; v->portal != nullptr && v->parent != nullptr; v = v->parent) {
-        const Resource::MeshGroup* shape = v->portal->maskGroup;
-        if (shape == nullptr) {
-            break;
-        }
-        const Matrix4 toClip =
-            shared.projection * v->parent->eyeMatrix * v->portal->getWorldMatrix();
-        rect = rect.intersection(
-            ScreenRect::ofPoints(shape->positions, shape->indices, toClip, whole));
-        if (rect.empty()) {
-            break;
-        }
-    }
-    return rect;
-}
-
+// was drawn only there, and the pixels around it belong to the room in front.
 void LightShader::draw(View& view) {
     if (queue.empty()) {
         return;
     }
-    const ScreenRect rect =
-        view.portal == nullptr ? ScreenRect::whole(shared.width, shared.height) : visibleRect(view);
+    const ScreenRect rect = openingBounds(view, shared.projection, shared.width, shared.height);
     if (rect.empty()) {
         return;
     }

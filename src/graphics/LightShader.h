@@ -71,8 +71,6 @@ private:
     static void startWithGlow();
     // The state and the corner array the lights' hulls are drawn with.
     static void useHull();
-    // The part of the target the view's lights may touch; empty when nothing of it shows.
-    ScreenRect visibleRect(const View& view) const;
 
     static SharedObjects shared;
     static bool sharedCreated;

@@ -2,11 +2,13 @@
 
 #include "graphics/Portal.h"
 #include "graphics/RenderObserver.h"
+#include "graphics/ScreenRect.h"
 #include "graphics/Shader.h"
 #include "graphics/ShaderRegistry.h"
 #include "main/Camera.h"
 #include "main/Game.h"
 #include "main/Room.h"
+#include "resource/MeshGroup.h"
 
 #include <GL/glew.h>
 
@@ -161,6 +163,26 @@ void drawView(View& view, std::size_t passIndex, bool masked) {
         drawView(view.children[static_cast<std::size_t>(i)], passIndex, masked);
     }
     glPopMatrix();
+}
+
+// The opening's screen bounds stand for its shape; a portal without a mask shape lets its view
+// draw everywhere.
+ScreenRect openingBounds(const View& view, const Matrix4& projection, int width, int height) {
+    const ScreenRect whole = ScreenRect::whole(width, height);
+    ScreenRect rect = whole;
+    for (const View* v = &view; v->portal != nullptr && v->parent != nullptr; v = v->parent) {
+        const Resource::MeshGroup* shape = v->portal->maskGroup;
+        if (shape == nullptr) {
+            break;
+        }
+        const Matrix4 toClip = projection * v->parent->eyeMatrix * v->portal->getWorldMatrix();
+        rect = rect.intersection(
+            ScreenRect::ofPoints(shape->positions, shape->indices, toClip, whole));
+        if (rect.empty()) {
+            break;
+        }
+    }
+    return rect;
 }
 
 } // namespace Zem::Graphics

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "graphics/Matrix4.h"
+#include "graphics/ScreenRect.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -74,5 +75,9 @@ void renderFrame(Main::Game& game, View& root, RenderObserver* observer = nullpt
 void drawTree(View& root, RenderObserver* observer = nullptr);
 // The view's own queue for the pass, masked by its portal when asked, then its children.
 void drawView(View& view, std::size_t passIndex, bool masked);
+// The pixels of a `width` x `height` target the view can show through its chain of portal
+// openings, by the openings' screen bounds under `projection`; the whole target for the root or
+// behind a portal without a mask shape, empty when nothing of it shows.
+ScreenRect openingBounds(const View& view, const Matrix4& projection, int width, int height);
 
 } // namespace Zem::Graphics
