@@ -114,6 +114,7 @@ void GBufferShader::begin() {
     }
 
     GBufferVariants::setSamplers(program);
+    glGetFloatv(GL_PROJECTION_MATRIX, shared.projection.data());
     if (program != 0) {
         ShaderRegistry::instance().materialPrograms = shared.variants.get();
     }
@@ -133,17 +134,31 @@ void GBufferShader::clearTargets() {
     glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
 }
 
-void GBufferShader::draw(View&) {
+void GBufferShader::draw(View& view) {
     if (queue.empty()) {
         // Every view queues its own room, so this means the scene graph lost something.
         Main::messageBox("", "Empty list!", Main::MessageIcon::Information);
         return;
+    }
+    // Behind a portal the stencil mask keeps the opening's shape; the scissor of its bounds spares
+    // the rasteriser the rest of the screen, which a room behind a small opening mostly covers.
+    const bool behindPortal = view.portal != nullptr;
+    if (behindPortal) {
+        const ScreenRect rect = openingBounds(view, shared.projection, shared.width, shared.height);
+        if (rect.empty()) {
+            return;
+        }
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(rect.x, rect.y, rect.width, rect.height);
     }
     for (Main::Entity* entity : queue) {
         glPushMatrix();
         glMultMatrixf(entity->getWorldMatrix().data());
         entity->draw();
         glPopMatrix();
+    }
+    if (behindPortal) {
+        glDisable(GL_SCISSOR_TEST);
     }
 }
 

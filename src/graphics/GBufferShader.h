@@ -1,6 +1,7 @@
 #pragma once
 
 #include "graphics/GBufferVariants.h"
+#include "graphics/Matrix4.h"
 #include "graphics/Shader.h"
 #include "graphics/ShaderRegistry.h"
 
@@ -35,6 +36,8 @@ public:
         // The targets' present size.
         int width = targetWidth;
         int height = targetHeight;
+        // The frame's projection, read by begin for the portal views' bounds.
+        Matrix4 projection;
     };
 
     GBufferShader();
