@@ -10,8 +10,8 @@
 // the steady time since play.
 
 #include "script/Music.h"
+#include "support/OggVorbisWriter.h"
 
-#include <vorbis/vorbisenc.h>
 #include <vorbis/vorbisfile.h>
 
 #include <signal.h>
@@ -128,70 +128,6 @@ std::vector<float> clickTrack(double seconds) {
         }
     }
     return samples;
-}
-
-bool writePages(ogg_stream_state& stream, FILE* out, bool flush) {
-    ogg_page page;
-    while (flush ? ogg_stream_flush(&stream, &page) : ogg_stream_pageout(&stream, &page)) {
-        std::fwrite(page.header, 1, static_cast<size_t>(page.header_len), out);
-        std::fwrite(page.body, 1, static_cast<size_t>(page.body_len), out);
-    }
-    return std::ferror(out) == 0;
-}
-
-void drainBlocks(vorbis_dsp_state& dsp, vorbis_block& block, ogg_stream_state& stream, FILE* out) {
-    while (vorbis_analysis_blockout(&dsp, &block) == 1) {
-        vorbis_analysis(&block, nullptr);
-        vorbis_bitrate_addblock(&block);
-        ogg_packet packet;
-        while (vorbis_bitrate_flushpacket(&dsp, &packet)) {
-            ogg_stream_packetin(&stream, &packet);
-            writePages(stream, out, false);
-        }
-    }
-}
-
-bool encode(const std::vector<float>& samples, const std::string& path) {
-    FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr) {
-        return false;
-    }
-    vorbis_info info;
-    vorbis_info_init(&info);
-    vorbis_encode_init_vbr(&info, 1, rate, 0.9f);
-    vorbis_comment comment;
-    vorbis_comment_init(&comment);
-    vorbis_dsp_state dsp;
-    vorbis_analysis_init(&dsp, &info);
-    vorbis_block block;
-    vorbis_block_init(&dsp, &block);
-    ogg_stream_state stream;
-    ogg_stream_init(&stream, 1);
-    ogg_packet header;
-    ogg_packet headerComment;
-    ogg_packet headerCode;
-    vorbis_analysis_headerout(&dsp, &comment, &header, &headerComment, &headerCode);
-    ogg_stream_packetin(&stream, &header);
-    ogg_stream_packetin(&stream, &headerComment);
-    ogg_stream_packetin(&stream, &headerCode);
-    writePages(stream, out, true);
-    constexpr size_t chunk = 4096;
-    for (size_t first = 0; first < samples.size(); first += chunk) {
-        const size_t count = std::min(chunk, samples.size() - first);
-        float** buffer = vorbis_analysis_buffer(&dsp, static_cast<int>(count));
-        std::copy_n(samples.begin() + static_cast<std::ptrdiff_t>(first), count, buffer[0]);
-        vorbis_analysis_wrote(&dsp, static_cast<int>(count));
-        drainBlocks(dsp, block, stream, out);
-    }
-    vorbis_analysis_wrote(&dsp, 0);
-    drainBlocks(dsp, block, stream, out);
-    const bool ok = writePages(stream, out, true);
-    ogg_stream_clear(&stream);
-    vorbis_block_clear(&block);
-    vorbis_dsp_clear(&dsp);
-    vorbis_comment_clear(&comment);
-    vorbis_info_clear(&info);
-    return std::fclose(out) == 0 && ok;
 }
 
 // Onsets (sample indices) of the clicks in mono 16-bit samples.
@@ -367,7 +303,11 @@ int main(int argc, char** argv) {
     close(tempFd);
     const std::string path = pathTemplate;
     std::fprintf(stderr, "Encoding %.0f s of clicks...\n", options.seconds);
-    const bool encoded = encode(clickTrack(options.seconds), path);
+    ZemTools::OggVorbisSettings settings;
+    settings.channels = 1;
+    settings.sampleRate = rate;
+    settings.quality = 0.9f;
+    const bool encoded = ZemTools::writeOggVorbis(clickTrack(options.seconds), settings, path);
     const std::vector<double> clicks = encoded ? clickTimesMs(path) : std::vector<double>{};
     if (clicks.empty()) {
         std::fprintf(stderr, "AvSyncBench: cannot write the click track to %s\n", path.c_str());

@@ -9,7 +9,7 @@
 // Everything is computed from fixed numbers, so every run writes the same file. Run from the
 // repository root; an argument overrides the output path.
 
-#include <vorbis/vorbisenc.h>
+#include "support/OggVorbisWriter.h"
 
 #include <algorithm>
 #include <array>
@@ -344,99 +344,18 @@ std::vector<float> render() {
     return samples;
 }
 
-bool writePages(ogg_stream_state& stream, FILE* out, bool flush) {
-    ogg_page page;
-    while (flush ? ogg_stream_flush(&stream, &page) : ogg_stream_pageout(&stream, &page)) {
-        if (std::fwrite(page.header, 1, static_cast<size_t>(page.header_len), out) !=
-                static_cast<size_t>(page.header_len) ||
-            std::fwrite(page.body, 1, static_cast<size_t>(page.body_len), out) !=
-                static_cast<size_t>(page.body_len)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool drainBlocks(vorbis_dsp_state& dsp, vorbis_block& block, ogg_stream_state& stream, FILE* out) {
-    while (vorbis_analysis_blockout(&dsp, &block) == 1) {
-        vorbis_analysis(&block, nullptr);
-        vorbis_bitrate_addblock(&block);
-        ogg_packet packet;
-        while (vorbis_bitrate_flushpacket(&dsp, &packet)) {
-            ogg_stream_packetin(&stream, &packet);
-            if (!writePages(stream, out, false)) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
-bool encode(const std::vector<float>& samples, const char* path) {
-    FILE* out = std::fopen(path, "wb");
-    if (out == nullptr) {
-        std::fprintf(stderr, "Unable to write %s\n", path);
-        return false;
-    }
-    vorbis_info info;
-    vorbis_info_init(&info);
-    if (vorbis_encode_init_vbr(&info, 2, sampleRate, 0.1f) != 0) {
-        std::fprintf(stderr, "The Vorbis encoder refused the settings\n");
-        std::fclose(out);
-        return false;
-    }
-    vorbis_comment comment;
-    vorbis_comment_init(&comment);
-    vorbis_comment_add_tag(&comment, "TITLE", "Ombrel");
-    vorbis_dsp_state dsp;
-    vorbis_analysis_init(&dsp, &info);
-    vorbis_block block;
-    vorbis_block_init(&dsp, &block);
-    ogg_stream_state stream;
-    // A fixed serial number keeps the file the same from run to run.
-    ogg_stream_init(&stream, 0x4f4d4252);
-
-    ogg_packet header;
-    ogg_packet headerComment;
-    ogg_packet headerCode;
-    vorbis_analysis_headerout(&dsp, &comment, &header, &headerComment, &headerCode);
-    ogg_stream_packetin(&stream, &header);
-    ogg_stream_packetin(&stream, &headerComment);
-    ogg_stream_packetin(&stream, &headerCode);
-    bool ok = writePages(stream, out, true);
-
-    const size_t frames = samples.size() / 2;
-    constexpr size_t chunk = 4096;
-    for (size_t first = 0; ok && first < frames; first += chunk) {
-        const size_t count = std::min(chunk, frames - first);
-        float** buffer = vorbis_analysis_buffer(&dsp, static_cast<int>(count));
-        for (size_t i = 0; i < count; ++i) {
-            buffer[0][i] = samples[2 * (first + i)];
-            buffer[1][i] = samples[2 * (first + i) + 1];
-        }
-        vorbis_analysis_wrote(&dsp, static_cast<int>(count));
-        ok = drainBlocks(dsp, block, stream, out);
-    }
-    vorbis_analysis_wrote(&dsp, 0);
-    ok = ok && drainBlocks(dsp, block, stream, out) && writePages(stream, out, true);
-
-    ogg_stream_clear(&stream);
-    vorbis_block_clear(&block);
-    vorbis_dsp_clear(&dsp);
-    vorbis_comment_clear(&comment);
-    vorbis_info_clear(&info);
-    ok = std::fclose(out) == 0 && ok;
-    if (!ok) {
-        std::fprintf(stderr, "Unable to write %s\n", path);
-    }
-    return ok;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     const char* path = argc > 1 ? argv[1] : "data/Ombrel.ogg";
-    if (!encode(render(), path)) {
+    ZemTools::OggVorbisSettings settings;
+    settings.channels = 2;
+    settings.sampleRate = sampleRate;
+    settings.quality = 0.1f;
+    settings.serial = 0x4f4d4252;
+    settings.title = "Ombrel";
+    if (!ZemTools::writeOggVorbis(render(), settings, path)) {
+        std::fprintf(stderr, "Unable to encode or write %s\n", path);
         return 1;
     }
     std::printf("Wrote %s: %.0f s at %.0f bpm\n", path, totalSeconds, bpm);
