@@ -100,27 +100,19 @@ Mix mixAt(int bar) {
         mix.bass = bar >= 20 ? 0.5 : 0.0;
         return mix;
     }
-    if (bar < breakBar) {
-        mix.kick = 1.0;
-        mix.snare = 1.0;
-        mix.hat = 1.0;
-        mix.arpeggio = 0.8;
-        mix.bass = 1.0;
-        mix.lead = 1.0;
-        return mix;
-    }
-    if (bar < finaleBar) {
+    if (bar >= breakBar && bar < finaleBar) {
         mix.pad = 1.3;
         mix.arpeggio = 0.9;
         return mix;
     }
+    // The drop and the finale: everything, the finale's lead an octave up.
     mix.kick = 1.0;
     mix.snare = 1.0;
     mix.hat = 1.0;
     mix.arpeggio = 0.8;
     mix.bass = 1.0;
     mix.lead = 1.0;
-    mix.leadOctave = 12;
+    mix.leadOctave = bar >= finaleBar ? 12 : 0;
     return mix;
 }
 
