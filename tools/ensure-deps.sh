@@ -6,28 +6,43 @@ libegl-mesa0 libvorbis-dev libpng-dev libgtest-dev libbenchmark-dev libpugixml-d
 libtinyobjloader-dev xvfb xauth ffmpeg imagemagick pulseaudio pulseaudio-utils clang \
 libclang-rt-dev"
 
+# The packages named (the build's by default) that are not installed.
 zem_missing_packages() {
-    local missing=""
-    for pkg in $ZEM_PACKAGES; do
+    local pkg missing=""
+    for pkg in ${*:-$ZEM_PACKAGES}; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
             missing="$missing $pkg"
     done
     echo "$missing"
 }
 
-zem_ensure_deps() {
+# Installs those of the packages named that are missing: as root with apt-get, waiting for
+# another apt (an unattended upgrade, say) rather than failing at once; otherwise says what to
+# run. --no-recommends first leaves the packages' recommendations out.
+zem_install_packages() {
+    local options=""
+    if [ "${1:-}" = "--no-recommends" ]; then
+        options="--no-install-recommends"
+        shift
+    fi
     local missing
-    missing=$(zem_missing_packages)
+    missing=$(zem_missing_packages "$@")
     [ -z "$missing" ] && return 0
-    if [ "$(id -u)" -eq 0 ]; then
-        echo "Installing:$missing"
-        export DEBIAN_FRONTEND=noninteractive
-        apt-get update -qq && apt-get install -y -qq $missing >/dev/null || return 1
-    else
+    if [ "$(id -u)" -ne 0 ]; then
         echo "Missing packages. Run as root:"
         echo "  apt-get update && apt-get install -y$missing"
         return 1
     fi
+    echo "Installing:$missing"
+    export DEBIAN_FRONTEND=noninteractive
+    # shellcheck disable=SC2086
+    apt-get update -qq &&
+        apt-get install -y -qq $options -o DPkg::Lock::Timeout=600 $missing >/dev/null
+}
+
+zem_ensure_deps() {
+    # shellcheck disable=SC2086
+    zem_install_packages $ZEM_PACKAGES
 }
 
 zem_build() {

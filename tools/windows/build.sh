@@ -40,27 +40,11 @@ die() {
     exit 1
 }
 
-missing_packages() {
-    local pkg missing=""
-    for pkg in $PACKAGES; do
-        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
-            missing="$missing $pkg"
-    done
-    echo "$missing"
-}
+. "$ROOT/tools/ensure-deps.sh"
 
 install_packages() {
-    local missing
-    missing=$(missing_packages)
-    [ -z "$missing" ] && return 0
-    [ "$(id -u)" -eq 0 ] || die "missing packages; as root run: apt-get install -y$missing"
-    step "Installing:$missing"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq || die "apt-get update failed"
-    # Waits for another apt (an unattended upgrade, say) rather than failing at once.
     # shellcheck disable=SC2086
-    apt-get install -y -qq --no-install-recommends -o DPkg::Lock::Timeout=600 $missing >/dev/null ||
-        die "could not install:$missing"
+    zem_install_packages --no-recommends $PACKAGES || die "could not install the packages above"
 }
 
 has_deb_src() {
