@@ -1,5 +1,6 @@
 #include "resource/XmlError.h"
 
+#include <sstream>
 #include <string>
 
 namespace Zem::Resource {
@@ -20,44 +21,15 @@ const char* describe(XmlParseResult result) {
     return "no error";
 }
 
-namespace {
-
-// Parsed as XmlNode::parse(std::istream&) would: line feeds dropped.
-XmlParseResult parseLines(std::string_view text) {
-    std::string joined;
-    joined.reserve(text.size());
-    for (char c : text) {
-        if (c != '\n') {
-            joined += c;
-        }
-    }
-    XmlNode document;
-    return document.parse(joined);
-}
-
-} // namespace
-
 std::string describeXmlError(std::string_view text) {
-    const XmlParseResult whole = parseLines(text);
-    if (whole == XmlParseResult::Ok) {
+    std::istringstream in{std::string(text)};
+    std::size_t line = 1;
+    XmlNode document;
+    const XmlParseResult result = document.parse(in, line);
+    if (result == XmlParseResult::Ok) {
         return std::string();
     }
-    int line = 1;
-    for (std::size_t end = 0; end < text.size(); ++line) {
-        const std::size_t feed = text.find('\n', end);
-        end = feed == std::string_view::npos ? text.size() : feed + 1;
-        const XmlParseResult partial = parseLines(text.substr(0, end));
-        // A run that merely stops early is unclosed (or, before the root, empty).
-        if (partial != XmlParseResult::Unclosed && partial != XmlParseResult::Ok &&
-            !(partial == XmlParseResult::NoElement &&
-              text.substr(0, end).find('<') == std::string_view::npos)) {
-            return "line " + std::to_string(line) + ": " + describe(partial);
-        }
-        if (end == text.size()) {
-            break;
-        }
-    }
-    return "line " + std::to_string(line) + ": " + describe(whole);
+    return "line " + std::to_string(line) + ": " + describe(result);
 }
 
 } // namespace Zem::Resource
