@@ -4,13 +4,12 @@
 #include "resource/Texture.h"
 
 #include "support/GLContext.h"
-#include "support/TempDir.h"
+#include "support/ResourceScope.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -147,22 +146,15 @@ TEST_F(TextureGLTest, UploadMakesAMipmappedRgb8TextureOrPrintsError) {
 
 TEST_F(TextureGLTest, AReloadedTextureChangesUnderItsHoldersOrStaysWhenTheFileIsBroken) {
     using Zem::Resource::Reload;
-    using Zem::Resource::ResourceManager;
-    ResourceManager& manager = ResourceManager::instance();
-    ZemTest::TempDir dir;
     Zem::Resource::BMPLoader loader;
-    manager.reset();
-    manager.addSearchPath(dir.path() + "/");
-    manager.registerLoader(&loader);
-    const auto save = [&dir](const std::string& bytes) {
-        std::ofstream(dir.file("wall.bmp"), std::ios::binary) << bytes;
-    };
-    save(bmp(2, 2));
+    ZemTest::ResourceScope files{&loader};
+    Zem::Resource::ResourceManager& manager = files.manager;
+    files.write("wall.bmp", bmp(2, 2));
     Texture* held = manager.get<Texture>("wall.bmp");
     ASSERT_NE(held, nullptr);
     const GLuint before = held->texture;
 
-    save(bmp(4, 2));
+    files.write("wall.bmp", bmp(4, 2));
     EXPECT_EQ(manager.reload("wall.bmp"), Reload::InPlace);
     EXPECT_EQ(manager.get<Texture>("wall.bmp"), held) << "the same object";
     EXPECT_EQ(held->width, 4);
@@ -173,13 +165,10 @@ TEST_F(TextureGLTest, AReloadedTextureChangesUnderItsHoldersOrStaysWhenTheFileIs
     EXPECT_FALSE(glIsTexture(before)) << "the old texture went with the loaded copy";
 
     // Cut short mid-save: the running texture stays.
-    save(bmp(4, 2).substr(0, 60));
-    testing::internal::CaptureStdout();
+    files.write("wall.bmp", bmp(4, 2).substr(0, 60));
     EXPECT_EQ(manager.reload("wall.bmp"), Reload::Refused);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Unable to load wall.bmp\n");
     EXPECT_EQ(held->width, 4);
     EXPECT_TRUE(glIsTexture(held->texture));
-    manager.reset();
 }
 
 } // namespace
