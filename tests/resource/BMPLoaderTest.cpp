@@ -134,12 +134,11 @@ TEST_F(TextureGLTest, UploadMakesAMipmappedRgb8TextureOrPrintsError) {
 
     GLint largest = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
-    Texture tooWide;
+    Texture tooWide, shortImage;
     EXPECT_EQ(upload(largest + 1, 1, std::vector<uint8_t>(std::size_t(largest + 1) * 3), tooWide),
               "ERROR: wall.bmp: GL error 0x0501 (invalid value) for a " +
                   std::to_string(largest + 1) + " x 1 image\n");
     // Pixels short of the image are never handed over.
-    Texture shortImage;
     EXPECT_EQ(upload(4, 4, std::vector<uint8_t>(10), shortImage),
               "ERROR: wall.bmp: 10 bytes of pixels do not make a 4 x 4 RGB image\n");
 }
