@@ -4,13 +4,12 @@
 #include "resource/Texture.h"
 
 #include "support/GLContext.h"
-#include "support/TempDir.h"
+#include "support/ResourceScope.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -135,34 +134,26 @@ TEST_F(TextureGLTest, UploadMakesAMipmappedRgb8TextureOrPrintsError) {
 
     GLint largest = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
-    Texture tooWide;
+    Texture tooWide, shortImage;
     EXPECT_EQ(upload(largest + 1, 1, std::vector<uint8_t>(std::size_t(largest + 1) * 3), tooWide),
               "ERROR: wall.bmp: GL error 0x0501 (invalid value) for a " +
                   std::to_string(largest + 1) + " x 1 image\n");
     // Pixels short of the image are never handed over.
-    Texture shortImage;
     EXPECT_EQ(upload(4, 4, std::vector<uint8_t>(10), shortImage),
               "ERROR: wall.bmp: 10 bytes of pixels do not make a 4 x 4 RGB image\n");
 }
 
 TEST_F(TextureGLTest, AReloadedTextureChangesUnderItsHoldersOrStaysWhenTheFileIsBroken) {
     using Zem::Resource::Reload;
-    using Zem::Resource::ResourceManager;
-    ResourceManager& manager = ResourceManager::instance();
-    ZemTest::TempDir dir;
     Zem::Resource::BMPLoader loader;
-    manager.reset();
-    manager.addSearchPath(dir.path() + "/");
-    manager.registerLoader(&loader);
-    const auto save = [&dir](const std::string& bytes) {
-        std::ofstream(dir.file("wall.bmp"), std::ios::binary) << bytes;
-    };
-    save(bmp(2, 2));
+    ZemTest::ResourceScope files{&loader};
+    Zem::Resource::ResourceManager& manager = files.manager;
+    files.write("wall.bmp", bmp(2, 2));
     Texture* held = manager.get<Texture>("wall.bmp");
     ASSERT_NE(held, nullptr);
     const GLuint before = held->texture;
 
-    save(bmp(4, 2));
+    files.write("wall.bmp", bmp(4, 2));
     EXPECT_EQ(manager.reload("wall.bmp"), Reload::InPlace);
     EXPECT_EQ(manager.get<Texture>("wall.bmp"), held) << "the same object";
     EXPECT_EQ(held->width, 4);
@@ -173,13 +164,10 @@ TEST_F(TextureGLTest, AReloadedTextureChangesUnderItsHoldersOrStaysWhenTheFileIs
     EXPECT_FALSE(glIsTexture(before)) << "the old texture went with the loaded copy";
 
     // Cut short mid-save: the running texture stays.
-    save(bmp(4, 2).substr(0, 60));
-    testing::internal::CaptureStdout();
+    files.write("wall.bmp", bmp(4, 2).substr(0, 60));
     EXPECT_EQ(manager.reload("wall.bmp"), Reload::Refused);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Unable to load wall.bmp\n");
     EXPECT_EQ(held->width, 4);
     EXPECT_TRUE(glIsTexture(held->texture));
-    manager.reset();
 }
 
 } // namespace

@@ -57,7 +57,7 @@ TEST_F(FileWatcherTest, ReportsChangedTimesAtMostOncePerInterval) {
     EXPECT_EQ(look(5000, {"a.glfp", "b.bmp"}), Paths{"a.glfp"});
 }
 
-TEST_F(FileWatcherTest, AFileMissingMidSaveIsAChangeOnlyWhenBackDifferent) {
+TEST_F(FileWatcherTest, MissingFilesAreAChangeOnlyWhenBackDifferentAndDroppedPathsForgotten) {
     look(0, {"a.glfp", "b.bmp", "c.obj"});
     fs::remove(dir.file("a.glfp"));
     EXPECT_EQ(look(1000, {"a.glfp", "b.bmp", "c.obj"}), Paths{});
@@ -70,13 +70,10 @@ TEST_F(FileWatcherTest, AFileMissingMidSaveIsAChangeOnlyWhenBackDifferent) {
     // A path given while missing is a change once the file appears.
     touch("c.obj", 9);
     EXPECT_EQ(look(1000, {"a.glfp", "b.bmp", "c.obj"}), (Paths{"a.glfp", "c.obj"}));
-}
 
-TEST_F(FileWatcherTest, PathsNoLongerGivenAreForgotten) {
-    look(0, {"a.glfp", "b.bmp"});
+    // A path no longer given is seen afresh when it comes back: its time is only noted.
     look(1000, {"b.bmp"});
     touch("a.glfp", 7);
-    // Seen afresh: its time is only noted.
     EXPECT_EQ(look(1000, {"a.glfp", "b.bmp"}), Paths{});
     touch("a.glfp", 8);
     EXPECT_EQ(look(1000, {"a.glfp", "a.glfp"}), Paths{"a.glfp"}) << "one report per path";

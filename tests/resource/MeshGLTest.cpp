@@ -119,8 +119,7 @@ TEST_P(MeshDrawTest, EveryGroupIsDrawnAndBuffersDieWithTheMesh) {
     glClientActiveTexture(GL_TEXTURE1);
     EXPECT_EQ(glIsEnabled(GL_TEXTURE_COORD_ARRAY), uploaded ? GL_TRUE : GL_FALSE);
     glClientActiveTexture(GL_TEXTURE0);
-    const int w = gl().width();
-    const int h = gl().height();
+    const int w = gl().width(), h = gl().height();
     const auto image = ZemTest::ImageCapture::readFramebuffer(0, 0, w, h);
     const std::array<uint8_t, 3> white{255, 255, 255};
     EXPECT_EQ(image.pixel(w / 8, h / 2), white) << "first";

@@ -10,13 +10,12 @@
 #include "resource/WordReader.h"
 
 #include "support/GLContext.h"
-#include "support/TempDir.h"
+#include "support/ResourceScope.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -34,6 +33,15 @@ const std::string triangle = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
 std::string refusal(const std::string& text) {
     std::string error;
     return OBJLoader::buildGeometry(text, error) ? std::string() : error;
+}
+
+// `values` `count` times over.
+std::vector<float> repeat(int count, const std::vector<float>& values) {
+    std::vector<float> all;
+    for (int i = 0; i < count; ++i) {
+        all.insert(all.end(), values.begin(), values.end());
+    }
+    return all;
 }
 
 // The first group of a mesh that must load; an empty group when it does not.
@@ -58,21 +66,20 @@ TEST(ObjParserTest, QuadBecomesTwoTrianglesWithTangentsAlongU) {
     }
 }
 
-TEST(ObjParserTest, CornersAreSharedOnlyWhenEveryValueIsEqual) {
+TEST(ObjParserTest, CornersSharedOnlyWhenEqualFlatTrianglesDroppedLateVerticesFound) {
     // Same position with two normals; corner 1/1/1 again in the third face.
-    const auto shared = firstGroup(triangle + "vt 0 0\nvn 0 0 1\nvn 0 0 -1\ng a\n"
-                                              "f 1/1/1 2/1/1 3/1/1\nf 1/1/2 3/1/2 2/1/2\n"
-                                              "f 1/1/1 3/1/1 2/1/2\n");
-    EXPECT_EQ(shared->indices, (std::vector<uint32_t>{0, 1, 2, 3, 4, 5, 0, 2, 5}));
-    EXPECT_EQ(shared->positions.size(), 18u);
-}
-
-TEST(ObjParserTest, TrianglesWithAnyTwoPositionsEqualAreDroppedTheirVerticesKept) {
-    // Positions 2 and 2, then 1 and 1, each pair told apart by its texture coordinate.
-    const auto group = firstGroup(square + "g a\nf 1/1/1 2/2/2 2/3/2\nf 1/1/1 2/2/2 1/3/3\n"
-                                           "f 1/1/1 2/2/2 3/3/3\n");
+    auto group = firstGroup(triangle + "vt 0 0\nvn 0 0 1\nvn 0 0 -1\ng a\nf 1/1/1 2/1/1 3/1/1\n"
+                                       "f 1/1/2 3/1/2 2/1/2\nf 1/1/1 3/1/1 2/1/2\n");
+    EXPECT_EQ(group->indices, (std::vector<uint32_t>{0, 1, 2, 3, 4, 5, 0, 2, 5}));
+    EXPECT_EQ(group->positions.size(), 18u);
+    // Positions 2 and 2, then 1 and 1, each pair told apart by its texture coordinate: those
+    // triangles are dropped, their vertices kept.
+    group =
+        firstGroup(square + "g a\nf 1/1/1 2/2/2 2/3/2\nf 1/1/1 2/2/2 1/3/3\nf 1/1/1 2/2/2 3/3/3\n");
     EXPECT_EQ(group->indices, (std::vector<uint32_t>{0, 1, 4}));
     EXPECT_EQ(group->positions.size(), 15u);
+    const std::string faces = "g a\nf 1/1/1 2/2/2 3/3/3 4/4/4\n";
+    EXPECT_EQ(firstGroup(faces + square)->positions, firstGroup(square + faces)->positions);
 }
 
 // Forty vertices at each position, more than a position's own list holds, looked up again
@@ -97,15 +104,6 @@ TEST(ObjParserTest, CrowdedPositionsKeepTheNumberingOfFirstAppearance) {
     ASSERT_TRUE(VertexUnifier(document).finishGroup(document.groups[0].corners, geometry));
     EXPECT_EQ(geometry.indices, expected);
     EXPECT_EQ(geometry.positions.size(), 3u * 120);
-}
-
-TEST(ObjParserTest, LateVerticesAndTheOmittedTextureIndex) {
-    const std::string faces = "g a\nf 1/1/1 2/2/2 3/3/3 4/4/4\n";
-    EXPECT_EQ(firstGroup(faces + square)->positions, firstGroup(square + faces)->positions);
-    // "1//1" takes the first texture coordinate.
-    const auto group =
-        firstGroup(triangle + "vt 0.25 0.75\nvt 1 1\nvn 0 0 1\ng a\nf 1//1 2//1 3//1\n");
-    EXPECT_EQ(group->texCoords, (std::vector<float>{.25f, .75f, .25f, .75f, .25f, .75f}));
 }
 
 // Each file with the reason it is refused, or "" when it loads.
@@ -135,48 +133,35 @@ TEST(ObjParserTest, FilesTheLoaderCannotTrustAreRefused) {
         {square + "v 1 2\n" + face, "line 13: \"v\" needs three numbers"},
         {square + "vn 1 2 z\n" + face, "line 13: \"vn\" needs three numbers"},
         {square + "vt 1 .\n" + face, "line 13: \"vt\" needs two numbers"},
-        {square + "v 1 2 inf\n" + face, "line 13: \"v\" needs three numbers"},
-        {square + "v 1 2 1e39\n" + face, "line 13: \"v\" needs three numbers"},
-        {square + "vn nan 0 1\n" + face, "line 13: \"vn\" needs three numbers"},
     };
     for (const auto& [text, reason] : cases) {
         const std::string why = refusal(text);
-        if (reason.empty()) {
-            EXPECT_EQ(why, "") << text;
-        } else {
-            EXPECT_NE(why.find(reason), std::string::npos) << text << "\nrefused with: " << why;
-        }
+        EXPECT_TRUE(reason.empty() ? why.empty() : why.find(reason) != std::string::npos)
+            << text << "\nrefused with: " << why;
     }
 }
 
 // Faces and "usemtl" before the first "g" go into a group with an empty name.
 TEST(ObjParserTest, StatementsBeforeTheFirstGroupOpenANamelessOne) {
-    struct Case {
-        std::string text;
-        std::vector<std::string> names;
-        std::vector<std::string> materials;
-    };
+    // Each group as "name:material".
     const std::string f = "f 1/1/1 2/2/2 3/3/3\n";
-    const Case cases[] = {
-        {square + f, {""}, {""}},
-        {square + "usemtl wood\n" + f, {""}, {"wood"}},
-        {square + f + "usemtl wood\n", {""}, {"wood"}},
-        {square + "o Cube\n" + f + "g lid\nusemtl tin\n" + f, {"", "lid"}, {"", "tin"}},
-        {square + "g\n" + f + "g b\n" + f, {"", "b"}, {"", ""}},
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {square + f, {":"}},
+        {square + "usemtl wood\n" + f, {":wood"}},
+        {square + f + "usemtl wood\n", {":wood"}},
+        {square + "o Cube\n" + f + "g lid\nusemtl tin\n" + f, {":", "lid:tin"}},
+        {square + "g\n" + f + "g b\n" + f, {":", "b:"}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [text, groups] : cases) {
         std::string error;
-        const auto mesh = OBJLoader::buildGeometry(c.text, error);
-        ASSERT_TRUE(mesh) << c.text << error;
-        std::vector<std::string> names;
-        std::vector<std::string> materials;
+        const auto mesh = OBJLoader::buildGeometry(text, error);
+        ASSERT_TRUE(mesh) << text << error;
+        std::vector<std::string> got;
         for (const auto& group : mesh->groups) {
-            names.push_back(group->name);
-            materials.push_back(group->materialName);
-            EXPECT_EQ(group->indices, (std::vector<uint32_t>{0, 1, 2})) << c.text;
+            got.push_back(group->name + ":" + group->materialName);
+            EXPECT_EQ(group->indices, (std::vector<uint32_t>{0, 1, 2})) << text;
         }
-        EXPECT_EQ(names, c.names) << c.text;
-        EXPECT_EQ(materials, c.materials) << c.text;
+        EXPECT_EQ(got, groups) << text;
     }
 }
 
@@ -184,7 +169,6 @@ TEST(ObjParserTest, StatementsBeforeTheFirstGroupOpenANamelessOne) {
 // normal of the corner's own triangle. With them, the first "vt" / "vn" stands in.
 TEST(ObjParserTest, OmittedTextureAndNormalIndices) {
     struct Case {
-        const char* what;
         std::string text;
         std::vector<float> texCoords;
         std::vector<float> normals;
@@ -192,69 +176,45 @@ TEST(ObjParserTest, OmittedTextureAndNormalIndices) {
     };
     // A unit square in the XY plane and, as vertex 5, a point above its far corner.
     const std::string quad = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 1 1 1\n";
-    const std::vector<float> zeros(8, 0.0f);
-    const std::vector<float> up = {0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1};
+    const std::vector<uint32_t> two = {0, 1, 2, 0, 2, 3};
     const float r = 1.0f / std::sqrt(2.0f);
     const Case cases[] = {
-        {"a in a file with neither", quad + "f 1 2 3 4\n", zeros, up, {0, 1, 2, 0, 2, 3}},
-        {"a//c without vt",
-         quad + "vn 0 1 0\nf 1//1 2//1 3//1 4//1\n",
-         zeros,
-         {0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0},
-         {0, 1, 2, 0, 2, 3}},
-        {"a/b and a/b/ without vn",
-         quad + "vt .5 .25\nf 1/1 2/1/ 3/1 4/1/\n",
-         {.5f, .25f, .5f, .25f, .5f, .25f, .5f, .25f},
-         up,
-         {0, 1, 2, 0, 2, 3}},
-        {"clockwise",
-         quad + "f 1 4 3\n",
-         std::vector<float>(6, 0.0f),
-         {0, 0, -1, 0, 0, -1, 0, 0, -1},
-         {0, 1, 2}},
-        {"faces before their vertices",
-         "f 1 2 3\n" + quad,
-         std::vector<float>(6, 0.0f),
-         {0, 0, 1, 0, 0, 1, 0, 0, 1},
-         {0, 1, 2}},
+        {quad + "f 1 2 3 4\n", repeat(4, {0, 0}), repeat(4, {0, 0, 1}), two},
+        {quad + "vn 0 1 0\nf 1//1 2//1 3//1 4//1\n", repeat(4, {0, 0}), repeat(4, {0, 1, 0}), two},
+        {quad + "vt .5 .25\nf 1/1 2/1/ 3/1 4/1/\n", repeat(4, {.5f, .25f}), repeat(4, {0, 0, 1}),
+         two},
+        {quad + "f 1 4 3\n", repeat(3, {0, 0}), repeat(3, {0, 0, -1}), {0, 1, 2}},
+        {"f 1 2 3\n" + quad, repeat(3, {0, 0}), repeat(3, {0, 0, 1}), {0, 1, 2}},
         // A folded quad: each half its own normal, so the diagonal's corners are not shared.
-        {"folded quad",
-         quad + "f 1 2 5 4\n",
-         std::vector<float>(12, 0.0f),
+        {quad + "f 1 2 5 4\n",
+         repeat(6, {0, 0}),
          {0, -r, r, 0, -r, r, 0, -r, r, -r, 0, r, -r, 0, r, -r, 0, r},
          {0, 1, 2, 3, 4, 5}},
-        {"first vt and vn when the file has them",
-         quad + "vt .5 .5\nvt 1 1\nvn 1 0 0\nvn 0 1 0\nf 1 2/2 3//2\n",
+        {quad + "vt .5 .5\nvt 1 1\nvn 1 0 0\nvn 0 1 0\nf 1 2/2 3//2\n",
          {.5f, .5f, 1, 1, .5f, .5f},
          {1, 0, 0, 1, 0, 0, 0, 1, 0},
          {0, 1, 2}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
         const auto group = firstGroup(c.text);
-        EXPECT_EQ(group->texCoords, c.texCoords) << c.what;
-        ASSERT_EQ(group->normals.size(), c.normals.size()) << c.what;
+        EXPECT_EQ(group->texCoords, c.texCoords);
+        ASSERT_EQ(group->normals.size(), c.normals.size());
         for (std::size_t i = 0; i < c.normals.size(); ++i) {
-            EXPECT_NEAR(group->normals[i], c.normals[i], 1e-6f) << c.what << " [" << i << "]";
+            EXPECT_NEAR(group->normals[i], c.normals[i], 1e-6f) << i;
         }
-        EXPECT_EQ(group->indices, c.indices) << c.what;
+        EXPECT_EQ(group->indices, c.indices);
     }
 }
 
 // A mesh as modelling tools export it: an "o" line, no "g", no "vt", "v//vn" corners, smoothing
 // and material statements, and numbers written with a trailing point.
 TEST(ObjParserTest, ExportedMeshWithObjectLineAndNoTextureCoordinates) {
-    const std::string exported = "# Exported mesh\r\n"
-                                 "mtllib box.mtl\r\n"
-                                 "o Plane\r\n"
-                                 "v -1.000000 0.000000 1.000000\r\n"
-                                 "v 1.000000 0.000000 1.000000\r\n"
-                                 "v -1.000000 0.000000 -1.000000\r\n"
-                                 "v 1. 0. -1.\r\n"
-                                 "vn -0.0000 1.0000 -0.0000\r\n"
-                                 "usemtl Material.001\r\n"
-                                 "s off\r\n"
-                                 "f 2//1 4//1 3//1\r\n"
-                                 "f 1//1 2//1 3//1\r\n";
+    const std::string exported = "# Exported mesh\r\nmtllib box.mtl\r\no Plane\r\n"
+                                 "v -1.000000 0.000000 1.000000\r\nv 1.000000 0.000000 1.000000\r\n"
+                                 "v -1.000000 0.000000 -1.000000\r\nv 1. 0. -1.\r\n"
+                                 "vn -0.0000 1.0000 -0.0000\r\nusemtl Material.001\r\ns off\r\n"
+                                 "f 2//1 4//1 3//1\r\nf 1//1 2//1 3//1\r\n";
     std::string error;
     std::string library;
     const auto mesh = OBJLoader::buildGeometry(exported, error, &library);
@@ -262,7 +222,6 @@ TEST(ObjParserTest, ExportedMeshWithObjectLineAndNoTextureCoordinates) {
     EXPECT_EQ(library, "box.mtl");
     ASSERT_EQ(mesh->groups.size(), 1u);
     const MeshGroup& group = *mesh->groups[0];
-    EXPECT_EQ(group.name, "");
     EXPECT_EQ(group.materialName, "Material.001");
     EXPECT_EQ(group.positions, (std::vector<float>{1, 0, 1, 1, 0, -1, -1, 0, -1, -1, 0, 1}));
     EXPECT_EQ(group.indices, (std::vector<uint32_t>{0, 1, 2, 3, 0, 2}));
@@ -276,33 +235,26 @@ TEST(ObjParserTest, ExportedMeshWithObjectLineAndNoTextureCoordinates) {
 // Stored 0-based; an index that is absent or not a number stays at the first entry and is
 // marked as not given.
 TEST(ObjParserTest, CornerFormsAndWhichIndicesTheyGive) {
-    struct Case {
-        const char* word;
-        int32_t position, texCoord, normal;
-        bool hasTexCoord, hasNormal;
-    };
-    const Case cases[] = {
-        {"7", 6, 0, 0, false, false},
-        {"7/8", 6, 7, 0, true, false},
-        {"7//9", 6, 0, 8, false, true},
-        {"7/8/9", 6, 7, 8, true, true},
-        {"7/8/", 6, 7, 0, true, false},
-        {"7/x/9", 6, 0, 8, false, true},
-        {"/8/9", 0, 7, 8, true, true},
-        {"+7/-8/9", 6, -9, 8, true, true},
-        {"7/8/9/10", 6, 7, 8, true, true},
-        {"7a/8b/9c", 6, 7, 8, true, true},
-        {"7/-/9", 6, 0, 8, false, true},
-        {"0/0/0", -1, -1, -1, true, true},
-        {"99999999999//2", 2147483647, 0, 1, false, true},
-    };
-    for (const Case& c : cases) {
-        const ObjParser::WrittenCorner got = ObjParser::parseCorner(c.word);
-        EXPECT_EQ(got.corner.position, c.position) << c.word;
-        EXPECT_EQ(got.corner.texCoord, c.texCoord) << c.word;
-        EXPECT_EQ(got.corner.normal, c.normal) << c.word;
-        EXPECT_EQ(got.hasTexCoord, c.hasTexCoord) << c.word;
-        EXPECT_EQ(got.hasNormal, c.hasNormal) << c.word;
+    // Position, texture coordinate and normal, with "t" and "n" when those two were given.
+    const std::pair<const char*, const char*> cases[] = {{"7", "6 0 0"},
+                                                         {"7/8", "6 7 0 t"},
+                                                         {"7//9", "6 0 8 n"},
+                                                         {"7/8/9", "6 7 8 t n"},
+                                                         {"7/8/", "6 7 0 t"},
+                                                         {"7/x/9", "6 0 8 n"},
+                                                         {"/8/9", "0 7 8 t n"},
+                                                         {"+7/-8/9", "6 -9 8 t n"},
+                                                         {"7/8/9/10", "6 7 8 t n"},
+                                                         {"7a/8b/9c", "6 7 8 t n"},
+                                                         {"7/-/9", "6 0 8 n"},
+                                                         {"0/0/0", "-1 -1 -1 t n"},
+                                                         {"99999999999//2", "2147483647 0 1 n"}};
+    for (const auto& [word, expected] : cases) {
+        const ObjParser::WrittenCorner got = ObjParser::parseCorner(word);
+        std::ostringstream text;
+        text << got.corner.position << " " << got.corner.texCoord << " " << got.corner.normal
+             << (got.hasTexCoord ? " t" : "") << (got.hasNormal ? " n" : "");
+        EXPECT_EQ(text.str(), expected) << word;
     }
 }
 
@@ -329,8 +281,6 @@ TEST(ObjParserTest, NumbersAreTheLongestPrefixOfTheirWord) {
         EXPECT_FALSE(WordReader(word).nextWordFloat(got)) << word;
         EXPECT_EQ(got, 99.0f) << word;
     }
-    const auto group = firstGroup("v 2. 3.1+e2 -4e\nv 1,5 0 0\nv 0 1abc 0\nf 1 2 3\n");
-    EXPECT_EQ(group->positions, (std::vector<float>{2, 3.1f, -4, 1, 0, 0, 0, 1, 0}));
 }
 
 // Lines longer than any block the stream is read in, from memory and from a stream.
@@ -374,36 +324,23 @@ TEST(MtlParserTest, MaterialsInFileOrderAndMapNames) {
 
 class OBJLoaderTest : public ZemTest::GLTest {
 protected:
-    void SetUp() override {
-        ZemTest::GLTest::SetUp();
-        manager.reset();
-        manager.addSearchPath(dir.path() + "/");
-        manager.registerLoader(&loader);
-        manager.registerLoader(&bmpLoader);
-    }
-    void TearDown() override { manager.reset(); }
-
-    void write(const std::string& name, const std::string& text) const {
-        std::ofstream(dir.file(name), std::ios::binary) << text;
-    }
-
-    ResourceManager& manager = ResourceManager::instance();
-    ZemTest::TempDir dir;
     OBJLoader loader;
     BMPLoader bmpLoader;
+    ZemTest::ResourceScope files{&loader, &bmpLoader};
+    ResourceManager& manager = files.manager;
 };
 
 TEST_F(OBJLoaderTest, LastMaterialOfANameWinsTexturesAndBuffersLiveWithTheMesh) {
     ASSERT_TRUE(GLEW_ARB_vertex_buffer_object);
     const std::string corners = triangle + "vt 0 0\nvn 0 0 1\n";
-    write("lib.mtl", "newmtl red\nKd 1 0 0\nnewmtl wood\r\nmap_Kd textures\\wood.bmp\r\n"
-                     "newmtl red\nKd 0 1 0\n");
-    write("model.obj", "mtllib lib.mtl\n" + corners + "g one\nusemtl red\nf 1 2 3\n" +
-                           "g two\nusemtl blue\nf 1 2 3\ng three\nusemtl wood\nf 1 2 3\n");
+    files.write("lib.mtl", "newmtl red\nKd 1 0 0\nnewmtl wood\r\nmap_Kd textures\\wood.bmp\r\n"
+                           "newmtl red\nKd 0 1 0\n");
+    files.write("model.obj", "mtllib lib.mtl\n" + corners + "g one\nusemtl red\nf 1 2 3\n" +
+                                 "g two\nusemtl blue\nf 1 2 3\ng three\nusemtl wood\nf 1 2 3\n");
     // 1 x 1, 24 bits, pixels at 54.
     const char header[] = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  40,
                            0,   0,   0,  1, 0, 0, 0, 1, 0, 0, 0,  1, 0, 24, 0};
-    write("wood.bmp", std::string(header, sizeof header) + std::string(28, '\0'));
+    files.write("wood.bmp", std::string(header, sizeof header) + std::string(28, '\0'));
     Mesh* mesh = manager.get<Mesh>("model.obj");
     ASSERT_NE(mesh, nullptr);
     ASSERT_EQ(mesh->materials.size(), 3u);
@@ -412,18 +349,15 @@ TEST_F(OBJLoaderTest, LastMaterialOfANameWinsTexturesAndBuffersLiveWithTheMesh) 
     EXPECT_FALSE(manager.isCached("lib.mtl")) << "held only during the load";
     const MeshGroup& group = *mesh->groups[2];
     ASSERT_TRUE(group.material && group.material->diffuseTexture);
-    const GLuint texture = group.material->diffuseTexture->texture;
-    EXPECT_TRUE(glIsTexture(texture));
-    EXPECT_TRUE(glIsBufferARB(group.positionBuffer));
-    const GLuint buffer = group.positionBuffer;
+    const GLuint texture = group.material->diffuseTexture->texture, buffer = group.positionBuffer;
+    EXPECT_TRUE(glIsTexture(texture) && glIsBufferARB(buffer));
     manager.release(mesh);
     EXPECT_FALSE(manager.isCached("wood.bmp"));
-    EXPECT_FALSE(glIsTexture(texture));
-    EXPECT_FALSE(glIsBufferARB(buffer));
+    EXPECT_FALSE(glIsTexture(texture) || glIsBufferARB(buffer));
 
     // A missing library is no error; a refused file is reported by name.
-    write("nolib.obj", "mtllib missing.mtl\n" + corners + "g a\nusemtl red\nf 1 2 3\n");
-    write("bad.obj", corners + "g a\nf 1 2 7\n");
+    files.write("nolib.obj", "mtllib missing.mtl\n" + corners + "g a\nusemtl red\nf 1 2 3\n");
+    files.write("bad.obj", corners + "g a\nf 1 2 7\n");
     EXPECT_NE(manager.get("nolib.obj"), nullptr);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();

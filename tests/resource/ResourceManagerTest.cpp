@@ -4,12 +4,11 @@
 #include "resource/ResourceStream.h"
 #include "resource/XmlNode.h"
 
-#include "support/TempDir.h"
+#include "support/ResourceScope.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
 
@@ -42,9 +41,8 @@ struct FakeResource : Resource {
     }
     std::string content;
     Resource* held;
-    static int alive;
+    inline static int alive = 0;
 };
-int FakeResource::alive = 0;
 
 // Takes any file except one whose content is "bad".
 struct FakeLoader : ResourceLoader {
@@ -63,32 +61,29 @@ class ResourceManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         FakeResource::alive = 0;
-        manager().reset();
-        manager().addSearchPath(dir.path() + "/");
         manager().addSearchPath(dir.path() + "/textures/");
-        manager().registerLoader(&bmp);
+        // "odd.bmp" is a directory in the first path and a file in the second.
         fs::create_directories(dir.file("textures"));
         fs::create_directories(dir.file("odd.bmp"));
-        for (const auto& [name, content] : files) {
-            std::ofstream(dir.file(name), std::ios::binary) << content;
+        const std::pair<const char*, const char*> contents[] = {
+            {"rock.bmp", "rock"},           {"textures/rock.bmp", "from textures"},
+            {"textures/odd.bmp", "a file"}, {"Wall.BMP", "wall"},
+            {"broken.bmp", "bad"},          {"notes.txt", "no loader"},
+            {"self.bmp", "hold self.bmp"},  {"tex.bmp", "tex"},
+            {"one.bmp", "hold tex.bmp"}};
+        for (const auto& [name, content] : contents) {
+            files.write(name, content);
         }
     }
-    void TearDown() override { manager().reset(); }
 
     static std::string contentOf(Resource* resource) {
         auto* fake = dynamic_cast<FakeResource*>(resource);
         return fake != nullptr ? fake->content : "<none>";
     }
 
-    // "odd.bmp" is a directory in the first path and a file in the second.
-    const std::pair<std::string, std::string> files[9] = {
-        {"rock.bmp", "rock"},           {"textures/rock.bmp", "from textures"},
-        {"textures/odd.bmp", "a file"}, {"Wall.BMP", "wall"},
-        {"broken.bmp", "bad"},          {"notes.txt", "no loader"},
-        {"self.bmp", "hold self.bmp"},  {"tex.bmp", "tex"},
-        {"one.bmp", "hold tex.bmp"}};
-    ZemTest::TempDir dir;
     FakeLoader bmp;
+    ZemTest::ResourceScope files{&bmp};
+    const ZemTest::TempDir& dir = files.dir;
 };
 
 TEST_F(ResourceManagerTest, SearchPathOrderAndCaseRules) {
@@ -141,7 +136,7 @@ TEST_F(ResourceManagerTest, FailuresHoldersAndSelfReference) {
               testing::internal::GetCapturedStdout());
     ASSERT_NE(nullptr, self);
     EXPECT_EQ(1, self->refCount);
-    std::ofstream(dir.file("broken.bmp")) << "mended";
+    files.write("broken.bmp", "mended");
     // A failure is read and reported once; clearing the cache forgets it.
     const int loadsBefore = bmp.loads;
     testing::internal::CaptureStdout();
@@ -167,18 +162,18 @@ TEST_F(ResourceManagerTest, ReloadTakesTheNewFileInPlaceOrKeepsTheOldOne) {
     EXPECT_EQ(dir.file("rock.bmp"), manager().sourceFiles().at("rock.bmp"));
     EXPECT_EQ(dir.file("textures/odd.bmp"), manager().sourceFiles().at("odd.bmp"));
 
-    std::ofstream(dir.file("rock.bmp"), std::ios::binary) << "rock, saved again";
+    files.write("rock.bmp", "rock, saved again");
     EXPECT_EQ(Reload::InPlace, manager().reload("rock.bmp"));
     EXPECT_EQ("rock, saved again", contentOf(rock)) << "the holders' object changed";
     EXPECT_EQ(1, rock->refCount);
     EXPECT_EQ(2, FakeResource::alive) << "rock and odd: the loaded copy is gone";
 
-    std::ofstream(dir.file("rock.bmp"), std::ios::binary) << "bad";
+    files.write("rock.bmp", "bad");
     testing::internal::CaptureStdout();
     EXPECT_EQ(Reload::Refused, manager().reload("rock.bmp"));
     EXPECT_EQ("Unable to load rock.bmp\n", testing::internal::GetCapturedStdout());
     EXPECT_EQ("rock, saved again", contentOf(rock));
-    std::ofstream(dir.file("rock.bmp"), std::ios::binary) << "frozen";
+    files.write("rock.bmp", "frozen");
     EXPECT_EQ(Reload::NotInPlace, manager().reload("rock.bmp"));
     EXPECT_EQ("rock, saved again", contentOf(rock));
     EXPECT_EQ(Reload::Refused, manager().reload("tex.bmp")) << "not cached";

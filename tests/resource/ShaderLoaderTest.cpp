@@ -4,12 +4,12 @@
 #include "resource/ShaderObject.h"
 
 #include "support/GLContext.h"
-#include "support/TempDir.h"
+#include "support/ResourceScope.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <string>
 
 namespace {
 
@@ -21,15 +21,10 @@ protected:
         ZemTest::GLTest::SetUp();
         while (glGetError() != GL_NO_ERROR) {
         }
-        manager.reset();
-        manager.addSearchPath(dir.path() + "/");
-        manager.registerLoader(&vertexLoader);
-        manager.registerLoader(&fragmentLoader);
-        std::ofstream(dir.file("plain.glvp")) << "void main() { gl_Position = ftransform(); }";
-        std::ofstream(dir.file("plain.glfp")) << "void main() { gl_FragColor = vec4(1.0); }\n";
-        std::ofstream(dir.file("broken.glfp")) << "void main() { gl_FragColor = vec4(1.0) }\n";
+        files.write("plain.glvp", "void main() { gl_Position = ftransform(); }");
+        files.write("plain.glfp", "void main() { gl_FragColor = vec4(1.0); }\n");
+        files.write("broken.glfp", "void main() { gl_FragColor = vec4(1.0) }\n");
     }
-    void TearDown() override { manager.reset(); }
 
     static GLint shaderValue(const ShaderObject* object, GLenum value) {
         GLint result = -1;
@@ -37,16 +32,15 @@ protected:
         return result;
     }
 
-    ResourceManager& manager = ResourceManager::instance();
-    ZemTest::TempDir dir;
     GLSLVertexProgramLoader vertexLoader;
     GLSLFragmentProgramLoader fragmentLoader;
+    ZemTest::ResourceScope files{&vertexLoader, &fragmentLoader};
+    ResourceManager& manager = files.manager;
 };
 
 TEST_F(ShaderLoaderTest, EachKindCompilesAndASyntaxErrorStillGivesAShaderAndItsLog) {
-    testing::internal::CaptureStdout();
-    auto* vertex = manager.get<ShaderObject>("plain.glvp");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    ShaderObject* vertex = nullptr;
+    EXPECT_EQ(ZemTest::stdoutOf([&] { vertex = manager.get<ShaderObject>("plain.glvp"); }), "");
     ASSERT_NE(vertex, nullptr);
     EXPECT_EQ(shaderValue(vertex, GL_SHADER_TYPE), GL_VERTEX_SHADER);
 
@@ -71,7 +65,6 @@ TEST_F(ShaderLoaderTest, PendingGLErrorOrMissingShaderFunctionsGiveNull) {
     EXPECT_EQ(withoutFunctions, nullptr);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Unable to load plain.glvp\nUnable to load plain.glfp\n");
-    EXPECT_EQ(manager.get("plain.glvp"), nullptr) << "a failure is remembered";
     manager.clear();
     EXPECT_NE(manager.get("plain.glvp"), nullptr) << "nothing was left pending or cached";
 }

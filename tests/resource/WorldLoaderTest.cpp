@@ -2,36 +2,30 @@
 
 #include "resource/ResourceManager.h"
 #include "resource/WorldLoader.h"
-#include "support/TempDir.h"
+#include "support/ResourceScope.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
-using Zem::Resource::ResourceManager;
 using Strings = std::vector<std::string>;
 
 class WorldLoaderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        manager.reset();
-        manager.addSearchPath(dir.path() + "/");
-        manager.registerLoader(&loader);
         game.registerFactory("Probe", std::make_unique<ZemTest::ProbeFactory>(log));
     }
-    void TearDown() override { manager.reset(); }
 
     // Writes the files as name, text, name, text...; loads the last one; gives what it printed.
     std::string load(const Strings& files) {
         for (std::size_t i = 0; i + 1 < files.size(); i += 2) {
-            std::ofstream(dir.file(files[i]), std::ios::binary) << files[i + 1];
+            scope.write(files[i], files[i + 1]);
         }
-        testing::internal::CaptureStdout();
-        manager.get(files[files.size() - 2]);
-        return testing::internal::GetCapturedStdout();
+        return ZemTest::stdoutOf([&] { scope.manager.get(files[files.size() - 2]); });
     }
 
     Strings built() const {
@@ -42,11 +36,11 @@ protected:
         return names;
     }
 
-    ResourceManager& manager = ResourceManager::instance();
-    ZemTest::TempDir dir;
     Zem::Resource::WorldLoader loader;
     Strings log;
     ZemTest::TestGame game;
+    // Last, so the world is released before the game's entities go.
+    ZemTest::ResourceScope scope{&loader};
 };
 
 TEST_F(WorldLoaderTest, BuildsRegisteredEntitiesInOrderAndNothingFromAnotherRoot) {
@@ -72,7 +66,7 @@ TEST_F(WorldLoaderTest, BuildsRegisteredEntitiesInOrderAndNothingFromAnotherRoot
          "other.world line 3: a malformed tag or a missing element\n"},
     };
     for (const auto& [text, where] : refused) {
-        manager.clear();
+        scope.manager.clear();
         EXPECT_EQ(load({"other.world", text}), std::string(where) + "Unable to load other.world\n")
             << text;
         EXPECT_EQ(built().size(), 3u);

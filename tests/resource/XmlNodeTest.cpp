@@ -1,6 +1,7 @@
 #include "resource/XmlNode.h"
 #include "resource/ReadValue.h"
 #include "resource/ThreeNumbers.h"
+#include "resource/XmlError.h"
 #include "script/ScriptMaster.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 namespace {
 
 using Zem::Graphics::Vector3;
+using Zem::Resource::describeXmlError;
 using Zem::Resource::readThreeNumbers;
 using Zem::Resource::readValue;
 using Zem::Resource::XmlNode;
@@ -31,6 +33,28 @@ TEST(XmlNodeTest, ResultCodeOfEachDocument) {
             XmlNode doc;
             EXPECT_EQ(doc.parse(document), expected) << document;
         }
+    }
+}
+
+TEST(XmlError, NamesTheLineOfTheFault) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"<ZEMWorld>\n<entity name='a'/>\n</ZEMWorld>\n", ""},
+        {"<ZEMWorld>\n<entity name='a'>\n</entitx>\n</ZEMWorld>\n",
+         "line 3: an element is closed by an end tag of another name"},
+        {"<ZEMWorld>\n<entity name='a'/>\n<entity name=a/>\n</ZEMWorld>",
+         "line 3: a tag breaks the XML grammar"},
+        // An element left open is found where the root's end tag closes it.
+        {"<ZEMWorld>\n<entity name='a'>\n\n</ZEMWorld>\n",
+         "line 4: an element is closed by an end tag of another name"},
+        // Only the end shows that the root was never closed.
+        {"<ZEMWorld>\n<entity name='a'/>\n", "line 2: the text ends inside an element"},
+        {"\n\njust text\n", "line 3: no root element"},
+        {"", "line 1: no root element"},
+        // Text continued on the next line is joined as the parser joins it.
+        {"<a>one\ntwo</a>", ""},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(describeXmlError(text), expected) << text;
     }
 }
 
