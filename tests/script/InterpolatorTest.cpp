@@ -81,7 +81,9 @@ TEST_F(InterpolatorTest, ASecondRequestContinuesTheRunningCurveSmoothly) {
     EXPECT_FLOAT_EQ(channelAt(750.0), 20.0f);
 }
 
-TEST_F(InterpolatorTest, CameraStepChannelIsAppliedAsAStepEveryFrame) {
+// A camera's step channel is applied as a step every frame; a screen master's channels are the
+// HDR settings.
+TEST_F(InterpolatorTest, CameraStepAndScreenMasterChannelsTakeEffect) {
     const auto previous = Zem::Main::setMessageBoxHandler([](auto&&...) {}); // no input
     auto* camera = new Zem::Main::Camera(XmlNode("<entity name='cam'/>"));
     Zem::Main::setMessageBoxHandler(previous);
@@ -90,16 +92,14 @@ TEST_F(InterpolatorTest, CameraStepChannelIsAppliedAsAStepEveryFrame) {
     EXPECT_NEAR(camera->position.x, 0.5f, 1e-5f);
     updateAt(250.0);
     EXPECT_NEAR(camera->position.x, 1.0f, 1e-5f);
-}
 
-TEST_F(InterpolatorTest, ScreenMasterChannelsAreTheHdrSettings) {
     using Zem::Graphics::bloomScale;
     using Zem::Graphics::exposure;
     auto* screen = new ScreenMaster(XmlNode("<entity name='screen'/>"));
     screen->setChannel(1, 2.0f);
     EXPECT_EQ(bloomScale, 2.0f);
     request("<endvalue>0.5</endvalue>", "screen");
-    updateAt(250.0);
+    updateAt(500.0);
     EXPECT_NEAR(exposure, (0.18f + 0.5f) / 2.0f, 1e-6f);
     // Process-wide: later tests get the program's starting values.
     exposure = 0.18f;
