@@ -5,6 +5,7 @@
 #include "main/Engine.h"
 #include "main/Game.h"
 #include "resource/XmlNode.h"
+#include "support/FrameGame.h"
 #include "support/TempDir.h"
 
 #include <SDL.h>
@@ -21,29 +22,12 @@ using Zem::Resource::XmlNode;
 
 namespace {
 
-// Ends when Escape (virtual key 27) is held, as the demo does; runs `onFrame2` during frame 2.
-class ScriptedGame : public Zem::Main::Game {
-public:
-    bool init() override { return true; }
-    bool update(float) override {
-        if (++frames == 2) {
-            onFrame2();
-        }
-        return frames < 100 && input->keys[27] != 1.0f;
-    }
-    bool shutdown() override { return true; }
-
-    InputBase* input = nullptr;
-    std::function<void()> onFrame2;
-    int frames = 0;
-};
-
 class InputTest : public ::testing::Test {
 protected:
     void SetUp() override {
         engine->setWorkingDir(dir.path());
         auto inputDriver = std::make_unique<Input_sdl2>();
-        game.input = input = inputDriver.get();
+        input = inputDriver.get();
         engine->registerDriver("input", std::move(inputDriver));
         engine->registerDriver("display", std::make_unique<Zem::Graphics::Display_sdl2>());
         engine->setGame(&game);
@@ -72,29 +56,42 @@ protected:
         });
     }
     ZemTest::TempDir dir;
-    ScriptedGame game;
+    ZemTest::FrameGame game;
     std::unique_ptr<Zem::Main::Engine> engine = std::make_unique<Zem::Main::Engine>();
     Input_sdl2* input = nullptr;
     Uint32 windowId = 0;
 };
 
-// Pushed during frame 2, pumped at the start of frame 3, which still runs to its end.
-TEST_F(InputTest, EscapeEndsTheMainLoopAtTheEndOfThatFrame) {
-    game.onFrame2 = [&] { pushKey(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, true); };
-    EXPECT_TRUE(engine->run());
-    EXPECT_EQ(game.frames, 3);
+// Pushed during frame 2, pumped at the start of frame 3, which still runs to its end: Escape
+// held or tapped between two frames ends the main loop as the demo does (virtual key 27), and
+// closing the window ends it as failed.
+TEST_F(InputTest, EscapeOrClosingTheWindowEndsTheMainLoopAtTheEndOfThatFrame) {
+    for (const std::string how : {"held", "tapped", "closed"}) {
+        SCOPED_TRACE(how);
+        game.frames = 0;
+        game.onFrame = [&](int frame) {
+            if (frame == 2 && how == "closed") {
+                push(SDL_WINDOWEVENT, [](SDL_Event& e) { e.window.event = SDL_WINDOWEVENT_CLOSE; });
+            } else if (frame == 2) {
+                pushKey(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, true);
+                if (how == "tapped") { // shorter than a frame: both arrive in the same pump
+                    pushKey(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, false);
+                }
+            }
+            return frame < 100 && input->keys[27] != 1.0f;
+        };
+        EXPECT_EQ(engine->run(), how != "closed");
+        EXPECT_EQ(game.frames, 3);
+        EXPECT_EQ(input->closeRequested, how == "closed");
+        pushKey(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, false);
+        input->update(0.0f);
+    }
 }
 
-TEST_F(InputTest, ClosingTheWindowEndsTheMainLoopAtTheEndOfThatFrame) {
-    game.onFrame2 = [&] {
-        push(SDL_WINDOWEVENT, [](SDL_Event& e) { e.window.event = SDL_WINDOWEVENT_CLOSE; });
-    };
-    EXPECT_FALSE(engine->run());
-    EXPECT_EQ(game.frames, 3);
-    EXPECT_TRUE(input->closeRequested);
-}
-
-TEST_F(InputTest, KeysStayDownUntilKeyUpAndMouseOffsetsAreTenthsFromTheCentre) {
+// Keys stay down until key-up; a key or button tapped within one pump reads down for one frame,
+// then up; one released and pressed again within a frame stays down. Mouse offsets are tenths
+// from the centre.
+TEST_F(InputTest, KeysAndButtonsStayDownUntilReleasedButTapsForOneFrame) {
     pushKey(SDLK_a, SDL_SCANCODE_A, true);
     input->update(0.016f);
     input->update(0.016f);
@@ -108,39 +105,7 @@ TEST_F(InputTest, KeysStayDownUntilKeyUpAndMouseOffsetsAreTenthsFromTheCentre) {
     EXPECT_EQ(input->keys['A'], 0.0f);
     EXPECT_FLOAT_EQ(input->mouseX, 1.0f);
     EXPECT_FLOAT_EQ(input->mouseY, -1.0f);
-}
 
-TEST(VirtualKeyTest, SdlKeysTakeWindowsCodesAndUnknownKeysTheirPlaceOnTheKeyboard) {
-    const std::tuple<SDL_Keycode, SDL_Scancode, int> cases[] = {
-        {SDLK_a, SDL_SCANCODE_A, 'A'},
-        {SDLK_z, SDL_SCANCODE_Z, 'Z'},
-        {SDLK_0, SDL_SCANCODE_0, '0'},
-        {SDLK_9, SDL_SCANCODE_9, '9'},
-        {SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, 27},
-        {SDLK_LEFT, SDL_SCANCODE_LEFT, 37},
-        {SDLK_F1, SDL_SCANCODE_F1, 112},
-        {SDLK_F13, SDL_SCANCODE_F13, 124},
-        {SDLK_KP_1, SDL_SCANCODE_KP_1, 97},
-        {SDLK_KP_9, SDL_SCANCODE_KP_9, 105},
-        // A layout where these keys give no Latin letter or digit: "&" on "1", "é" on "Q".
-        {SDLK_AMPERSAND, SDL_SCANCODE_1, '1'},
-        {0xE9, SDL_SCANCODE_Q, 'Q'}};
-    for (const auto& [key, scancode, expected] : cases) {
-        EXPECT_EQ(Zem::Input::virtualKeyFromSdl(key, scancode), expected) << key;
-    }
-}
-
-// A tap shorter than a frame: down and up both arrive in the same pump.
-TEST_F(InputTest, EscapeTappedBetweenTwoFramesStillEndsTheMainLoop) {
-    game.onFrame2 = [&] {
-        pushKey(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, true);
-        pushKey(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, false);
-    };
-    EXPECT_TRUE(engine->run());
-    EXPECT_EQ(game.frames, 3);
-}
-
-TEST_F(InputTest, TappedKeysAndButtonsReadDownForOneFrameThenUp) {
     pushKey(SDLK_a, SDL_SCANCODE_A, true);
     pushKey(SDLK_a, SDL_SCANCODE_A, false);
     for (Uint8 button : {Uint8(SDL_BUTTON_LEFT), Uint8(SDL_BUTTON_RIGHT)}) {
@@ -148,16 +113,13 @@ TEST_F(InputTest, TappedKeysAndButtonsReadDownForOneFrameThenUp) {
             push(type, [&](SDL_Event& e) { e.button.button = button; });
         }
     }
-    input->update(0.016f);
-    EXPECT_EQ(input->keys['A'], 1.0f);
-    EXPECT_EQ(input->mouseButtons[InputBase::Left], 1.0f);
-    EXPECT_EQ(input->mouseButtons[InputBase::Right], 1.0f);
-    input->update(0.016f);
-    EXPECT_EQ(input->keys['A'], 0.0f);
-    EXPECT_EQ(input->mouseButtons[InputBase::Left], 0.0f);
-    EXPECT_EQ(input->mouseButtons[InputBase::Right], 0.0f);
+    for (const float tapped : {1.0f, 0.0f}) {
+        input->update(0.016f);
+        EXPECT_EQ(input->keys['A'], tapped);
+        EXPECT_EQ(input->mouseButtons[InputBase::Left], tapped);
+        EXPECT_EQ(input->mouseButtons[InputBase::Right], tapped);
+    }
 
-    // Released, then pressed again within one frame: it stays down.
     pushKey(SDLK_b, SDL_SCANCODE_B, true);
     input->update(0.016f);
     pushKey(SDLK_b, SDL_SCANCODE_B, false);
@@ -165,6 +127,20 @@ TEST_F(InputTest, TappedKeysAndButtonsReadDownForOneFrameThenUp) {
     input->update(0.016f);
     input->update(0.016f);
     EXPECT_EQ(input->keys['B'], 1.0f);
+}
+
+// The last two: a layout where these keys give no Latin letter or digit, "&" on "1", "é" on "Q".
+TEST(VirtualKeyTest, SdlKeysTakeWindowsCodesAndUnknownKeysTheirPlaceOnTheKeyboard) {
+    const std::tuple<SDL_Keycode, SDL_Scancode, int> cases[] = {
+        {SDLK_a, SDL_SCANCODE_A, 'A'},          {SDLK_z, SDL_SCANCODE_Z, 'Z'},
+        {SDLK_0, SDL_SCANCODE_0, '0'},          {SDLK_9, SDL_SCANCODE_9, '9'},
+        {SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, 27}, {SDLK_LEFT, SDL_SCANCODE_LEFT, 37},
+        {SDLK_F1, SDL_SCANCODE_F1, 112},        {SDLK_F13, SDL_SCANCODE_F13, 124},
+        {SDLK_KP_1, SDL_SCANCODE_KP_1, 97},     {SDLK_KP_9, SDL_SCANCODE_KP_9, 105},
+        {SDLK_AMPERSAND, SDL_SCANCODE_1, '1'},  {0xE9, SDL_SCANCODE_Q, 'Q'}};
+    for (const auto& [key, scancode, expected] : cases) {
+        EXPECT_EQ(Zem::Input::virtualKeyFromSdl(key, scancode), expected) << key;
+    }
 }
 
 TEST(InputWithoutDisplayTest, IgnoresMotionAndOutOfRangeCodes) {

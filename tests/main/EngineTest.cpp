@@ -22,11 +22,11 @@ std::string cached() {
     return "(" + std::to_string(ResourceManager::instance().cachedCount()) + " cached) ";
 }
 
-// Journals every call; update fails on frame failOnFrame.
+// Journal every call. The driver's update fails on frame failOnFrame, the game's ends the run on
+// frame stopOnFrame.
 class RecordingDriver : public Zem::Main::Driver {
 public:
-    RecordingDriver(std::string name, std::string& journal)
-        : name(std::move(name)), journal(journal) {}
+    RecordingDriver(std::string name, std::string& journal) : name(name), journal(journal) {}
     ~RecordingDriver() override { journal += name + ".destroy "; }
 
     bool init(const XmlNode& config) override {
@@ -40,7 +40,7 @@ public:
         return static_cast<int>(steps.size()) != failOnFrame;
     }
 
-    std::string name;
+    const std::string name;
     std::string& journal;
     bool failInit = false;
     int failOnFrame = -1;
@@ -71,15 +71,15 @@ public:
 
 class EngineTest : public ::testing::Test {
 protected:
-    RecordingDriver& driver(const char* name) {
-        return *static_cast<RecordingDriver*>(engine->driver(name));
-    }
     void SetUp() override {
         engine->setWorkingDir(dir.path());
         engine->registerDriver("input", std::make_unique<RecordingDriver>("input", journal));
         engine->registerDriver("display", std::make_unique<RecordingDriver>("display", journal));
         engine->setGame(&game);
         game.engine = engine.get();
+    }
+    RecordingDriver& driver(const char* name) {
+        return *static_cast<RecordingDriver*>(engine->driver(name));
     }
 
     TempDir dir;

@@ -67,7 +67,7 @@ TEST(EntityTest, WorldMatrixIsTRyRxRzRebuiltOnceAfterAChannelWriteUnlessSetByHan
     expectMatrixNear(m.inverse(), entity.getInverseWorldMatrix());
 }
 
-TEST(EntityTest, ParentNamesAnEarlierRoomAndRoomListsFollowMovesAndDeletion) {
+TEST(EntityTest, ParentNamesAnEarlierRoomAndRoomListsFollowMovesAndDeletionOfEither) {
     ZemTest::TestGame game;
     auto* hall = new Room(element("<entity name='hall'/>"));
     auto* a = new BaseEntity(element("<entity name='a'><parent>hall</parent></entity>"));
@@ -87,6 +87,8 @@ TEST(EntityTest, ParentNamesAnEarlierRoomAndRoomListsFollowMovesAndDeletion) {
     delete a;
     EXPECT_TRUE(cellar->entities.empty());
     EXPECT_EQ((std::vector<Entity*>{hall, early, notARoom, cellar}), game.entities);
+    delete hall; // its entities are left without a room
+    EXPECT_EQ(nullptr, early->room);
 }
 
 TEST(EntityTest, CollisionModelGroupsGetStartIdPlusStepTimesTheirNumberAndMissingMeshesAreNamed) {

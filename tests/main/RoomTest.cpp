@@ -33,13 +33,6 @@ bool contains(const std::vector<Entity*>& list, const std::unique_ptr<Entity>& e
     return std::find(list.begin(), list.end(), entity.get()) != list.end();
 }
 
-TEST(RoomTest, DestroyingARoomLeavesItsEntitiesWithoutARoom) {
-    auto room = std::make_unique<Room>(element("<entity/>"));
-    auto entity = entityAt(*room, "0 0 0", 1);
-    room.reset();
-    EXPECT_EQ(nullptr, entity->room);
-}
-
 TEST(GatherVisibleTest, RootViewKeepsSpheresReachingInFrontOfTheEye) {
     Room room(element("<entity/>"));
     auto wide = entityAt(room, "0 0 0.5", 1.0f);

@@ -42,7 +42,7 @@ protected:
         return box->getChannel(0);
     }
 
-    ScriptTest::ScriptGame game;
+    ZemTest::FrameGame game;
     double nowMs = 0.0;
     Interpolator* interpolator = nullptr;
     Zem::Main::BaseEntity* box = nullptr;
@@ -81,9 +81,10 @@ TEST_F(InterpolatorTest, ASecondRequestContinuesTheRunningCurveSmoothly) {
     EXPECT_FLOAT_EQ(channelAt(750.0), 20.0f);
 }
 
-TEST_F(InterpolatorTest, CameraStepChannelIsAppliedAsAStepEveryFrame) {
-    const auto previous = Zem::Main::setMessageBoxHandler(
-        [](const std::string&, const std::string&, Zem::Main::MessageIcon) {});
+// A camera's step channel is applied as a step every frame; a screen master's channels are the
+// HDR settings.
+TEST_F(InterpolatorTest, CameraStepAndScreenMasterChannelsTakeEffect) {
+    const auto previous = Zem::Main::setMessageBoxHandler([](auto&&...) {}); // no input
     auto* camera = new Zem::Main::Camera(XmlNode("<entity name='cam'/>"));
     Zem::Main::setMessageBoxHandler(previous);
     request("<endvalue>1</endvalue>", "cam", "6");
@@ -91,54 +92,50 @@ TEST_F(InterpolatorTest, CameraStepChannelIsAppliedAsAStepEveryFrame) {
     EXPECT_NEAR(camera->position.x, 0.5f, 1e-5f);
     updateAt(250.0);
     EXPECT_NEAR(camera->position.x, 1.0f, 1e-5f);
-}
 
-TEST_F(InterpolatorTest, ScreenMasterChannelsAreTheHdrSettings) {
     using Zem::Graphics::bloomScale;
     using Zem::Graphics::exposure;
     auto* screen = new ScreenMaster(XmlNode("<entity name='screen'/>"));
     screen->setChannel(1, 2.0f);
     EXPECT_EQ(bloomScale, 2.0f);
     request("<endvalue>0.5</endvalue>", "screen");
-    updateAt(250.0);
+    updateAt(500.0);
     EXPECT_NEAR(exposure, (0.18f + 0.5f) / 2.0f, 1e-6f);
     // Process-wide: later tests get the program's starting values.
     exposure = 0.18f;
     bloomScale = 1.0f;
 }
 
-TEST_F(InterpolatorTest, MalformedRequestsAreRejectedWithAMessage) {
-    for (const char* xml :
-         {"<e interptarget='box'><elaps>0 1 0</elaps><endvalue>10</endvalue></e>",
-          "<e interptarget='box' index='x'><elaps>0 1 0</elaps><endvalue>10</endvalue></e>",
-          "<e interptarget='box' index='0'><elaps>0 0 0</elaps><endvalue>10</endvalue></e>",
-          "<e interptarget='box' index='0'><elaps>0 1 0</elaps><endvalue>ten</endvalue></e>",
-          "<e interptarget='box' index='0'><elaps>0 1 0</elaps><startspeed>?</startspeed></e>"}) {
-        SCOPED_TRACE(xml);
-        const std::string said = printedBy([&] { interpolator->command(0, XmlNode(xml)); });
-        EXPECT_TRUE(interpolator->tracks.empty());
-        EXPECT_NE(said.find("Interpolator \"interp\""), std::string::npos) << said;
-    }
-}
-
-TEST_F(InterpolatorTest, WithoutAScriptMasterWithATempoItStaysInert) {
+// Malformed requests, and any request to an interpolator without a script master with a tempo
+// ("still" has none), are rejected with a message naming the interpolator; nothing moves.
+TEST_F(InterpolatorTest, BadRequestsOrScriptMastersAreRejectedWithAMessage) {
     printedBy([&] {
         new ScriptMaster(XmlNode("<entity name='still'><script/></entity>"),
                          ScriptTest::musicAt(&nowMs));
     });
-    for (const std::string master : {"nowhere", "box", "still"}) {
-        SCOPED_TRACE(master);
+    const std::string good = "<elaps>0 1 0</elaps><endvalue>10</endvalue>";
+    const std::pair<const char*, std::string> cases[] = {
+        {"clock", "interptarget='box'>" + good},
+        {"clock", "interptarget='box' index='x'>" + good},
+        {"clock", "interptarget='box' index='0'><elaps>0 0 0</elaps><endvalue>10</endvalue>"},
+        {"clock", "interptarget='box' index='0'><elaps>0 1 0</elaps><endvalue>ten</endvalue>"},
+        {"clock", "interptarget='box' index='0'><elaps>0 1 0</elaps><startspeed>?</startspeed>"},
+        {"nowhere", "interptarget='box' index='0'>" + good},
+        {"box", "interptarget='box' index='0'>" + good},
+        {"still", "interptarget='box' index='0'>" + good},
+    };
+    for (const auto& [master, request] : cases) {
+        SCOPED_TRACE(master + (" " + request));
         bool tracked = true;
         const std::string said = printedBy([&] {
-            Interpolator inert(XmlNode("<entity name='inert'><scriptmaster>" + master +
-                                       "</scriptmaster></entity>"));
-            inert.command(0, XmlNode("<event interptarget='box' index='0'><elaps>0 1 0</elaps>"
-                                     "<endvalue>10</endvalue></event>"));
-            tracked = !inert.tracks.empty();
-            inert.update(0.0f);
+            Interpolator bad(XmlNode(std::string("<entity name='bad'><scriptmaster>") + master +
+                                     "</scriptmaster></entity>"));
+            bad.command(0, XmlNode("<event " + request + "</event>"));
+            tracked = !bad.tracks.empty();
+            bad.update(0.0f);
         });
         EXPECT_FALSE(tracked);
-        EXPECT_NE(said.find("Interpolator \"inert\""), std::string::npos) << said;
+        EXPECT_NE(said.find("Interpolator \"bad\""), std::string::npos) << said;
     }
     EXPECT_FLOAT_EQ(box->getChannel(0), 2.0f);
 }

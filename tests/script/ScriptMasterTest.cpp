@@ -56,7 +56,7 @@ protected:
         master->update(0.0f);
     }
 
-    ScriptTest::ScriptGame game;
+    ZemTest::FrameGame game;
     Recorder* recorder = nullptr;
     double nowMs = 0.0;
 };
@@ -126,40 +126,37 @@ TEST_F(ScriptMasterTest, DeliversEachTimedCommandInTheUpdateWhereItFallsDue) {
     }
 }
 
-TEST_F(ScriptMasterTest, StepCountTruncatesTowardZeroAndSaturates) {
+// An automator delivers every missed repetition, but not its end, and at most maxCatchUp at a
+// time: start="-99999999 0 0" once meant 1.6e9 deliveries in one update and the show hung.
+TEST_F(ScriptMasterTest, RepeatsCatchUpWithMissedStepsButOnlyWithTheLastOfTooMany) {
     EXPECT_EQ(ScriptMaster::stepCount("0 -1 2.5"), -1);
     EXPECT_EQ(ScriptMaster::stepCount("1e30 0 0"), std::numeric_limits<int32_t>::max());
-}
 
-TEST_F(ScriptMasterTest, AutomatorCatchesUpWithEveryMissedRepetitionButNotTheEnd) {
-    Automator automator(0, 20, 2, XmlNode("<event target='rec' command='tick'/>"));
-    EXPECT_TRUE(automator.advance(2));
-    EXPECT_TRUE(automator.advance(9));
+    Automator even(0, 20, 2, XmlNode("<event target='rec' command='tick'/>"));
+    EXPECT_TRUE(even.advance(2));
+    EXPECT_TRUE(even.advance(9));
     EXPECT_EQ(recorder->received,
               (Received{{0, "tick"}, {2, "tick"}, {4, "tick"}, {6, "tick"}, {8, "tick"}}));
-    EXPECT_FALSE(automator.advance(100));
+    EXPECT_FALSE(even.advance(100));
     EXPECT_EQ(recorder->received.back(), (std::pair<int, std::string>{18, "tick"}));
-}
 
-// start="-99999999 0 0" once meant 1.6e9 deliveries in one update: the show hung.
-TEST_F(ScriptMasterTest, ARepeatThatStartedFarInThePastCatchesUpInOneStep) {
-    ScriptMaster* master = makeScript(tempoFast, "<repeat start='-99999999 0 0' end='1 0 0' "
-                                                 "step='0 0 1'><event target='rec' "
-                                                 "command='tick'/></repeat>");
+    Automator each(0, 1000, 1, XmlNode("<event target='rec' command='tock'/>"));
+    recorder->received.clear();
+    each.advance(Automator::maxCatchUp - 1);
+    EXPECT_EQ(recorder->received.size(), std::size_t(Automator::maxCatchUp));
+    recorder->received.clear();
+    each.advance(900);
+    EXPECT_EQ(recorder->received, (Received{{900, "tock"}}));
+
+    // The step due at 0, then 1 to 5 one by one: a few at a time is ordinary catching up.
+    recorder->received.clear();
+    ScriptMaster* master =
+        makeScript(tempoFast, repeat("start='-99999999 0 0' end='1 0 0' step='0 0 1'"));
     at(master, 0.0);
     at(master, 5.0);
-    // The step due at 0, then 1 to 5 one by one: a few at a time is ordinary catching up.
     EXPECT_EQ(
         recorder->received,
         (Received{{0, "tick"}, {1, "tick"}, {2, "tick"}, {3, "tick"}, {4, "tick"}, {5, "tick"}}));
-
-    Automator automator(0, 1000, 1, XmlNode("<event target='rec' command='tock'/>"));
-    recorder->received.clear();
-    automator.advance(Automator::maxCatchUp - 1);
-    EXPECT_EQ(recorder->received.size(), std::size_t(Automator::maxCatchUp));
-    recorder->received.clear();
-    automator.advance(900);
-    EXPECT_EQ(recorder->received, (Received{{900, "tock"}}));
 }
 
 TEST_F(ScriptMasterTest, ExitEndsTheGameUpdateInWhichItIsDelivered) {
@@ -172,21 +169,21 @@ TEST_F(ScriptMasterTest, ExitEndsTheGameUpdateInWhichItIsDelivered) {
 
 TEST_F(ScriptMasterTest, SetCameraTreatsAnythingButACameraAsNotFound) {
     int boxes = 0;
-    const auto previous = Zem::Main::setMessageBoxHandler(
-        [&boxes](const std::string&, const std::string& text, Zem::Main::MessageIcon) {
-            boxes += text == "Camera not found!" ? 1 : 0;
+    const auto previous =
+        Zem::Main::setMessageBoxHandler([&](const std::string&, const std::string& text, auto) {
+            boxes += text == "Camera not found!";
         });
     auto* camera = new Zem::Main::Camera(XmlNode("<entity name='cam'/>"));
-    const char* const names[] = {"cam", "nobody", "cam", "rec"};
-    const Zem::Main::Camera* expected[] = {camera, nullptr, camera, nullptr};
+    const std::pair<const char*, const Zem::Main::Camera*> names[] = {
+        {"cam", camera}, {"nobody", nullptr}, {"cam", camera}, {"rec", nullptr}};
     std::string script;
     for (int i = 0; i < 4; ++i) {
-        script += event("0 0 " + std::to_string(i), "setcamera", "script", names[i]);
+        script += event("0 0 " + std::to_string(i), "setcamera", "script", names[i].first);
     }
     ScriptMaster* master = makeScript(tempoFast, script);
     for (int ms = 0; ms < 4; ++ms) {
         at(master, ms);
-        EXPECT_EQ(game.currentCamera(), expected[ms]) << ms;
+        EXPECT_EQ(game.currentCamera(), names[ms].second) << ms;
     }
     EXPECT_EQ(boxes, 2);
     Zem::Main::setMessageBoxHandler(previous);

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "main/Entity.h"
-#include "main/Game.h"
 #include "script/Music.h"
+#include "support/FrameGame.h"
 
 #include <gtest/gtest.h>
 
@@ -12,22 +11,10 @@
 
 namespace ScriptTest {
 
-// Updates its entities in list order and stops once the script asks it to.
-class ScriptGame : public Zem::Main::Game {
-public:
-    bool init() override { return true; }
-    bool update(float dt) override {
-        for (size_t i = 0; i < entities.size(); ++i) {
-            entities[i]->update(dt);
-        }
-        return !exitRequested();
-    }
-    bool shutdown() override { return true; }
-};
-
-inline std::unique_ptr<Music> musicAt(const double* nowMs) {
+// Headless runs have no sound card; the dummy driver stands in for one.
+inline std::unique_ptr<Music> musicAt(const double* nowMs, bool trustDummyDevice = false) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    return Music::create([nowMs] { return *nowMs; });
+    return Music::create([nowMs] { return *nowMs; }, trustDummyDevice);
 }
 
 template <typename Action> std::string printedBy(Action&& action) {
