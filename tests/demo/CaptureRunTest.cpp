@@ -1,38 +1,25 @@
+#include "ProgramRun.h"
+
 #include "graphics/FrameImage.h"
 #include "support/ImageCapture.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace fs = std::filesystem;
+using DemoTest::ombrel;
+using DemoTest::ProgramRun;
 using Zem::Graphics::FrameImage;
 
 namespace {
-
-struct ProgramRun {
-    int exitCode = -1;
-    std::string errors;
-};
-
-// The real program, headless, with its standard error kept.
-ProgramRun ombrel(const std::string& arguments, const std::string& environment = "") {
-    ZemTest::TempDir scratch;
-    const std::string errors = scratch.file("stderr");
-    const std::string command =
-        environment + " " + OMBREL_PROGRAM + " " + arguments + " >/dev/null 2>" + errors;
-    const int status = std::system(command.c_str());
-    ProgramRun run;
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.errors = ZemTest::TempDir::readFile(errors);
-    return run;
-}
 
 std::size_t countFrames(const std::string& folder) {
     std::size_t count = 0;
@@ -42,20 +29,11 @@ std::size_t countFrames(const std::string& folder) {
     return count;
 }
 
-bool commandExists(const char* name) {
-    const std::string command = std::string("command -v ") + name + " >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
-}
-
 double probeDuration(const std::string& file, const char* stream) {
-    ZemTest::TempDir scratch;
-    const std::string out = scratch.file("duration");
-    const std::string command = std::string("ffprobe -v error -select_streams ") + stream +
-                                " -show_entries stream=duration -of csv=p=0 " + file + " >" + out;
-    if (std::system(command.c_str()) != 0) {
-        return -1.0;
-    }
-    return std::atof(ZemTest::TempDir::readFile(out).c_str());
+    const ProgramRun probe =
+        DemoTest::run("ffprobe", "-v error -select_streams " + std::string(stream) +
+                                     " -show_entries stream=duration -of csv=p=0 " + file);
+    return probe.exitCode == 0 ? std::atof(probe.output.c_str()) : -1.0;
 }
 
 const char* const smallSecond = "--start 10 --end 11 --fps 30 --size 64x48";
@@ -65,8 +43,7 @@ TEST(CaptureRun, TheSameShowGivesTheSameBytesAndOneFramePerStep) {
     // The stats overlay is for the person watching: it never reaches the captured frames.
     for (const char* name : {"a", "b"}) {
         const std::string stats = name[0] == 'b' ? " --stats" : "";
-        const ProgramRun run =
-            ombrel(std::string("--capture ") + dir.file(name) + " " + smallSecond + stats);
+        const ProgramRun run = ombrel("--capture " + dir.file(name) + " " + smallSecond + stats);
         ASSERT_EQ(run.exitCode, 0) << run.errors;
         EXPECT_NE(run.errors.find("Captured 30 frames"), std::string::npos) << run.errors;
     }
@@ -81,31 +58,29 @@ TEST(CaptureRun, TheSameShowGivesTheSameBytesAndOneFramePerStep) {
     // One second of 16-bit stereo at 44100 Hz.
     EXPECT_EQ(fs::file_size(dir.file("a/music.wav")), 44u + 44100u * 4u);
     const FrameImage first = FrameImage::readPng(dir.file("a/frame-000000.png"));
-    ASSERT_EQ(first.width(), 64);
-    ASSERT_EQ(first.height(), 48);
+    EXPECT_EQ(first.width(), 64);
+    EXPECT_EQ(first.height(), 48);
 }
 
 // A capture that starts late steps through the show first: its first frame is frame 300 of a
 // capture from the start at 30 fps, but for the eye adaptation, which starts afresh.
 TEST(CaptureRun, ALateStartShowsWhatACaptureFromTheStartShowsThen) {
     ZemTest::TempDir dir;
-    const ProgramRun whole =
-        ombrel("--capture " + dir.file("whole") + " --end 10.02 --fps 30 --size 64x48");
-    ASSERT_EQ(whole.exitCode, 0) << whole.errors;
-    const ProgramRun late =
-        ombrel("--capture " + dir.file("late") + " --start 10 --end 10.02 --fps 30 --size 64x48");
-    ASSERT_EQ(late.exitCode, 0) << late.errors;
+    for (const auto& [name, start] : {std::pair{"whole", ""}, {"late", " --start 10"}}) {
+        const ProgramRun run =
+            ombrel("--capture " + dir.file(name) + start + " --end 10.02 --fps 30 --size 64x48");
+        ASSERT_EQ(run.exitCode, 0) << run.errors;
+    }
     ASSERT_EQ(countFrames(dir.file("whole")), 301u);
-    const FrameImage fromStart = FrameImage::readPng(dir.file("whole/frame-000300.png"));
-    const FrameImage started = FrameImage::readPng(dir.file("late/frame-000000.png"));
-    EXPECT_GE(ZemTest::psnr(fromStart, started), 40.0);
+    const auto frame = [&dir](const char* name) { return FrameImage::readPng(dir.file(name)); };
+    const FrameImage started = frame("late/frame-000000.png");
+    EXPECT_GE(ZemTest::psnr(frame("whole/frame-000300.png"), started), 40.0);
     // Not a black or frozen picture that would match anything.
-    const FrameImage earlier = FrameImage::readPng(dir.file("whole/frame-000150.png"));
-    EXPECT_LT(ZemTest::psnr(earlier, started), 30.0);
+    EXPECT_LT(ZemTest::psnr(frame("whole/frame-000150.png"), started), 30.0);
 }
 
 TEST(CaptureRun, VideoAndMusicLastAsLongAsTheFrames) {
-    if (!commandExists("ffmpeg") || !commandExists("ffprobe")) {
+    if (!DemoTest::commandExists("ffmpeg") || !DemoTest::commandExists("ffprobe")) {
         GTEST_SKIP() << "ffmpeg is not installed";
     }
     ZemTest::TempDir dir;
@@ -113,40 +88,46 @@ TEST(CaptureRun, VideoAndMusicLastAsLongAsTheFrames) {
     const ProgramRun run = ombrel("--capture " + video + " " + smallSecond);
     ASSERT_EQ(run.exitCode, 0) << run.errors;
     EXPECT_FALSE(fs::exists(video + ".part"));
-    const double frame = 1.0 / 30.0;
-    EXPECT_NEAR(probeDuration(video, "v:0"), 1.0, frame);
-    EXPECT_NEAR(probeDuration(video, "a:0"), 1.0, frame);
+    EXPECT_NEAR(probeDuration(video, "v:0"), 1.0, 1.0 / 30.0);
+    EXPECT_NEAR(probeDuration(video, "a:0"), 1.0, 1.0 / 30.0);
 }
 
-TEST(CaptureRun, AnOutputThatCannotBeWrittenFailsWithoutACompleteLookingFile) {
+// Bad use is one line, then the usage, and exit code 2; an output that cannot be written fails
+// with 1 and leaves no complete-looking file. Without ffmpeg a video is refused at once,
+// pointing at the PNG form.
+TEST(CaptureRun, BadUseAndOutputsThatCannotBeWrittenEndWithTheirMessage) {
     ZemTest::TempDir dir;
-    std::FILE* plain = std::fopen(dir.file("plain").c_str(), "w");
-    ASSERT_NE(plain, nullptr);
-    std::fclose(plain);
-    const ProgramRun folder = ombrel("--capture " + dir.file("plain/frames") + " " + smallSecond);
-    EXPECT_EQ(folder.exitCode, 1);
-    EXPECT_NE(folder.errors.find("capture failed: cannot make the folder"), std::string::npos)
-        << folder.errors;
-
-    // Without ffmpeg a video is refused at once, pointing at the PNG form.
+    std::ofstream(dir.file("plain")) << "x";
     const std::string video = dir.file("show.mp4");
-    const ProgramRun noEncoder =
-        ombrel("--capture " + video + " " + smallSecond, "PATH=/nonexistent");
-    EXPECT_EQ(noEncoder.exitCode, 1);
-    EXPECT_NE(noEncoder.errors.find("needs the ffmpeg program"), std::string::npos)
-        << noEncoder.errors;
-    EXPECT_NE(noEncoder.errors.find("--capture DIR"), std::string::npos);
+    const struct {
+        std::string arguments, prefix;
+        int exitCode;
+        std::vector<std::string> parts; // a bad use's error starts with the first
+    } cases[] = {
+        {"--fps fast", "", 2, {"ombrel: --fps needs a number from 1 to 1000, not 'fast'\nUsage:"}},
+        {"--help", "", 0, {}},
+        {"--capture " + dir.file("plain/frames") + " " + smallSecond,
+         "",
+         1,
+         {"capture failed: cannot make the folder"}},
+        {"--capture " + video + " " + smallSecond,
+         "PATH=/nonexistent",
+         1,
+         {"needs the ffmpeg program", "--capture DIR"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const ProgramRun run = ombrel(c.arguments, c.prefix);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        for (const std::string& part : c.parts) {
+            EXPECT_NE(run.errors.find(part), std::string::npos) << run.errors;
+        }
+        if (c.exitCode == 2) {
+            EXPECT_EQ(run.errors.rfind(c.parts.front(), 0), 0u) << run.errors;
+        }
+    }
     EXPECT_FALSE(fs::exists(video));
     EXPECT_FALSE(fs::exists(video + ".part.wav"));
-}
-
-TEST(CaptureRun, BadUseIsOneLineThenTheUsageAndExitCode2) {
-    const ProgramRun run = ombrel("--fps fast");
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(
-        run.errors.rfind("ombrel: --fps needs a number from 1 to 1000, not 'fast'\nUsage:", 0), 0u)
-        << run.errors;
-    EXPECT_EQ(ombrel("--help").exitCode, 0);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
-#include "demo/Ombrel.h"
+#include "StillShow.h"
 
+#include "demo/Ombrel.h"
 #include "graphics/Display_sdl2.h"
 #include "graphics/ShaderRegistry.h"
 #include "graphics/hasCurrentContext.h"
@@ -13,11 +14,8 @@
 
 #include <csignal>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <functional>
 #include <string>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -34,18 +32,12 @@ const char* const shortShow =
     "</ZEMWorld>";
 
 // The whole program, drivers and all, as main() runs it, in a folder whose data/ holds the
-// shipped files and the short show.
+// shipped files and a world of the test's own.
 class DisplayFailureTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(Zem::Graphics::ShaderRegistry::instance().reset());
         Zem::Resource::ResourceManager::instance().reset();
-        fs::create_directories(dir.file("data"));
-        for (const auto& entry : fs::directory_iterator(fs::absolute("data"))) {
-            fs::create_symlink(entry.path(), dir.file("data/" + entry.path().filename().string()));
-        }
-        fs::remove(dir.file("data/main.world"));
-        std::ofstream(dir.file("data/main.world")) << shortShow;
         previousDriver = std::getenv("SDL_VIDEODRIVER");
     }
     void TearDown() override {
@@ -53,11 +45,14 @@ protected:
         Zem::Resource::ResourceManager::instance().reset();
     }
 
-    // Returns what the run wrote on standard error; `gameEnded` is what the main loop returned.
-    std::string runWithDriver(const std::string& driver, const std::string& config,
-                              bool& gameEnded) {
+    // What the main loop returned; standard error and output are kept in `errors` and `output`.
+    bool run(const std::string& world, const std::string& driver, const std::string& config,
+             const std::function<uint32_t()>& clock = {}) {
+        DemoTest::shippedDataWithWorld(dir, world);
         setenv("SDL_VIDEODRIVER", driver.c_str(), 1);
         testing::internal::CaptureStderr();
+        testing::internal::CaptureStdout();
+        bool gameEnded = false;
         {
             Ombrel game;
             Zem::Main::Engine engine;
@@ -67,14 +62,20 @@ protected:
             game.engine = &engine;
             engine.setGame(&game);
             engine.init(Zem::Resource::XmlNode(config));
+            if (clock) {
+                engine.setClock(clock);
+            }
             gameEnded = engine.run();
             engine.shutdown();
         }
-        return testing::internal::GetCapturedStderr();
+        output = testing::internal::GetCapturedStdout();
+        errors = testing::internal::GetCapturedStderr();
+        return gameEnded;
     }
 
     ZemTest::TempDir dir;
     std::string previousDriver = "offscreen";
+    std::string output, errors;
 };
 
 // Each way the display can fail to open: the show runs on unseen, with its message, until the
@@ -94,45 +95,23 @@ TEST_F(DisplayFailureTest, EveryDisplayFailureLeavesAShowThatRunsToItsExit) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.driver);
-        bool gameEnded = false;
-        const std::string said = runWithDriver(c.driver, c.config, gameEnded);
-        EXPECT_TRUE(gameEnded) << said;
-        EXPECT_NE(said.find(c.message), std::string::npos) << said;
+        EXPECT_TRUE(run(shortShow, c.driver, c.config)) << errors;
+        EXPECT_NE(errors.find(c.message), std::string::npos) << errors;
         EXPECT_FALSE(Zem::Graphics::hasCurrentContext());
         EXPECT_NE(ZemTest::TempDir::readFile(dir.file("zem.log")).find(c.message),
                   std::string::npos);
     }
 }
 
+// The script never exits: only SIGTERM, raised while the first frame starts, ends the run.
 TEST_F(DisplayFailureTest, ASignalEndsAShowWithoutADisplay) {
-    std::ofstream(dir.file("data/main.world"), std::ios::trunc)
-        << "<ZEMWorld><entity type='ScriptMaster' name='mainscript'><offset>0</offset>"
-           "<bpm>15000</bpm><script/></entity></ZEMWorld>";
-    // The script never exits: only SIGTERM, raised while the first frame starts, ends the run.
-    bool gameEnded = true;
-    setenv("SDL_VIDEODRIVER", "nonexistent", 1);
-    testing::internal::CaptureStderr();
-    testing::internal::CaptureStdout();
-    {
-        Ombrel game;
-        Zem::Main::Engine engine;
-        engine.setWorkingDir(dir.path() + "/");
-        engine.registerDriver("input", std::make_unique<Zem::Input::Input_sdl2>());
-        engine.registerDriver("display", std::make_unique<Zem::Graphics::Display_sdl2>());
-        game.engine = &engine;
-        engine.setGame(&game);
-        engine.init(Zem::Resource::XmlNode("<config/>"));
-        engine.setClock([] {
-            std::raise(SIGTERM);
-            return 0u;
-        });
-        gameEnded = engine.run();
-        engine.shutdown();
-    }
-    testing::internal::GetCapturedStderr();
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_FALSE(gameEnded);
-    EXPECT_NE(out.find("Engine: stopping on signal"), std::string::npos) << out;
+    EXPECT_FALSE(run("<ZEMWorld><entity type='ScriptMaster' name='mainscript'><offset>0</offset>"
+                     "<bpm>15000</bpm><script/></entity></ZEMWorld>",
+                     "nonexistent", "<config/>", [] {
+                         std::raise(SIGTERM);
+                         return 0u;
+                     }));
+    EXPECT_NE(output.find("Engine: stopping on signal"), std::string::npos) << output;
 }
 
 } // namespace

@@ -1,21 +1,14 @@
-#include "demo/Ombrel.h"
+#include "StillShow.h"
 
-#include "graphics/DisplayBase.h"
 #include "graphics/LightShader.h"
-#include "input/InputBase.h"
 #include "main/Camera.h"
-#include "main/Engine.h"
 #include "main/EntityFactory.h"
 #include "main/Room.h"
 #include "resource/ResourceManager.h"
 #include "support/DeferredScene.h"
-#include "support/FakeDrivers.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
 
 namespace {
 
@@ -62,23 +55,9 @@ class DoorwayTest : public ZemTest::DeferredTest {
 protected:
     void SetUp() override {
         DeferredTest::SetUp();
-        // The shipped meshes, textures and programs beside a world of the test's own.
-        const std::filesystem::path data = dir.file("data");
-        std::filesystem::create_directories(data);
-        for (const auto& entry : std::filesystem::directory_iterator("data")) {
-            if (entry.path().filename() != "main.world") {
-                std::filesystem::create_symlink(std::filesystem::absolute(entry.path()),
-                                                data / entry.path().filename());
-            }
-        }
-        std::ofstream(data / "main.world", std::ios::binary) << doorwayWorld;
+        DemoTest::shippedDataWithWorld(dir, doorwayWorld);
         // Ombrel searches its own paths only.
         Zem::Resource::ResourceManager::instance().reset();
-        engine.registerDriver("input", std::make_unique<ZemTest::StillInput>());
-        engine.registerDriver("display", std::make_unique<ZemTest::StillDisplay>());
-        engine.setWorkingDir(dir.path() + "/");
-        game.engine = &engine;
-        engine.setGame(&game);
         game.registerFactory("Walker", std::make_unique<Zem::Main::EntityFactoryOf<Walker>>());
         ASSERT_TRUE(game.init());
         ASSERT_NE(game.currentCamera(), nullptr);
@@ -102,8 +81,8 @@ protected:
     }
 
     ZemTest::TempDir dir;
-    Zem::Main::Engine engine;
-    Ombrel game;
+    DemoTest::StillShow show{dir.path() + "/"};
+    Ombrel& game = show.game;
 };
 
 TEST_F(DoorwayTest, ACameraFiveUnitsAFrameWalksThroughBothWaysAndTheNextFrameShowsTheNewRoom) {

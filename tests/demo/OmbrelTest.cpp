@@ -1,13 +1,9 @@
-#include "demo/Ombrel.h"
+#include "StillShow.h"
 
-#include "graphics/DisplayBase.h"
 #include "graphics/ShaderRegistry.h"
-#include "input/InputBase.h"
 #include "main/Camera.h"
-#include "main/Engine.h"
 #include "resource/ResourceManager.h"
 #include "resource/XmlNode.h"
-#include "support/FakeDrivers.h"
 #include "support/GLContext.h"
 #include "support/TempDir.h"
 
@@ -43,12 +39,6 @@ protected:
         ASSERT_TRUE(Zem::Graphics::ShaderRegistry::instance().reset());
         Zem::Resource::ResourceManager::instance().reset();
         std::filesystem::create_directories(dir.file("data/textures"));
-        engine.registerDriver(
-            "input", std::unique_ptr<ZemTest::StillInput>(input = new ZemTest::StillInput));
-        engine.registerDriver("display", std::make_unique<ZemTest::StillDisplay>());
-        engine.setWorkingDir(dir.path() + "/");
-        game.engine = &engine;
-        engine.setGame(&game);
         using namespace Zem::Main;
         game.registerFactory("Probe", std::make_unique<EntityFactoryOf<Probe<BaseEntity>>>());
         game.registerFactory("ProbeCamera", std::make_unique<EntityFactoryOf<Probe<Camera>>>());
@@ -66,10 +56,10 @@ protected:
     }
 
     ZemTest::TempDir dir;
-    Zem::Main::Engine engine;
-    ZemTest::StillInput* input = nullptr;
+    DemoTest::StillShow show{dir.path() + "/"};
+    Ombrel& game = show.game;
+    ZemTest::StillInput* input = show.input;
     bool goOn = false;
-    Ombrel game;
 };
 
 const char* const twoRooms =
@@ -103,12 +93,10 @@ TEST_F(OmbrelTest, FramesUpdateTheCameraThenWhatItReachesUntilEscapeCloseOrExit)
 
 TEST_F(OmbrelTest, EveryFrameTellsThePassesTheDisplaysSize) {
     initWith(twoRooms);
-    auto* display = dynamic_cast<Zem::Graphics::DisplayBase*>(engine.driver("display"));
-    ASSERT_NE(nullptr, display);
     const auto& registry = Zem::Graphics::ShaderRegistry::instance();
     for (const auto& [w, h] : {std::pair{320, 240}, std::pair{1024, 576}}) {
-        display->width = w;
-        display->height = h;
+        show.display->width = w;
+        show.display->height = h;
         frame();
         EXPECT_EQ(w, registry.frameWidth());
         EXPECT_EQ(h, registry.frameHeight());

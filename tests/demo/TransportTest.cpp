@@ -1,14 +1,10 @@
-#include "demo/Ombrel.h"
+#include "StillShow.h"
 
-#include "graphics/DisplayBase.h"
 #include "graphics/ShaderRegistry.h"
-#include "input/InputBase.h"
 #include "input/VirtualKeys.h"
 #include "main/BaseEntity.h"
-#include "main/Engine.h"
 #include "resource/ResourceManager.h"
 #include "script/SilentMusic.h"
-#include "support/FakeDrivers.h"
 #include "support/GLContext.h"
 #include "support/TempDir.h"
 
@@ -21,17 +17,11 @@
 namespace {
 
 // The shipped show on a silent clock the test moves by hand.
-class ShippedShow {
+class ShippedShow : public DemoTest::StillShow {
 public:
-    explicit ShippedShow(const DemoOptions& options = DemoOptions()) {
+    explicit ShippedShow(const DemoOptions& options = DemoOptions()) : StillShow("./") {
         Zem::Graphics::ShaderRegistry::instance().reset();
         Zem::Resource::ResourceManager::instance().reset();
-        engine.registerDriver(
-            "input", std::unique_ptr<ZemTest::StillInput>(input = new ZemTest::StillInput));
-        engine.registerDriver("display", std::make_unique<ZemTest::StillDisplay>());
-        engine.setWorkingDir("./");
-        game.engine = &engine;
-        engine.setGame(&game);
         game.useOptions(options);
         game.useMusic([this] { return std::make_unique<SilentMusic>([this] { return nowMs; }); });
         ok = game.init();
@@ -50,9 +40,6 @@ public:
     }
     int32_t showTime() { return game.transport()->showTimeMs(); }
 
-    Zem::Main::Engine engine;
-    ZemTest::StillInput* input = nullptr;
-    Ombrel game;
     double nowMs = 0.0;
     bool ok = false;
 };
@@ -72,7 +59,7 @@ void expectSameState(const std::vector<Zem::Graphics::Matrix4>& a,
 class TransportTest : public ZemTest::GLTest {};
 
 // --start 30 must leave the world as playing to 30 s does, moving effects included, whether it
-// gets there forward or by building the world again after going past.
+// gets there forward, by building the world again after going past, or by reloading it.
 TEST_F(TransportTest, AJumpLeavesTheWorldAsPlayingWould) {
     const double step = 1000.0 / 60.0;
     std::vector<Zem::Graphics::Matrix4> played;
@@ -98,6 +85,11 @@ TEST_F(TransportTest, AJumpLeavesTheWorldAsPlayingWould) {
     jumped.game.transport()->seek(30000);
     EXPECT_EQ(jumped.showTime(), 30000);
     expectSameState(jumped.state(), played, "past 30 s and back");
+
+    // A saved world is built again from disk and brought back to where the show stood.
+    jumped.game.reloadWorld();
+    EXPECT_EQ(jumped.showTime(), 30000);
+    expectSameState(jumped.state(), played, "reloaded at 30 s");
 }
 
 TEST_F(TransportTest, KeysPauseJumpAndGoHomeOncePerPress) {
@@ -133,16 +125,15 @@ TEST_F(TransportTest, TheEndLoopsToTheStartOrEndsTheRun) {
     DemoOptions options;
     options.startSeconds = 2.0;
     options.endSeconds = 3.0;
-    ShippedShow once(options);
-    EXPECT_TRUE(once.game.transport()->goesOn());
-    once.game.transport()->seek(3000);
-    EXPECT_FALSE(once.game.transport()->goesOn());
-
-    options.loop = true;
-    ShippedShow looping(options);
-    looping.game.transport()->seek(3000);
-    EXPECT_TRUE(looping.game.transport()->goesOn());
-    EXPECT_EQ(looping.showTime(), 2000);
+    for (const bool loop : {false, true}) {
+        SCOPED_TRACE(loop ? "looping" : "once");
+        options.loop = loop;
+        ShippedShow show(options);
+        EXPECT_TRUE(show.game.transport()->goesOn());
+        show.game.transport()->seek(3000);
+        EXPECT_EQ(show.game.transport()->goesOn(), loop);
+        EXPECT_EQ(show.showTime(), loop ? 2000 : 3000);
+    }
 }
 
 // A maker's folder holds only what it changes: its own files win, the shipped ones fill in.
@@ -167,17 +158,6 @@ TEST_F(TransportTest, AWorldElsewhereFindsItsOwnFilesFirstThenTheShippedOnes) {
     EXPECT_NE(box->model, nullptr) << "the shipped mesh the template names";
     EXPECT_NE(gear->model, nullptr);
     EXPECT_EQ(show.game.findEntity("crate_hall"), nullptr) << "the shipped world is not loaded";
-}
-
-// A saved world is built again from disk and brought back to where the show stood.
-TEST_F(TransportTest, AReloadedWorldComesBackAtTheSameShowTime) {
-    ShippedShow show;
-    ASSERT_TRUE(show.ok);
-    show.game.transport()->seek(5000);
-    const std::vector<Zem::Graphics::Matrix4> before = show.state();
-    show.game.reloadWorld();
-    EXPECT_EQ(show.showTime(), 5000);
-    expectSameState(show.state(), before, "reloaded at 5 s");
 }
 
 } // namespace
