@@ -5,6 +5,7 @@
 #include "support/ImageCapture.h"
 #include "support/ShowPlayer.h"
 
+#include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -73,4 +74,50 @@ TEST(ShowFramesTest, FramesOfTheShowStayCloseToTheReferences) {
                           << failures.string();
         }
     }
+}
+
+namespace {
+
+// Every error GL reports through KHR_debug, with the driver's words (they name the call).
+void GLAPIENTRY collectError(GLenum, GLenum type, GLuint, GLenum, GLsizei, const GLchar* message,
+                             const void* user) {
+    if (type == GL_DEBUG_TYPE_ERROR) {
+        static_cast<std::vector<std::string>*>(const_cast<void*>(user))->push_back(message);
+    }
+}
+
+} // namespace
+
+// Ten seconds of the shipped show, every frame, pass and effect drawn: GL must not refuse a
+// single call. Each error says in which frame and what GL said about it.
+TEST(ShowGLErrorsTest, TenSecondsOfTheShippedShowRaiseNoGLError) {
+    ZemTest::ShowPlayer player(frameWidth, frameHeight);
+    ASSERT_TRUE(player.ready()) << "the show did not start";
+    std::vector<std::string> errors;
+    // Names the errors from `first` on, those glGetError holds added.
+    const auto takeErrors = [&errors](std::size_t first, const std::string& when) {
+        for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError()) {
+            errors.push_back("glGetError " + std::to_string(error));
+        }
+        for (std::size_t i = first; i < errors.size(); ++i) {
+            errors[i] = when + ": " + errors[i];
+        }
+    };
+    takeErrors(0, "while loading");
+    if (GLEW_KHR_debug) {
+        glEnable(GL_DEBUG_OUTPUT);
+        glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
+        glDebugMessageCallback(collectError, &errors);
+    }
+    while (player.frame() < 10 * ZemTest::ShowPlayer::stepsPerSecond) {
+        const int frame = player.frame();
+        const std::size_t before = errors.size();
+        ASSERT_TRUE(player.step(true)) << "the show lasts longer than ten seconds";
+        takeErrors(before, "frame " + std::to_string(frame));
+    }
+    if (GLEW_KHR_debug) {
+        glDebugMessageCallback(nullptr, nullptr);
+        glDisable(GL_DEBUG_OUTPUT);
+    }
+    EXPECT_TRUE(errors.empty()) << errors.size() << " errors, the first: " << errors.front();
 }

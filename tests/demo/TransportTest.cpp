@@ -92,33 +92,33 @@ TEST_F(TransportTest, AJumpLeavesTheWorldAsPlayingWould) {
     expectSameState(jumped.state(), played, "reloaded at 30 s");
 }
 
+// Each press, held for some frames, acts once; then the clock moves on by `laterMs`.
 TEST_F(TransportTest, KeysPauseJumpAndGoHomeOncePerPress) {
     using namespace Zem::Input::VirtualKey;
     DemoOptions options;
     options.startSeconds = 10.0;
     ShippedShow show(options);
     Transport& transport = *show.game.transport();
-    const auto press = [&show, &transport](int key, int frames = 1) {
-        for (int i = 0; i < frames; ++i) {
-            show.input->keys[static_cast<std::size_t>(key)] = 1.0f;
+    const struct {
+        int key, frames;
+        double laterMs;
+        int32_t showTime;
+        bool paused;
+    } presses[] = {{Right, 3, 0, 15000, false}, // held for three frames, jumps once
+                   {Left, 1, 0, 10000, false},
+                   {Space, 1, 4000, 10000, true}, // the clock waits
+                   {Space, 1, 500, 10500, false},
+                   {Home, 1, 0, 10000, false}}; // the start asked for
+    for (const auto& p : presses) {
+        SCOPED_TRACE(p.key);
+        for (int i = 0; i <= p.frames; ++i) {
+            show.input->keys[static_cast<std::size_t>(p.key)] = i < p.frames ? 1.0f : 0.0f;
             transport.handleKeys(*show.input);
         }
-        show.input->keys[static_cast<std::size_t>(key)] = 0.0f;
-        transport.handleKeys(*show.input);
-    };
-    press(Right, 3);
-    EXPECT_EQ(show.showTime(), 15000) << "held for three frames, jumps once";
-    press(Left);
-    EXPECT_EQ(show.showTime(), 10000);
-    press(Space);
-    EXPECT_TRUE(transport.paused());
-    show.nowMs += 4000.0;
-    EXPECT_EQ(show.showTime(), 10000) << "the clock waits while paused";
-    press(Space);
-    show.nowMs += 500.0;
-    EXPECT_EQ(show.showTime(), 10500);
-    press(Home);
-    EXPECT_EQ(show.showTime(), 10000) << "home is the start asked for";
+        show.nowMs += p.laterMs;
+        EXPECT_EQ(transport.paused(), p.paused);
+        EXPECT_EQ(show.showTime(), p.showTime);
+    }
 }
 
 TEST_F(TransportTest, TheEndLoopsToTheStartOrEndsTheRun) {
