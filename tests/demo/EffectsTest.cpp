@@ -52,9 +52,6 @@ using Zem::Resource::XmlNode;
 
 namespace {
 
-// Entities built while it lives list themselves in it and are deleted with it.
-using EffectGame = ZemTest::SceneGame;
-
 // The entity a type's factory builds from `xml`, or null.
 template <class T> T* make(const std::string& xml) {
     return dynamic_cast<T*>(typename T::Factory().create(XmlNode(xml)));
@@ -121,7 +118,7 @@ protected:
         target.update(0.0f);
     }
 
-    EffectGame game;
+    ZemTest::SceneGame game;
     double nowMs = 0.0;
 };
 
@@ -167,7 +164,7 @@ TEST_F(CubeGridTest, AfterOnePeriodOnlyNegativeSwingsRemain) {
 }
 
 TEST(EffectSettings, EveryOneIsRequired) {
-    EffectGame game;
+    ZemTest::SceneGame game;
     expectEveryKeyRequired<CubeGrid::Factory>(
         "CubeGrid", {"xsize", "ysize", "xspace", "yspace", "waveslowness", "turnspeed"});
     expectEveryKeyRequired<DustGlow::Factory>("DustGlow", {"maxradius", "maxacc", "maxspeed",
@@ -184,7 +181,7 @@ TEST(CountLimitsTest, HugeCountsAreRefusedByNameAndTheLimitItselfIsBuilt) {
             throw std::bad_alloc();
         }
     };
-    EffectGame game;
+    ZemTest::SceneGame game;
     game.registerFactory("CubeGrid", std::make_unique<CubeGrid::Factory>());
     game.registerFactory("DustGlow", std::make_unique<DustGlow::Factory>());
     game.registerFactory("LeafStorm", std::make_unique<LeafStorm::Factory>());
@@ -235,7 +232,7 @@ DustGlow* makeGlow(const std::string& settings) {
 }
 
 TEST(DustGlowTest, ParticlesSpecksInTheGlowsRoom) {
-    EffectGame game;
+    ZemTest::SceneGame game;
     auto* hall = new Zem::Main::Room(XmlNode("<entity name='hall'/>"));
     for (const int particles : {0, 2}) {
         SCOPED_TRACE(particles);
@@ -276,7 +273,7 @@ Vector3 cutBack(Vector3 v, float limit) {
 // and is cut back to "maxacc"; the braked velocity is cut back to "maxspeed". The position
 // moves by the velocity of the frame before, times dt.
 TEST(DustGlowTest, AccelerationAndSpeedAreCutBackToTheirLimitsEveryFrame) {
-    EffectGame game;
+    ZemTest::SceneGame game;
     struct Case {
         float maxSpeed, brake, shell;
         Vector3 acceleration, velocity;
@@ -319,7 +316,7 @@ LeafStorm* storm(const std::string& amount, const std::string& seed,
 }
 
 TEST(LeafStormTest, SameSeedGivesTheSameLeavesWhateverWasDrawnBefore) {
-    EffectGame game;
+    ZemTest::SceneGame game;
     const std::string two = "<position>0 0 0</position><position>3 1 0</position>";
     LeafStorm* first = storm("50", "42", two);
     Zem::Main::Random::next();
@@ -338,7 +335,7 @@ TEST(LeafStormTest, SameSeedGivesTheSameLeavesWhateverWasDrawnBefore) {
 }
 
 TEST(LeafStormTest, EveryLeafLiesWithinHalfTheSpreadWithAUnitNormalAndNoneOnBadSettings) {
-    EffectGame game;
+    ZemTest::SceneGame game;
     const LeafCluster& cluster =
         *storm("2000", "5", "<position>0 0 0</position>", "3")->clusters[0];
     ASSERT_EQ(cluster.points.size(), 2000u);
@@ -374,7 +371,7 @@ protected:
                          settings + "</entity>");
     }
 
-    EffectGame game;
+    ZemTest::SceneGame game;
 };
 
 TEST_F(MachineryTest, DrivingCogTurnsTwoRadiansPerSecondOnItsBaseTransform) {
@@ -514,7 +511,7 @@ protected:
 
     Zem::Resource::OBJLoader objLoader;
     Zem::Resource::BMPLoader bmpLoader;
-    std::unique_ptr<EffectGame> game = std::make_unique<EffectGame>();
+    std::unique_ptr<ZemTest::SceneGame> game = std::make_unique<ZemTest::SceneGame>();
 };
 
 TEST_F(EffectsRenderTest, GearTrainIsDrawnWhereItIsPlaced) {
