@@ -4,17 +4,19 @@
 #include "demo/Capture/ShowClock.h"
 #include "demo/CommandLine.h"
 #include "graphics/FrameImage.h"
-#include "main/Game.h"
 #include "resource/XmlNode.h"
 #include "script/ScriptMaster.h"
 #include "script/SilentMusic.h"
+#include "support/SceneFixtures.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
+using namespace std::string_literals;
 using Zem::Resource::XmlNode;
 
 namespace {
@@ -68,25 +70,17 @@ TEST(CommandLine, CarriesValuesIntoTheOptions) {
     const CommandLine line({"--capture=show.mp4", "--fps", "24", "--size", "320x240", "--start",
                             "10", "--end", "11.5", "--data", "mine", "--stats", "w/x.world"});
     ASSERT_EQ(line.outcome(), CommandLine::Outcome::Run);
-    const DemoOptions& options = line.options();
-    EXPECT_TRUE(options.capture);
-    EXPECT_EQ(options.captureSettings.output, "show.mp4");
-    EXPECT_DOUBLE_EQ(options.captureSettings.fps, 24.0);
-    EXPECT_EQ(options.captureSettings.width, 320);
-    EXPECT_EQ(options.captureSettings.height, 240);
-    EXPECT_DOUBLE_EQ(options.startSeconds, 10.0);
-    EXPECT_DOUBLE_EQ(options.endSeconds, 11.5);
-    EXPECT_EQ(options.musicPath(), "mine/Ombrel.ogg");
-    EXPECT_EQ(options.worldFile, "w/x.world");
-    EXPECT_TRUE(options.stats);
+    const DemoOptions& o = line.options();
+    const Capture::CaptureSettings& c = o.captureSettings;
+    EXPECT_EQ(std::tuple(o.capture, c.output, c.fps, c.width, c.height, o.startSeconds,
+                         o.endSeconds, o.musicPath(), o.worldFile, o.stats),
+              std::tuple(true, "show.mp4"s, 24.0, 320, 240, 10.0, 11.5, "mine/Ombrel.ogg"s,
+                         "w/x.world"s, true));
     // Without options the show plays as it always did.
-    const DemoOptions defaults = CommandLine({}).options();
-    EXPECT_FALSE(defaults.capture);
-    EXPECT_FALSE(defaults.stats);
-    EXPECT_EQ(defaults.windowWidth, 640);
-    EXPECT_EQ(defaults.windowHeight, 480);
-    EXPECT_TRUE(defaults.fullscreen);
-    EXPECT_EQ(defaults.musicPath(), "data/Ombrel.ogg");
+    const DemoOptions d = CommandLine({}).options();
+    EXPECT_EQ(
+        std::tuple(d.capture, d.stats, d.windowWidth, d.windowHeight, d.fullscreen, d.musicPath()),
+        std::tuple(false, false, 640, 480, true, "data/Ombrel.ogg"s));
     EXPECT_NE(CommandLine::usage().find("--stats "), std::string::npos);
 }
 
@@ -132,16 +126,11 @@ TEST(ShowClock, EachPictureShowsTheUpdateAtItsFramesTime) {
 
 // A world's exit, looked up ahead, falls due at exactly that millisecond of the silent clock.
 TEST(ShowClock, ScriptExitIsFoundAheadAndFallsDueOnThatMillisecond) {
-    struct Game : Zem::Main::Game {
-        bool init() override { return true; }
-        bool update(float) override { return true; }
-        bool shutdown() override { return true; }
-    };
     const char* world = R"(<entity type="ScriptMaster" name="s"><offset>100</offset><bpm>120</bpm>
         <script><event time="1 0 0" target="s" command="setoffset">2 0 0</event>
         <event time="0 0 1" target="s" command="exit"/></script></entity>)";
     for (const int32_t before : {0, 1}) {
-        Game game;
+        ZemTest::SceneGame game;
         double now = 0.0;
         XmlNode element(world);
         ScriptMaster script(element, std::make_unique<SilentMusic>([&now] { return now; }));

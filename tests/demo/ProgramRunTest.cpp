@@ -1,0 +1,246 @@
+// The real program, run as a maker or a capture would run it.
+#include "graphics/FrameImage.h"
+#include "support/ImageCapture.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace fs = std::filesystem;
+using Zem::Graphics::FrameImage;
+
+namespace {
+
+struct ProgramRun {
+    int exitCode = -1;
+    std::string output, errors;
+};
+
+// `program` with `arguments`, started through `prefix` (variables to set, or a command such as
+// "timeout 60"); what it printed is kept.
+ProgramRun run(const std::string& program, const std::string& arguments,
+               const std::string& prefix = "") {
+    ZemTest::TempDir scratch;
+    const std::string command = prefix + " " + program + " " + arguments + " >" +
+                                scratch.file("out") + " 2>" + scratch.file("err");
+    const int status = std::system(command.c_str());
+    ProgramRun run;
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.output = ZemTest::TempDir::readFile(scratch.file("out"));
+    run.errors = ZemTest::TempDir::readFile(scratch.file("err"));
+    return run;
+}
+
+// The demo's own program.
+ProgramRun ombrel(const std::string& arguments, const std::string& prefix = "") {
+    return run(OMBREL_PROGRAM, arguments, prefix);
+}
+
+bool commandExists(const std::string& name) {
+    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::size_t countFrames(const std::string& folder) {
+    std::size_t count = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        count += entry.path().extension() == ".png" ? 1 : 0;
+    }
+    return count;
+}
+
+double probeDuration(const std::string& file, const char* stream) {
+    const ProgramRun probe =
+        run("ffprobe", "-v error -select_streams " + std::string(stream) +
+                           " -show_entries stream=duration -of csv=p=0 " + file);
+    return probe.exitCode == 0 ? std::atof(probe.output.c_str()) : -1.0;
+}
+
+const char* const smallSecond = "--start 10 --end 11 --fps 30 --size 64x48";
+
+TEST(CaptureRun, TheSameShowGivesTheSameBytesAndOneFramePerStep) {
+    ZemTest::TempDir dir;
+    // The stats overlay is for the person watching: it never reaches the captured frames.
+    for (const char* name : {"a", "b"}) {
+        const std::string stats = name[0] == 'b' ? " --stats" : "";
+        const ProgramRun run = ombrel("--capture " + dir.file(name) + " " + smallSecond + stats);
+        ASSERT_EQ(run.exitCode, 0) << run.errors;
+        EXPECT_NE(run.errors.find("Captured 30 frames"), std::string::npos) << run.errors;
+    }
+    ASSERT_EQ(countFrames(dir.file("a")), 30u);
+    for (int i = 0; i < 30; i += 7) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame-%06d.png", i);
+        EXPECT_EQ(ZemTest::TempDir::readFile(dir.file("a") + name),
+                  ZemTest::TempDir::readFile(dir.file("b") + name))
+            << name;
+    }
+    // One second of 16-bit stereo at 44100 Hz.
+    EXPECT_EQ(fs::file_size(dir.file("a/music.wav")), 44u + 44100u * 4u);
+    const FrameImage first = FrameImage::readPng(dir.file("a/frame-000000.png"));
+    EXPECT_EQ(first.width(), 64);
+    EXPECT_EQ(first.height(), 48);
+}
+
+// A capture that starts late steps through the show first: its first frame is frame 300 of a
+// capture from the start at 30 fps, but for the eye adaptation, which starts afresh.
+TEST(CaptureRun, ALateStartShowsWhatACaptureFromTheStartShowsThen) {
+    ZemTest::TempDir dir;
+    for (const auto& [name, start] : {std::pair{"whole", ""}, {"late", " --start 10"}}) {
+        const ProgramRun run =
+            ombrel("--capture " + dir.file(name) + start + " --end 10.02 --fps 30 --size 64x48");
+        ASSERT_EQ(run.exitCode, 0) << run.errors;
+    }
+    ASSERT_EQ(countFrames(dir.file("whole")), 301u);
+    const auto frame = [&dir](const char* name) { return FrameImage::readPng(dir.file(name)); };
+    const FrameImage started = frame("late/frame-000000.png");
+    EXPECT_GE(ZemTest::psnr(frame("whole/frame-000300.png"), started), 40.0);
+    // Not a black or frozen picture that would match anything.
+    EXPECT_LT(ZemTest::psnr(frame("whole/frame-000150.png"), started), 30.0);
+}
+
+TEST(CaptureRun, VideoAndMusicLastAsLongAsTheFrames) {
+    if (!commandExists("ffmpeg") || !commandExists("ffprobe")) {
+        GTEST_SKIP() << "ffmpeg is not installed";
+    }
+    ZemTest::TempDir dir;
+    const std::string video = dir.file("show.mp4");
+    const ProgramRun run = ombrel("--capture " + video + " " + smallSecond);
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_FALSE(fs::exists(video + ".part"));
+    EXPECT_NEAR(probeDuration(video, "v:0"), 1.0, 1.0 / 30.0);
+    EXPECT_NEAR(probeDuration(video, "a:0"), 1.0, 1.0 / 30.0);
+}
+
+// Bad use is one line, then the usage, and exit code 2; an output that cannot be written fails
+// with 1 and leaves no complete-looking file. Without ffmpeg a video is refused at once,
+// pointing at the PNG form.
+TEST(CaptureRun, BadUseAndOutputsThatCannotBeWrittenEndWithTheirMessage) {
+    ZemTest::TempDir dir;
+    std::ofstream(dir.file("plain")) << "x";
+    const std::string video = dir.file("show.mp4");
+    const struct {
+        std::string arguments, prefix;
+        int exitCode;
+        std::string said = "", alsoSaid = ""; // a bad use's error starts with `said`
+    } cases[] = {
+        {"--fps fast", "", 2, "ombrel: --fps needs a number from 1 to 1000, not 'fast'\nUsage:"},
+        {"--help", "", 0},
+        {"--capture " + dir.file("plain/frames") + " " + smallSecond, "", 1,
+         "capture failed: cannot make the folder"},
+        {"--capture " + video + " " + smallSecond, "PATH=/nonexistent", 1,
+         "needs the ffmpeg program", "--capture DIR"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const ProgramRun run = ombrel(c.arguments, c.prefix);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_NE(run.errors.find(c.said), std::string::npos) << run.errors;
+        if (c.exitCode == 2) {
+            EXPECT_EQ(run.errors.rfind(c.said, 0), 0u) << run.errors;
+        }
+        EXPECT_NE(run.errors.find(c.alsoSaid), std::string::npos) << run.errors;
+    }
+    EXPECT_FALSE(fs::exists(video));
+    EXPECT_FALSE(fs::exists(video + ".part.wav"));
+}
+
+// The real program on a show that ends by itself after 1.5 s, its script first asking for a
+// camera by a misspelt name. `display` chooses it: an X server of its own, or a video driver
+// that cannot start. Nobody answers a box; the show must reach its exit, ending normally, with
+// `message` on standard error. A run that hangs is ended after a minute and fails.
+void expectShortShowRunsToItsExit(const std::string& display, const std::string& message) {
+    ZemTest::TempDir dir;
+    std::ofstream(dir.file("show.world"))
+        << "<ZEMWorld>\n<entity type=\"ScriptMaster\" name=\"mainscript\"><offset>0</offset>"
+           "<bpm>15000</bpm><script><event time=\"0 0 1\" target=\"mainscript\" "
+           "command=\"setcamera\">camrea</event><event time=\"0 0 1500\" target=\"mainscript\" "
+           "command=\"exit\"/></script></entity>\n<entity type=\"Camera\" name=\"camera\">"
+           "<position>0 1 3</position></entity>\n</ZEMWorld>\n";
+    const ProgramRun run = ombrel("--window 320x240 " + dir.file("show.world"),
+                                  "timeout 60 " + display + " SDL_AUDIODRIVER=dummy");
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_NE(run.errors.find(message), std::string::npos) << run.errors;
+    EXPECT_NE(run.output.find("Shutting down Engine"), std::string::npos) << run.output;
+}
+
+// The freeze: under a real display the "Camera not found!" box waited for a click and the show
+// stood still.
+TEST(UnattendedRunTest, AMessageBoxNobodyAnswersDoesNotStopTheShow) {
+    if (!commandExists("xvfb-run")) {
+        GTEST_SKIP() << "xvfb-run is not installed";
+    }
+    expectShortShowRunsToItsExit("xvfb-run -a env SDL_VIDEODRIVER=x11",
+                                 "message: Camera not found!\n");
+}
+
+// No video driver at all: the boxes are lines on standard error and the show runs unseen.
+TEST(UnattendedRunTest, AVideoDriverThatDoesNotExistEndsCleanlyWithItsMessage) {
+    expectShortShowRunsToItsExit("env SDL_VIDEODRIVER=nonexistent",
+                                 "ERROR: Failed To Register The Window Class.\n");
+}
+
+// The world the README's tutorial tells a maker to save, taken from the page as written.
+std::string tutorialWorld() {
+    const std::string readme = ZemTest::TempDir::readFile("README.md");
+    const std::size_t step = readme.find("Save this as `my/two-rooms.world`");
+    const std::size_t start = readme.find("```xml\n", step);
+    if (step == std::string::npos || start == std::string::npos) {
+        return "";
+    }
+    // The block is indented under its list item.
+    return std::regex_replace(readme.substr(start + 7, readme.find("```", start + 7) - start - 7),
+                              std::regex("(^|\n)   "), "$1");
+}
+
+// Mean red, green and blue of a captured frame.
+std::array<double, 3> meanColour(const std::string& png) {
+    const FrameImage image = FrameImage::readPng(png);
+    const auto& data = image.data();
+    std::array<double, 3> mean{};
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        mean[i % 3] += data[i] / 255.0 / static_cast<double>(data.size() / 3);
+    }
+    return mean;
+}
+
+TEST(TutorialTest, TheReadmeWorldPlaysAsTheStepsSay) {
+    const std::string world = tutorialWorld();
+    ASSERT_NE(world.find("<ZEMWorld>"), std::string::npos) << "the tutorial's world is not found";
+    ZemTest::TempDir dir;
+    fs::create_directories(dir.file("my"));
+    std::ofstream(dir.file("my/two-rooms.world")) << world;
+
+    // One frame a second from the start to the script's exit, as step 5 takes them.
+    const std::string shots = dir.file("shots");
+    const ProgramRun run =
+        ombrel("--capture " + shots + " --fps 1 --size 320x240 " + dir.file("my/two-rooms.world"));
+    const std::string said = run.output + run.errors;
+    ASSERT_EQ(run.exitCode, 0) << said;
+    for (const char* complaint :
+         {"Unable to load", "Skipping", "No world", "not found", "ignored"}) {
+        EXPECT_EQ(said.find(complaint), std::string::npos) << said;
+    }
+    // The exit at bar 12 of 120 beats a minute: 24 s.
+    EXPECT_TRUE(fs::exists(shots + "/frame-000023.png"));
+    EXPECT_FALSE(fs::exists(shots + "/frame-000024.png"));
+
+    const auto hall = meanColour(shots + "/frame-000002.png");
+    const auto vault = meanColour(shots + "/frame-000012.png");
+    EXPECT_GT(hall[0] + hall[1] + hall[2], 0.3) << "lit";
+    EXPECT_GT(vault[0] + vault[1] + vault[2], 0.3) << "lit";
+    EXPECT_GT(hall[0], hall[2]) << "the warm hall at 2 s";
+    EXPECT_GT(vault[2], vault[0]) << "the blue vault at 12 s, through the doorway";
+}
+
+} // namespace

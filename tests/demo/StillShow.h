@@ -1,0 +1,49 @@
+#pragma once
+
+#include "demo/Ombrel.h"
+#include "main/Engine.h"
+#include "support/FakeDrivers.h"
+#include "support/TempDir.h"
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+namespace DemoTest {
+
+// Ombrel on drivers that do nothing, its files under `workingDir` (ending in "/").
+class StillShow {
+public:
+    explicit StillShow(const std::string& workingDir) {
+        engine.registerDriver(
+            "input", std::unique_ptr<ZemTest::StillInput>(input = new ZemTest::StillInput));
+        engine.registerDriver(
+            "display", std::unique_ptr<ZemTest::StillDisplay>(display = new ZemTest::StillDisplay));
+        engine.setWorkingDir(workingDir);
+        game.engine = &engine;
+        engine.setGame(&game);
+    }
+
+    Zem::Main::Engine engine;
+    ZemTest::StillInput* input = nullptr;
+    ZemTest::StillDisplay* display = nullptr;
+    Ombrel game;
+};
+
+// A data/ folder in `dir` with the shipped files but a main.world of the test's own; called
+// again, it replaces only the world.
+inline void shippedDataWithWorld(const ZemTest::TempDir& dir, const std::string& world) {
+    namespace fs = std::filesystem;
+    const fs::path data = dir.file("data");
+    fs::create_directories(data);
+    for (const auto& entry : fs::directory_iterator(fs::absolute("data"))) {
+        const fs::path link = data / entry.path().filename();
+        if (entry.path().filename() != "main.world" && !fs::is_symlink(link)) {
+            fs::create_symlink(entry.path(), link);
+        }
+    }
+    std::ofstream(data / "main.world", std::ios::binary) << world;
+}
+
+} // namespace DemoTest
