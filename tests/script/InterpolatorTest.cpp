@@ -124,7 +124,10 @@ TEST_F(InterpolatorTest, BadRequestsOrScriptMastersAreRejectedWithAMessage) {
         {"box", "interptarget='box' index='0'>" + good},
         {"still", "interptarget='box' index='0'>" + good},
     };
-    for (const auto& [master, request] : cases) {
+    for (const auto& testCase : cases) {
+        // Named copies: a lambda may not capture a structured binding before C++20.
+        const std::string master = testCase.first;
+        const std::string& request = testCase.second;
         SCOPED_TRACE(master + (" " + request));
         bool tracked = true;
         const std::string said = printedBy([&] {
