@@ -1,19 +1,15 @@
 #include "demo/Ombrel.h"
 
 #include "demo/Billboard.h"
-#include "demo/Capture/CaptureSession.h"
 #include "demo/CubeGrid.h"
 #include "demo/DustGlow.h"
-#include "demo/FrameStats.h"
 #include "demo/LeafStorm.h"
-#include "demo/LiveReload.h"
 #include "demo/Machinery/Axis.h"
 #include "demo/Machinery/Cog.h"
 #include "graphics/DisplayBase.h"
 #include "graphics/Light.h"
 #include "graphics/Portal.h"
 #include "graphics/ShaderRegistry.h"
-#include "graphics/StatsOverlay.h"
 #include "graphics/View.h"
 #include "graphics/hasCurrentContext.h"
 #include "graphics/registerDeferredPasses.h"
@@ -25,6 +21,7 @@
 #include "main/Entity.h"
 #include "main/Random.h"
 #include "main/SimpleRoom.h"
+#include "main/report.h"
 #include "resource/BMPLoader.h"
 #include "resource/GLSLFragmentProgramLoader.h"
 #include "resource/GLSLVertexProgramLoader.h"
@@ -34,12 +31,12 @@
 #include "script/Interpolator.h"
 #include "script/ScreenMaster.h"
 #include "script/ScriptMaster.h"
-#include "script/SilentMusic.h"
 
 #include <GL/glew.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
-#include <iostream>
 #include <utility>
 
 using Zem::Main::Camera;
@@ -60,15 +57,6 @@ bool Ombrel::init() {
     registerEntityTypes();
     showBlackScreen();
     loadWorld();
-    if (capture == nullptr) {
-        controls = std::make_unique<Transport>(*this, options.startSeconds, options.endSeconds,
-                                               options.loop);
-        controls->begin();
-        watchFiles();
-    }
-    if (options.stats) {
-        stats = std::make_unique<FrameStats>();
-    }
     return true;
 }
 
@@ -77,8 +65,8 @@ void Ombrel::loadWorld() {
     const std::string name = worldName();
     world = Zem::Resource::ResourceManager::instance().get(name);
     if (world == nullptr) {
-        std::cout << "No world: " << name << " is missing or broken, the scene stays empty"
-                  << std::endl;
+        Zem::Main::report(std::string("No world: ") + name +
+                          " is missing or broken, the scene stays empty");
     }
     // An entity of another type under the name counts as no camera at all.
     makeCameraCurrent(dynamic_cast<Camera*>(findEntity("camera")));
@@ -94,8 +82,8 @@ void Ombrel::rebuildWorld() {
     loadWorld();
 }
 
-void Ombrel::reloadWorld() {
-    const int32_t wasAtMs = controls != nullptr ? controls->showTimeMs() : 0;
+void Ombrel::reload() {
+    const int32_t wasAtMs = showTimeMs();
     deleteEntities();
     auto& manager = Zem::Resource::ResourceManager::instance();
     manager.release(world);
@@ -115,20 +103,52 @@ void Ombrel::reloadWorld() {
     }
     manager.forgetFailures();
     rebuildWorld();
-    if (controls != nullptr) {
-        controls->seek(wasAtMs);
+    seek(wasAtMs);
+}
+
+int32_t Ombrel::showTimeMs() const {
+    const ScriptMaster* script = scriptMaster();
+    return script != nullptr ? script->musicTimeMs() : 0;
+}
+
+int32_t Ombrel::endTimeMs() const {
+    const ScriptMaster* script = scriptMaster();
+    return script != nullptr ? script->exitTimeMs() : -1;
+}
+
+void Ombrel::setPaused(bool pause) {
+    isPaused = pause;
+    if (ScriptMaster* script = scriptMaster()) {
+        script->setPaused(pause);
     }
 }
 
-void Ombrel::watchFiles(Zem::Resource::FileWatcher::Clock clock) {
-    liveReload = std::make_unique<LiveReload>(std::move(clock));
-    // The first look notes the files as they are now.
-    liveReload->poll();
-}
-
-double Ombrel::showSeconds() const {
-    const ScriptMaster* script = scriptMaster();
-    return script != nullptr ? script->musicTimeMs() / 1000.0 : 0.0;
+void Ombrel::seek(int32_t targetMs) {
+    ScriptMaster* script = scriptMaster();
+    int32_t now = showTimeMs();
+    // The past cannot be stepped back to: the world starts again from its file.
+    if (script == nullptr || targetMs < now) {
+        rebuildWorld();
+        script = scriptMaster();
+        now = 0;
+    }
+    if (script == nullptr) {
+        return;
+    }
+    // Stepped on a fixed step with the music held, so the world stands where playing at a
+    // steady rate would have it, whatever each step costs.
+    script->setPaused(true);
+    const auto steps = static_cast<int64_t>(std::ceil((targetMs - now) / seekStepMs));
+    for (int64_t i = 1; i <= steps && scriptMaster() == script; ++i) {
+        const double at = std::min<double>(targetMs, now + i * seekStepMs);
+        const double before = now + (i - 1) * seekStepMs;
+        if (!script->seek(static_cast<int32_t>(std::floor(at)))) {
+            Zem::Main::report("This music cannot seek: the show stays where it is");
+            break;
+        }
+        step(static_cast<float>((at - before) / 1000.0));
+    }
+    script->setPaused(isPaused);
 }
 
 // The G-buffer (250, order 1000), light (360, 2000) and HDR (460, 3000) passes, in that order.
@@ -136,17 +156,8 @@ void Ombrel::registerPasses() {
     Zem::Graphics::registerDeferredPasses();
 }
 
-void Ombrel::useOptions(const DemoOptions& newOptions) {
-    options = newOptions;
-}
-
-void Ombrel::captureTo(Capture::CaptureSession* session) {
-    capture = session;
-    if (capture != nullptr) {
-        musicMaker = [session] {
-            return std::make_unique<SilentMusic>([session] { return session->showTimeMs(); });
-        };
-    }
+void Ombrel::useFiles(const ShowFiles& showFiles) {
+    files = showFiles;
 }
 
 void Ombrel::useMusic(ScriptMaster::Factory::MusicMaker maker) {
@@ -167,22 +178,22 @@ ScriptMaster* Ombrel::scriptMaster() {
 }
 
 std::string Ombrel::worldName() const {
-    if (options.worldFile.empty()) {
+    if (files.worldFile.empty()) {
         return "main.world";
     }
-    return std::filesystem::path(options.worldFile).filename().string();
+    return std::filesystem::path(files.worldFile).filename().string();
 }
 
 // A maker's world folder comes first, so it only needs to hold what it changes.
 void Ombrel::addSearchPaths() {
     auto& manager = Zem::Resource::ResourceManager::instance();
-    if (!options.worldFile.empty()) {
-        std::string folder = std::filesystem::path(options.worldFile).parent_path().string();
+    if (!files.worldFile.empty()) {
+        std::string folder = std::filesystem::path(files.worldFile).parent_path().string();
         manager.addSearchPath(folder.empty() ? std::string("./") : folder + "/");
     }
     const std::string workingDir = engine != nullptr ? engine->workingDir() : std::string();
-    const bool relative = std::filesystem::path(options.dataDir).is_relative();
-    const std::string dataDir = (relative ? workingDir : std::string()) + options.dataDir;
+    const bool relative = std::filesystem::path(files.dataDir).is_relative();
+    const std::string dataDir = (relative ? workingDir : std::string()) + files.dataDir;
     manager.addSearchPath(dataDir);
     manager.addSearchPath(dataDir + "textures/");
 }
@@ -216,9 +227,9 @@ void Ombrel::registerEntityTypes() {
     registerFactory("LeafStorm", std::make_unique<LeafStorm::Factory>());
 }
 
-// A capture runs the music silently on its own clock; playing uses the platform's layer.
+// The music layers a player handed over (a capture keeps its own clock), else the platform's.
 std::unique_ptr<ScriptMaster::Factory> Ombrel::makeScriptMasterFactory() const {
-    return std::make_unique<ScriptMaster::Factory>(musicMaker, options.musicPath());
+    return std::make_unique<ScriptMaster::Factory>(musicMaker, files.musicPath());
 }
 
 // The screen stays black while the world loads.
@@ -237,45 +248,29 @@ void Ombrel::showBlackScreen() {
 }
 
 bool Ombrel::update(float dt) {
+    draw();
+    // Paused, the picture stands still: nothing moves, the music and the script wait.
+    if (!isPaused) {
+        step(dt);
+    }
+    const bool escapeHeld = input != nullptr && input->keys[Zem::Input::VirtualKey::Escape] == 1.0f;
+    const bool windowClosed = input != nullptr && input->closeRequested;
+    return !(escapeHeld || windowClosed || exitRequested());
+}
+
+void Ombrel::draw() {
+    // A display that failed leaves no context, and the show goes on unseen to its script's end.
+    if (!Zem::Graphics::hasCurrentContext()) {
+        return;
+    }
     // The passes render at the display's size and follow it when it changes.
     if (display != nullptr) {
         Zem::Graphics::ShaderRegistry::instance().setFrameSize(display->width, display->height);
     }
-    if (liveReload && liveReload->poll()) {
-        reloadWorld();
-    }
-    // A capture leading in to a late start steps the show without drawing it; a display that
-    // failed leaves no context, and the show goes on unseen to its script's end.
-    if ((capture == nullptr || capture->pictureDue()) && Zem::Graphics::hasCurrentContext()) {
-        Zem::Graphics::renderFrame(*this, frameRoot,
-                                   frameObserver != nullptr ? frameObserver : stats.get());
-        if (capture != nullptr && !capture->takePicture()) {
-            return false;
-        }
-        // After the capture took its picture: the overlay is for the person watching.
-        showStats();
-    }
-
-    if (controls != nullptr && input != nullptr) {
-        controls->handleKeys(*input);
-    }
-    // Paused, the picture stands still: nothing moves, the music and the script wait.
-    if (controls == nullptr || !controls->paused()) {
-        stepWorld(dt);
-    }
-
-    const bool escapeHeld = input != nullptr && input->keys[Zem::Input::VirtualKey::Escape] == 1.0f;
-    const bool windowClosed = input != nullptr && input->closeRequested;
-    if (escapeHeld || windowClosed || exitRequested()) {
-        return false;
-    }
-    if (controls != nullptr && !controls->goesOn()) {
-        return false;
-    }
-    return capture == nullptr || capture->advance();
+    Zem::Graphics::renderFrame(*this, frameRoot, frameObserver);
 }
 
-void Ombrel::stepWorld(float dt) {
+void Ombrel::step(float dt) {
     if (Camera* camera = currentCamera()) {
         camera->update(dt);
     }
@@ -304,18 +299,6 @@ void Ombrel::settleCrossings() {
             portal->settleCrossings();
         }
     }
-}
-
-void Ombrel::showStats() {
-    if (!stats) {
-        return;
-    }
-    if (stats->frameDone(showSeconds())) {
-        std::cout << FrameStats::line(stats->report()) << std::endl;
-    }
-    const int width = display != nullptr ? display->width : 640;
-    const int height = display != nullptr ? display->height : 480;
-    Zem::Graphics::StatsOverlay::draw(FrameStats::overlayLines(stats->report()), width, height);
 }
 
 bool Ombrel::isInActiveRoomOrNone(const Entity& entity) {

@@ -1,21 +1,15 @@
 #pragma once
 
-#include "demo/DemoOptions.h"
-#include "demo/Transport.h"
+#include "demo/ShowFiles.h"
 #include "graphics/View.h"
 #include "main/Game.h"
-#include "resource/FileWatcher.h"
+#include "main/Show.h"
 #include "script/ScriptMaster.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
-class FrameStats;
-class LiveReload;
-namespace Capture {
-class CaptureSession;
-}
 namespace Zem::Graphics {
 class DisplayBase;
 }
@@ -33,15 +27,16 @@ class ResourceLoader;
 // The demo: it registers what the world needs, loads "main.world", renders what the current camera
 // sees each frame and updates the entities of the rooms that camera can reach. The run ends when
 // Escape is held, the window is closed or the script asks for it.
-class Ombrel : public Zem::Main::Game {
+class Ombrel : public Zem::Main::Game, public Zem::Main::Show {
 public:
     Ombrel();
     ~Ombrel() override;
 
     // Always true: a missing world leaves an empty scene and the run goes on.
     bool init() override;
-    // Renders the frame, then updates the current camera and every entity that is in no room or in
-    // an active one, then settles portal crossings made by those updates. False ends the run.
+    // Renders the frame, then (unless paused) updates the current camera and every entity that is
+    // in no room or in an active one, then settles portal crossings made by those updates. False
+    // ends the run.
     bool update(float dt) override;
     bool shutdown() override;
 
@@ -49,36 +44,39 @@ public:
     void registerEntityTypes();
     // Where the world and the shipped data are read from; before init. The defaults play
     // "data/main.world".
-    void useOptions(const DemoOptions& options);
-    // Renders the show into the session instead of playing it: the music runs on the session's
-    // clock and every frame drawn goes to it. Before init; the session outlives the game's run.
-    void captureTo(Capture::CaptureSession* session);
+    void useFiles(const ShowFiles& files);
     // The music layers the world's script masters play on (the platform's when not set);
     // before init.
     void useMusic(ScriptMaster::Factory::MusicMaker maker);
     // The world's first script master, or null.
     const ScriptMaster* scriptMaster() const;
     ScriptMaster* scriptMaster();
-    // The script's music time in seconds; 0 without a script.
-    double showSeconds() const;
+
+    // The script's music time; 0 without a script.
+    int32_t showTimeMs() const override;
+    int32_t endTimeMs() const override;
+    bool ended() const override { return exitRequested(); }
+    // The passes render at the display's size; without a GL context nothing is drawn and the
+    // show goes on unseen.
+    void draw() override;
+    // Updates the current camera, then every entity in no room or an active one.
+    void step(float dt) override;
+    // Forward by stepping the show without drawing, backward by building the world again from
+    // its file and stepping from the start; the music waits meanwhile.
+    void seek(int32_t heardMs) override;
+    void setPaused(bool paused) override;
+    bool paused() const override { return isPaused; }
+    // The world, its templates and meshes read anew; shaders and textures reload in place.
+    void reload() override;
+    void observeFrames(Zem::Graphics::RenderObserver* observer) override {
+        frameObserver = observer;
+    }
 
     // Deletes every entity and builds the world again from its file, as it stood when loaded.
     void rebuildWorld();
-    // Builds the world again from the files on disk (the world, its templates and meshes read
-    // anew) and brings it back to the show time it had.
-    void reloadWorld();
-    // Updates the current camera, then every entity in no room or an active one.
-    void stepWorld(float dt);
-    // The maker's controls while playing; null while capturing.
-    Transport* transport() { return controls.get(); }
-    // Follows the cached files on disk with this clock (the wall clock by default), reloading
-    // what changes. On while playing from init; never while capturing, which must repeat.
-    void watchFiles(Zem::Resource::FileWatcher::Clock clock = {});
-    // Null unless the options ask for stats.
-    const FrameStats* frameStats() const { return stats.get(); }
-    // Looks on at every frame drawn from now on, in place of the stats (a benchmark's probe);
-    // null stops it. Not owned.
-    void observeFrames(Zem::Graphics::RenderObserver* observer) { frameObserver = observer; }
+
+    // Fast-forward steps of a seek: the frame of a 60 Hz display.
+    static constexpr double seekStepMs = 1000.0 / 60.0;
 
 private:
     void registerPasses();
@@ -90,8 +88,6 @@ private:
     void settleCrossings();
     // Loads the world file and makes its "camera" current.
     void loadWorld();
-    // After the picture: the stats overlay and, once a second, their line on standard output.
-    void showStats();
     std::unique_ptr<ScriptMaster::Factory> makeScriptMasterFactory() const;
     // The file name the world is loaded under.
     std::string worldName() const;
@@ -105,14 +101,10 @@ private:
     std::vector<std::unique_ptr<Zem::Resource::ResourceLoader>> loaders;
     // Kept across frames so the view tree reuses its storage instead of allocating every frame.
     Zem::Graphics::View frameRoot;
-    DemoOptions options;
-    // Not owned; null while playing.
-    Capture::CaptureSession* capture = nullptr;
+    ShowFiles files;
     ScriptMaster::Factory::MusicMaker musicMaker;
     // Held while the world's entities live; the cache owns it.
     Zem::Resource::Resource* world = nullptr;
-    std::unique_ptr<Transport> controls;
-    std::unique_ptr<LiveReload> liveReload;
-    std::unique_ptr<FrameStats> stats;
+    bool isPaused = false;
     Zem::Graphics::RenderObserver* frameObserver = nullptr;
 };

@@ -12,8 +12,27 @@
 
 namespace Zem::Graphics {
 
+void DisplayBase::useSettings(const DisplaySettings& settings) {
+    width = settings.width;
+    height = settings.height;
+    bpp = settings.bpp;
+    fullscreen = settings.fullscreen;
+    depthbpp = settings.depthbpp;
+    stencilbpp = settings.stencilbpp;
+    doublebuffer = settings.doublebuffer;
+    vsync = settings.vsync;
+    offscreen = settings.offscreen;
+}
+
+DisplaySettings DisplayBase::settings() const {
+    return {width, height, bpp, fullscreen, depthbpp, stencilbpp, doublebuffer, vsync, offscreen};
+}
+
 void DisplayBase::readSettings(const Resource::XmlNode& config) {
-    offscreen = config.child("offscreen").text() == "true";
+    const Resource::XmlNode& offscreenElement = config.child("offscreen");
+    if (!offscreenElement.isEmpty()) {
+        offscreen = offscreenElement.text() == "true";
+    }
     const Resource::XmlNode& resolution = config.child("resolution");
     if (resolution.isEmpty()) {
         return;

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "graphics/DisplaySettings.h"
 #include "main/Driver.h"
 
+#include <memory>
 #include <string>
 
 namespace Zem::Graphics {
@@ -10,8 +12,16 @@ namespace Zem::Graphics {
 // element of the driver's configuration.
 class DisplayBase : public Main::Driver {
 public:
+    // The display driver of the platform the program was built for.
+    static std::unique_ptr<DisplayBase> create();
+
     // Presents the frame drawn since the last swap.
     virtual void swapBuffers() = 0;
+
+    // Settings given before init, in place of the defaults; a configuration element read by
+    // init still changes the keys it holds.
+    void useSettings(const DisplaySettings& settings);
+    DisplaySettings settings() const;
 
     // Client size in pixels; a height of 0 is stored as 1 once the viewport is set.
     int width = 640;
@@ -24,7 +34,7 @@ public:
     // True waits for the display on every swap.
     bool vsync = false;
     // Draws without any window on screen (a capture): read from the driver's "offscreen"
-    // element, beside "resolution".
+    // element, beside "resolution", when there is one.
     bool offscreen = false;
 
 protected:

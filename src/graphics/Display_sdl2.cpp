@@ -2,16 +2,20 @@
 
 #include "main/Engine.h"
 #include "main/messageBox.h"
+#include "main/report.h"
 
 #include <GL/glew.h>
 #include <GL/glu.h>
 #include <SDL.h>
 
 #include <algorithm>
-#include <iostream>
 #include <vector>
 
 namespace Zem::Graphics {
+
+std::unique_ptr<DisplayBase> DisplayBase::create() {
+    return std::make_unique<Display_sdl2>();
+}
 
 Display_sdl2::~Display_sdl2() {
     shutdown();
@@ -26,7 +30,7 @@ void Display_sdl2::fail(const std::string& text) {
     const std::string reason = SDL_GetError();
     shutdown();
     if (!reason.empty()) {
-        std::cerr << "SDL: " << reason << std::endl;
+        Zem::Main::report(std::string("SDL: ") + reason);
     }
     Main::messageBox("ERROR", text, Main::MessageIcon::Exclamation);
 }

@@ -2,15 +2,18 @@
 
 #include "main/Engine.h"
 #include "main/messageBox.h"
+#include "main/report.h"
 
 #include <GL/glew.h>
 #include <GL/glu.h>
 #include <GL/wglew.h>
 #include <windows.h>
 
-#include <iostream>
-
 namespace Zem::Graphics {
+
+std::unique_ptr<DisplayBase> DisplayBase::create() {
+    return std::make_unique<Display_win32>();
+}
 
 namespace {
 
@@ -44,7 +47,7 @@ void Display_win32::fail(const std::string& text) {
     const DWORD reason = GetLastError();
     shutdown();
     if (reason != 0) {
-        std::cerr << "Win32 error " << reason << std::endl;
+        Zem::Main::report("Win32 error " + std::to_string(reason));
     }
     Main::messageBox("ERROR", text, Main::MessageIcon::Exclamation);
 }

@@ -1,12 +1,12 @@
 #include "graphics/ShaderRegistry.h"
 
+#include "main/report.h"
 #include "resource/ResourceManager.h"
 #include "resource/ShaderObject.h"
 
 #include <GL/glew.h>
 
 #include <algorithm>
-#include <iostream>
 
 namespace Zem::Graphics {
 
@@ -148,8 +148,8 @@ namespace {
 
 void reportMissingProgram(const std::string& passName, const std::string& vertexFile,
                           const std::string& fragmentFile, const std::string& why) {
-    std::cerr << passName << ": no program from " << vertexFile << " and " << fragmentFile << ": "
-              << why << "; the pass draws without it" << std::endl;
+    Zem::Main::report(passName + ": no program from " + vertexFile + " and " + fragmentFile + ": " +
+                      why + "; the pass draws without it");
 }
 
 std::string linkLog(GLuint program) {
@@ -232,9 +232,9 @@ bool relinkProgram(ProgramRecord& record) {
         program = linkShaders(*vertex, *fragment, record.companionShader, why);
     }
     if (program == 0) {
-        std::cout << "Keeping the running program of " << record.vertexFile << " and "
-                  << record.fragmentFile << ": the new one "
-                  << why.substr(why.rfind("it ", 0) == 0 ? 3 : 0) << std::endl;
+        Zem::Main::report(std::string("Keeping the running program of ") + record.vertexFile +
+                          " and " + record.fragmentFile + ": the new one " +
+                          why.substr(why.rfind("it ", 0) == 0 ? 3 : 0));
         resources.release(vertex);
         resources.release(fragment);
         return false;

@@ -1,5 +1,7 @@
 #include "graphics/reportGLErrors.h"
 
+#include "main/report.h"
+
 #include <GL/glew.h>
 
 #include <cstdio>
@@ -14,7 +16,10 @@ bool reportGLErrors(const char* passName) {
         if (error == GL_NO_ERROR) {
             break;
         }
-        std::fprintf(stderr, "GL error 0x%04X in %s\n", static_cast<unsigned>(error), passName);
+        char line[96];
+        std::snprintf(line, sizeof line, "GL error 0x%04X in %s", static_cast<unsigned>(error),
+                      passName);
+        Main::report(line);
         clean = false;
     }
     return clean;

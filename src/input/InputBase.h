@@ -3,6 +3,7 @@
 #include "main/Driver.h"
 
 #include <array>
+#include <memory>
 
 namespace Zem::Input {
 
@@ -10,6 +11,9 @@ namespace Zem::Input {
 // platform drivers translate their events into the calls below.
 class InputBase : public Main::Driver {
 public:
+    // The input driver of the platform the program was built for.
+    static std::unique_ptr<InputBase> create();
+
     enum MouseButton { Left, Right, Middle, Extra1, Extra2, MouseButtonCount };
 
     // Codes outside 0..255 (keys without a virtual-key code) are ignored.

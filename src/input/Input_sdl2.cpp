@@ -8,6 +8,10 @@
 
 namespace Zem::Input {
 
+std::unique_ptr<InputBase> InputBase::create() {
+    return std::make_unique<Input_sdl2>();
+}
+
 namespace {
 
 int buttonIndex(Uint8 sdlButton) {

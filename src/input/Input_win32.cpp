@@ -7,6 +7,10 @@
 
 namespace Zem::Input {
 
+std::unique_ptr<InputBase> InputBase::create() {
+    return std::make_unique<Input_win32>();
+}
+
 std::string Input_win32::info() const {
     return "Win32 Input Driver";
 }

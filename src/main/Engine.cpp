@@ -116,7 +116,7 @@ bool Engine::init(const Resource::XmlNode& config) {
     return game != nullptr && game->init();
 }
 
-bool Engine::run() {
+bool Engine::run(const TurnHook& afterTurn) {
     message("Engine: Entering main loop\n");
     std::uint32_t previous = clock();
     for (;;) {
@@ -136,6 +136,9 @@ bool Engine::run() {
         const bool gameGoesOn = game != nullptr && game->update(dt);
         if (!driversGoOn || !gameGoesOn) {
             return !gameGoesOn;
+        }
+        if (afterTurn && !afterTurn()) {
+            return true;
         }
         if (stopRequested()) {
             return false;

@@ -24,6 +24,8 @@ class Engine {
 public:
     // Milliseconds from any fixed origin; only differences between two readings are used.
     using Clock = std::function<std::uint32_t()>;
+    // Runs after every turn of the main loop, the game's frame done; false ends the loop.
+    using TurnHook = std::function<bool()>;
 
     Engine();
     Engine(const Engine&) = delete;
@@ -49,9 +51,9 @@ public:
     // Opens the log, initialises every driver with its configuration element and then the
     // game; returns what the game's init returned.
     bool init(const Resource::XmlNode& config);
-    // The main loop: ends after a frame in which a driver or the game returned false. True
-    // when it was the game that returned false.
-    bool run();
+    // The main loop: ends after a frame in which a driver, the game or the hook returned false,
+    // or after SIGINT or SIGTERM. True when it was the game or the hook that ended it.
+    bool run(const TurnHook& afterTurn = {});
     // Game, then the resource cache (while the GL context still exists), then the drivers.
     void shutdown();
 
@@ -60,11 +62,13 @@ public:
     // Writes the text to the log and then to standard output, exactly as given.
     void message(const std::string& text);
 
+    // True once after SIGINT or SIGTERM arrived; says so in the log. For loops of a player's
+    // own that run the game's frames without run().
+    bool stopRequested();
+
 private:
     void installSignalHandlers();
     void restoreSignalHandlers();
-    // True once after SIGINT or SIGTERM arrived; says so in the log.
-    bool stopRequested();
 
     std::string workingDirectory;
     Game* game = nullptr;

@@ -6,6 +6,7 @@
 #include "graphics/View.h"
 #include "main/Game.h"
 #include "main/Room.h"
+#include "main/report.h"
 #include "physics/Occluder.h"
 #include "physics/TriangleOccluder.h"
 #include "resource/Mesh.h"
@@ -14,7 +15,6 @@
 #include "resource/XmlNode.h"
 
 #include <algorithm>
-#include <iostream>
 #include <sstream>
 
 namespace Zem::Main {
@@ -64,7 +64,7 @@ Entity::Entity(const Resource::XmlNode& element) {
             model = resources.get<Resource::Mesh>(modelName);
         }
         if (model == nullptr && !reportedBefore) {
-            std::cout << describe(element) << ": no model \"" << modelName << "\"" << std::endl;
+            Zem::Main::report(describe(element) + ": no model \"" + modelName + "\"");
         }
     }
     if (Resource::readValue(element, "position", position)) {
@@ -92,8 +92,7 @@ void Entity::readCollisionModel(const Resource::XmlNode& element) {
     // here (rooms make that choice themselves).
     if (mesh == nullptr) {
         if (!reportedBefore) {
-            std::cout << describe(element) << ": no collision model \"" << meshName << "\""
-                      << std::endl;
+            Zem::Main::report(describe(element) + ": no collision model \"" + meshName + "\"");
         }
         return;
     }
@@ -108,8 +107,8 @@ void Entity::readParent(const Resource::XmlNode& element) {
     // Only entities earlier in the world exist yet, so a room must come before its contents.
     Entity* found = currentGame->findEntity(parent.text());
     if (found == nullptr || (found->flags & EntityFlags::Room) == 0) {
-        std::cout << "Entity \"" << name << "\": parent \"" << parent.text()
-                  << "\" is not a room created before it; it stays in no room" << std::endl;
+        Zem::Main::report(std::string("Entity \"") + name + "\": parent \"" + parent.text() +
+                          "\" is not a room created before it; it stays in no room");
         return;
     }
     if (auto* parentRoom = dynamic_cast<Room*>(found)) {

@@ -4,10 +4,10 @@
 #include "main/Camera.h"
 #include "main/Entity.h"
 #include "main/Room.h"
+#include "main/report.h"
 #include "resource/XmlNode.h"
 
 #include <algorithm>
-#include <iostream>
 #include <new>
 #include <stdexcept>
 
@@ -66,8 +66,8 @@ Entity* Game::createEntity(const std::string& type, const Resource::XmlNode& ele
     } catch (const std::bad_alloc&) {
     } catch (const std::length_error&) {
     }
-    std::cout << type << " \"" << element.attribute("name")
-              << "\": not enough memory to build it, not created" << std::endl;
+    Zem::Main::report(type + " \"" + element.attribute("name") +
+                      "\": not enough memory to build it, not created");
     return nullptr;
 }
 

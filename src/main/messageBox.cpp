@@ -1,12 +1,10 @@
 #include "main/messageBox.h"
 
-#include "main/Engine.h"
-#include "main/Game.h"
+#include "main/report.h"
 #include "main/showMessageDialog.h"
 
 #include <condition_variable>
 #include <deque>
-#include <iostream>
 #include <mutex>
 #include <thread>
 
@@ -78,15 +76,6 @@ private:
     bool started = false;
 };
 
-void writeLine(const std::string& caption, const std::string& text) {
-    const std::string line = (caption.empty() ? std::string("message") : caption) + ": " + text;
-    std::cerr << line << std::endl;
-    Engine* engine = currentGame != nullptr ? currentGame->engine : nullptr;
-    if (engine != nullptr) {
-        engine->log() << line << std::endl;
-    }
-}
-
 } // namespace
 
 void messageBox(const std::string& caption, const std::string& text, MessageIcon icon) {
@@ -95,7 +84,7 @@ void messageBox(const std::string& caption, const std::string& text, MessageIcon
         handler(caption, text, icon);
         return;
     }
-    writeLine(caption, text);
+    report((caption.empty() ? std::string("message") : caption) + ": " + text);
     // The platform's dialog shows only where a person can see it.
     showDialogAside(caption, text, icon);
 }

@@ -1,11 +1,10 @@
 #include "resource/BMPLoader.h"
 
+#include "main/report.h"
 #include "resource/BmpImage.h"
 #include "resource/ResourceStream.h"
 #include "resource/Texture.h"
 #include "resource/readWholeStream.h"
-
-#include <iostream>
 
 namespace Zem::Resource {
 
@@ -16,7 +15,7 @@ std::string BMPLoader::extension() const {
 std::unique_ptr<Resource> BMPLoader::load(ResourceStream& stream) {
     BmpImage image;
     if (!image.decode(readWholeStream(stream))) {
-        std::cerr << stream.name() << ": " << image.error() << std::endl;
+        Zem::Main::report(stream.name() + ": " + image.error());
         return nullptr;
     }
     auto texture = std::make_unique<Texture>();

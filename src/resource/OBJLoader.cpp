@@ -1,5 +1,6 @@
 #include "resource/OBJLoader.h"
 
+#include "main/report.h"
 #include "resource/Mesh.h"
 #include "resource/MtlParser.h"
 #include "resource/ObjParser.h"
@@ -11,8 +12,6 @@
 #include "resource/readWholeStream.h"
 
 #include <GL/glew.h>
-
-#include <iostream>
 
 namespace Zem::Resource {
 
@@ -44,7 +43,7 @@ std::unique_ptr<Resource> OBJLoader::load(ResourceStream& stream) {
     std::unique_ptr<Mesh> mesh =
         buildGeometry(static_cast<std::istream&>(stream), error, &libraryName);
     if (!mesh) {
-        std::cerr << stream.name() << ": " << error << std::endl;
+        Zem::Main::report(stream.name() + ": " + error);
         return nullptr;
     }
     if (!libraryName.empty()) {

@@ -1,12 +1,12 @@
 #include "resource/ResourceManager.h"
 
+#include "main/report.h"
 #include "resource/ResourceLoader.h"
 #include "resource/ResourceStream.h"
 
 #include <cctype>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <new>
 #include <stdexcept>
 
@@ -26,7 +26,7 @@ bool openFile(const std::string& path, std::ifstream& file) {
 }
 
 void reportUnableToLoad(const std::string& name) {
-    std::cout << "Unable to load " << name << std::endl;
+    Zem::Main::report(std::string("Unable to load ") + name);
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 #include "resource/ShaderObject.h"
 
 #include "graphics/hasCurrentContext.h"
+#include "main/report.h"
 
 #include <GL/glew.h>
 
-#include <iostream>
 #include <utility>
 
 namespace Zem::Resource {
@@ -41,11 +41,11 @@ bool ShaderObject::shaderFunctionsAvailable() {
 
 std::unique_ptr<ShaderObject> ShaderObject::compile(const std::string& source, uint32_t type) {
     if (!Graphics::hasCurrentContext()) {
-        std::cerr << "No OpenGL context: programs cannot be compiled" << std::endl;
+        Zem::Main::report("No OpenGL context: programs cannot be compiled");
         return nullptr;
     }
     if (!shaderFunctionsAvailable()) {
-        std::cerr << "GLSL shaders are not supported by this OpenGL context" << std::endl;
+        Zem::Main::report("GLSL shaders are not supported by this OpenGL context");
         return nullptr;
     }
     const GLuint shader = glCreateShader(type);
@@ -65,7 +65,7 @@ std::unique_ptr<ShaderObject> ShaderObject::compile(const std::string& source, u
         std::string log(static_cast<std::size_t>(logLength), '\0');
         glGetShaderInfoLog(shader, logLength, nullptr, log.data());
         log.resize(log.find('\0') == std::string::npos ? log.size() : log.find('\0'));
-        std::cout << log << std::endl;
+        Zem::Main::report(log);
     }
     GLint status = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &status);

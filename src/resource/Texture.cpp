@@ -1,11 +1,11 @@
 #include "resource/Texture.h"
 
 #include "graphics/hasCurrentContext.h"
+#include "main/report.h"
 
 #include <GL/glew.h>
 
 #include <cstdio>
-#include <iostream>
 #include <utility>
 
 namespace Zem::Resource {
@@ -67,9 +67,10 @@ void uploadTexture(Texture& texture, const std::string& fileName) {
     if (texture.width <= 0 || texture.height <= 0 || texture.channels != 3 ||
         texture.pixels.size() < expected) {
         // Never hand GL a buffer shorter than the image it describes.
-        std::cout << "ERROR: " << fileName << ": " << texture.pixels.size()
-                  << " bytes of pixels do not make a " << texture.width << " x " << texture.height
-                  << " RGB image" << std::endl;
+        Zem::Main::report(std::string("ERROR: ") + fileName + ": " +
+                          std::to_string(texture.pixels.size()) +
+                          " bytes of pixels do not make a " + std::to_string(texture.width) +
+                          " x " + std::to_string(texture.height) + " RGB image");
         return;
     }
 
@@ -85,9 +86,9 @@ void uploadTexture(Texture& texture, const std::string& fileName) {
     if (error != GL_NO_ERROR) {
         char code[16];
         std::snprintf(code, sizeof code, "0x%04X", static_cast<unsigned>(error));
-        std::cout << "ERROR: " << fileName << ": GL error " << code << " (" << glErrorWords(error)
-                  << ") for a " << texture.width << " x " << texture.height << " image"
-                  << std::endl;
+        Zem::Main::report(std::string("ERROR: ") + fileName + ": GL error " + code + " (" +
+                          glErrorWords(error) + ") for a " + std::to_string(texture.width) + " x " +
+                          std::to_string(texture.height) + " image");
     }
 }
 

@@ -1,13 +1,13 @@
 #include "resource/WorldLoader.h"
 
 #include "main/Game.h"
+#include "main/report.h"
 #include "resource/ResourceManager.h"
 #include "resource/ResourceStream.h"
 #include "resource/XmlNode.h"
 #include "resource/parseReporting.h"
 
 #include <deque>
-#include <iostream>
 #include <set>
 #include <string>
 
@@ -46,8 +46,8 @@ std::unique_ptr<Resource> WorldLoader::load(ResourceStream& stream) {
         return nullptr;
     }
     if (document.name() != "ZEMWorld") {
-        std::cout << stream.name() << ": the root element is <" << document.name()
-                  << ">, not <ZEMWorld>" << std::endl;
+        Zem::Main::report(stream.name() + ": the root element is <" + document.name() +
+                          ">, not <ZEMWorld>");
         return nullptr;
     }
 
@@ -65,8 +65,8 @@ std::unique_ptr<Resource> WorldLoader::load(ResourceStream& stream) {
         }
         const std::string type = element.attribute("type");
         if (Main::currentGame->factories.count(type) == 0) {
-            std::cout << "Skipping entity \"" << element.attribute("name")
-                      << "\": no entity type \"" << type << "\"" << std::endl;
+            Zem::Main::report(std::string("Skipping entity \"") + element.attribute("name") +
+                              "\": no entity type \"" + type + "\"");
             continue;
         }
         // The entity lists itself in the game; nothing more to do with it here.
@@ -87,14 +87,14 @@ bool WorldLoader::expandTemplates(XmlNode& element) {
         chains.pop_front();
 
         if (chain.count(templateName) != 0) {
-            std::cout << "Skipping entity \"" << element.attribute("name") << "\": template \""
-                      << templateName << "\" includes itself" << std::endl;
+            Zem::Main::report(std::string("Skipping entity \"") + element.attribute("name") +
+                              "\": template \"" + templateName + "\" includes itself");
             return false;
         }
         const XmlNode* document = ResourceManager::instance().get<XmlNode>(templateName);
         if (document == nullptr) {
-            std::cout << "Skipping entity \"" << element.attribute("name") << "\": no template \""
-                      << templateName << "\"" << std::endl;
+            Zem::Main::report(std::string("Skipping entity \"") + element.attribute("name") +
+                              "\": no template \"" + templateName + "\"");
             return false;
         }
 

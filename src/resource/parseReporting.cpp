@@ -1,9 +1,8 @@
 #include "resource/parseReporting.h"
 
+#include "main/report.h"
 #include "resource/ResourceStream.h"
 #include "resource/XmlNode.h"
-
-#include <iostream>
 
 namespace Zem::Resource {
 
@@ -13,8 +12,8 @@ bool parseReporting(XmlNode& document, ResourceStream& stream) {
     if (result == XmlParseResult::Ok) {
         return true;
     }
-    std::cout << stream.name() << " line " << line << ": " << XmlNode::describe(result)
-              << std::endl;
+    Zem::Main::report(stream.name() + " line " + std::to_string(line) + ": " +
+                      XmlNode::describe(result));
     return false;
 }
 

@@ -1,12 +1,12 @@
 #include "script/Interpolator.h"
 
 #include "main/Game.h"
+#include "main/report.h"
 #include "resource/XmlNode.h"
 #include "resource/readLongestNumber.h"
 #include "script/ScriptMaster.h"
 
 #include <cmath>
-#include <iostream>
 #include <sstream>
 #include <type_traits>
 
@@ -49,8 +49,8 @@ Interpolator::Interpolator(const XmlNode& element) : BaseEntity(element) {
     // Anything but a ScriptMaster counts as not found.
     scriptMaster = dynamic_cast<ScriptMaster*>(findEntity(clockName));
     if (scriptMaster == nullptr) {
-        std::cout << "Interpolator \"" << name << "\": no ScriptMaster named \"" << clockName
-                  << "\"; it does nothing\n";
+        Zem::Main::report(std::string("Interpolator \"") + name + "\": no ScriptMaster named \"" +
+                          clockName + "\"; it does nothing");
     }
 }
 
@@ -61,9 +61,9 @@ float Interpolator::musicTime() const {
 }
 
 void Interpolator::reject(const XmlNode& request, const std::string& reason) const {
-    std::cout << "Interpolator \"" << name << "\": the request for \""
-              << request.attribute("interptarget") << "\" channel \"" << request.attribute("index")
-              << "\" is ignored: " << reason << "\n";
+    Zem::Main::report(std::string("Interpolator \"") + name + "\": the request for \"" +
+                      request.attribute("interptarget") + "\" channel \"" +
+                      request.attribute("index") + "\" is ignored: " + reason);
 }
 
 void Interpolator::command(int, const XmlNode& element) {

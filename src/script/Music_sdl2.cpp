@@ -1,5 +1,6 @@
 #include "script/Music_sdl2.h"
 
+#include "main/report.h"
 #include "script/MusicClock.h"
 
 #include <SDL.h>
@@ -7,7 +8,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <iostream>
 #include <limits>
 #include <string>
 
@@ -74,6 +74,10 @@ public:
     double lastTookMs = -1.0;
 };
 
+std::unique_ptr<Music> Music::create(TimeSource timeSource, bool trustDummyDevice) {
+    return std::make_unique<Music_sdl2>(std::move(timeSource), trustDummyDevice);
+}
+
 Music_sdl2::Music_sdl2(TimeSource timeSource, bool trustDummyDevice)
     : timeSource(std::move(timeSource)), trustDummyDevice(trustDummyDevice) {}
 
@@ -93,8 +97,8 @@ bool Music_sdl2::init(int rate, int, unsigned) {
     }
     mixRate = rate > 0 ? rate : 44100;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        std::cout << "No audio output (" << SDL_GetError()
-                  << "): the music is silent, its clock runs on\n";
+        Zem::Main::report(std::string("No audio output (") + SDL_GetError() +
+                          "): the music is silent, its clock runs on");
         return false;
     }
     audioSubsystem = true;
@@ -122,8 +126,8 @@ bool Music_sdl2::openDevice() {
     // No changes allowed: SDL converts for a device that differs, so the samples stay ours.
     device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
     if (device == 0) {
-        std::cout << "Unable to open the audio device (" << SDL_GetError()
-                  << "): the music is silent, its clock runs on\n";
+        Zem::Main::report(std::string("Unable to open the audio device (") + SDL_GetError() +
+                          "): the music is silent, its clock runs on");
         deviceWanted = false;
         return false;
     }
@@ -151,7 +155,8 @@ MusicStream* Music_sdl2::openStream(const std::string& path, unsigned, int, int)
     }
     OggVorbis_File file;
     if (ov_fopen(path.c_str(), &file) != 0) {
-        std::cout << "Unable to load " << path << ": the music is silent, its clock runs on\n";
+        Zem::Main::report(std::string("Unable to load ") + path +
+                          ": the music is silent, its clock runs on");
     } else {
         // Without a device nothing would ever read the samples.
         if (device != 0) {
@@ -167,7 +172,7 @@ void Music_sdl2::decode(void* vorbisFile, MusicStream& stream, const std::string
     auto* file = static_cast<OggVorbis_File*>(vorbisFile);
     const vorbis_info* info = ov_info(file, -1);
     if (info == nullptr || info->channels < 1 || info->rate <= 0) {
-        std::cout << "Unable to load " << path << ": no audio in it\n";
+        Zem::Main::report(std::string("Unable to load ") + path + ": no audio in it");
         return;
     }
     const int channels = info->channels;
@@ -176,7 +181,7 @@ void Music_sdl2::decode(void* vorbisFile, MusicStream& stream, const std::string
         SDL_NewAudioStream(AUDIO_S16SYS, static_cast<Uint8>(channels), static_cast<int>(rate),
                            AUDIO_S16SYS, deviceChannels, stream.rate);
     if (converter == nullptr) {
-        std::cout << "Unable to load " << path << ": " << SDL_GetError() << "\n";
+        Zem::Main::report(std::string("Unable to load ") + path + ": " + SDL_GetError());
         return;
     }
     const ogg_int64_t frames = ov_pcm_total(file, -1);
@@ -194,8 +199,8 @@ void Music_sdl2::decode(void* vorbisFile, MusicStream& stream, const std::string
             continue;
         }
         if (got < 0) {
-            std::cout << "Unable to load " << path << ": damaged after "
-                      << stream.samples.size() / deviceChannels << " frames\n";
+            Zem::Main::report(std::string("Unable to load ") + path + ": damaged after " +
+                              std::to_string(stream.samples.size() / deviceChannels) + " frames");
             break;
         }
         if (got == 0) {
@@ -203,7 +208,8 @@ void Music_sdl2::decode(void* vorbisFile, MusicStream& stream, const std::string
         }
         const vorbis_info* link = ov_info(file, section);
         if (link == nullptr || link->channels != channels || link->rate != rate) {
-            std::cout << "Unable to load " << path << ": its chained parts change format\n";
+            Zem::Main::report(std::string("Unable to load ") + path +
+                              ": its chained parts change format");
             break;
         }
         SDL_AudioStreamPut(converter, buffer, static_cast<int>(got));

@@ -1,5 +1,6 @@
 #include "script/Music_win32.h"
 
+#include "main/report.h"
 #include "script/MusicClock.h"
 
 #include <cmath>
@@ -14,7 +15,6 @@
 #include <array>
 #include <atomic>
 #include <cstring>
-#include <iostream>
 #include <thread>
 
 class MusicStream {
@@ -82,8 +82,8 @@ std::unique_ptr<WaveOutput> WaveOutput::open(const MusicStream& stream, int buff
                     reinterpret_cast<DWORD_PTR>(output->blockDone), 0, CALLBACK_EVENT);
     if (result != MMSYSERR_NOERROR) {
         output->device = nullptr;
-        std::cout << "Unable to open the audio device (wave output error " << result
-                  << "): the music is silent, its clock runs on\n";
+        Zem::Main::report(std::string("Unable to open the audio device (wave output error ") +
+                          std::to_string(result) + "): the music is silent, its clock runs on");
         return nullptr;
     }
     const int blockMs = std::max(minimumBlockMs, bufferMs / 2);
@@ -172,7 +172,7 @@ Music_win32::~Music_win32() {
 bool Music_win32::init(int, int, unsigned) {
     deviceWanted = waveOutGetNumDevs() > 0;
     if (!deviceWanted) {
-        std::cout << "No audio output: the music is silent, its clock runs on\n";
+        Zem::Main::report("No audio output: the music is silent, its clock runs on");
     }
     return deviceWanted;
 }
@@ -186,7 +186,8 @@ MusicStream* Music_win32::openStream(const std::string& path, unsigned, int, int
     auto stream = std::make_unique<MusicStream>();
     OggVorbis_File file;
     if (ov_fopen(path.c_str(), &file) != 0) {
-        std::cout << "Unable to load " << path << ": the music is silent, its clock runs on\n";
+        Zem::Main::report(std::string("Unable to load ") + path +
+                          ": the music is silent, its clock runs on");
     } else {
         // Without a device nothing would ever read the samples.
         if (deviceWanted) {
@@ -202,7 +203,8 @@ void Music_win32::decode(void* vorbisFile, MusicStream& stream, const std::strin
     auto* file = static_cast<OggVorbis_File*>(vorbisFile);
     const vorbis_info* info = ov_info(file, -1);
     if (info == nullptr || info->channels < 1 || info->channels > 2 || info->rate <= 0) {
-        std::cout << "Unable to load " << path << ": no stereo or mono audio in it\n";
+        Zem::Main::report(std::string("Unable to load ") + path +
+                          ": no stereo or mono audio in it");
         return;
     }
     stream.channels = info->channels;
@@ -220,8 +222,8 @@ void Music_win32::decode(void* vorbisFile, MusicStream& stream, const std::strin
             continue;
         }
         if (got < 0) {
-            std::cout << "Unable to load " << path << ": damaged after "
-                      << stream.samples.size() / stream.channels << " frames\n";
+            Zem::Main::report(std::string("Unable to load ") + path + ": damaged after " +
+                              std::to_string(stream.samples.size() / stream.channels) + " frames");
             break;
         }
         if (got == 0) {
@@ -229,7 +231,8 @@ void Music_win32::decode(void* vorbisFile, MusicStream& stream, const std::strin
         }
         const vorbis_info* link = ov_info(file, section);
         if (link == nullptr || link->channels != stream.channels || link->rate != stream.rate) {
-            std::cout << "Unable to load " << path << ": its chained parts change format\n";
+            Zem::Main::report(std::string("Unable to load ") + path +
+                              ": its chained parts change format");
             break;
         }
         const auto* samples = reinterpret_cast<const int16_t*>(buffer);

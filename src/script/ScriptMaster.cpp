@@ -4,13 +4,13 @@
 #include "main/Camera.h"
 #include "main/Game.h"
 #include "main/messageBox.h"
+#include "main/report.h"
 #include "resource/ReadValue.h"
 #include "resource/ThreeNumbers.h"
 #include "resource/readLongestNumber.h"
 
 #include <algorithm>
 #include <cmath>
-#include <iostream>
 #include <limits>
 #include <sstream>
 
@@ -85,7 +85,8 @@ void ScriptMaster::readTempo(const XmlNode& element) {
 }
 
 void ScriptMaster::reject(const std::string& reason) {
-    std::cout << "ScriptMaster \"" << name << "\": " << reason << "; its script is ignored\n";
+    Zem::Main::report(std::string("ScriptMaster \"") + name + "\": " + reason +
+                      "; its script is ignored");
     // Readers still see a sane clock that never reaches a step.
     scripted = false;
 }
@@ -221,13 +222,14 @@ bool ScriptMaster::startRepeat(const XmlNode& repeat, int32_t now) {
     const int32_t step = stepCount(value);
     ++nextEvent;
     if (step <= 0) {
-        std::cout << "ScriptMaster \"" << name << "\": a \"repeat\" with the \"step\" \""
-                  << repeat.attribute("step") << "\", not positive, is skipped\n";
+        Zem::Main::report(std::string("ScriptMaster \"") + name +
+                          "\": a \"repeat\" with the \"step\" \"" + repeat.attribute("step") +
+                          "\", not positive, is skipped");
         return true;
     }
     if (repeat.childCount("event") == 0) {
-        std::cout << "ScriptMaster \"" << name
-                  << "\": a \"repeat\" without an \"event\" is skipped\n";
+        Zem::Main::report(std::string("ScriptMaster \"") + name +
+                          "\": a \"repeat\" without an \"event\" is skipped");
         return true;
     }
     automators.push_back(std::make_unique<Automator>(first, end, step, repeat.child("event")));

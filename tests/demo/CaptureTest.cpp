@@ -1,15 +1,18 @@
-#include "demo/Capture/CaptureSession.h"
-#include "demo/Capture/MusicTrack.h"
-#include "demo/Capture/PngSequenceWriter.h"
-#include "demo/Capture/ShowClock.h"
-#include "demo/CommandLine.h"
+#include "app/CommandLine.h"
+#include "app/capture/CaptureRun.h"
+#include "app/capture/MusicTrack.h"
+#include "app/capture/PngSequenceWriter.h"
+#include "app/capture/ShowClock.h"
 #include "graphics/FrameImage.h"
+#include "main/Show.h"
 #include "resource/XmlNode.h"
 #include "script/ScriptMaster.h"
 #include "script/SilentMusic.h"
+#include "support/GLContext.h"
 #include "support/SceneFixtures.h"
 #include "support/TempDir.h"
 
+#include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -18,8 +21,11 @@
 
 using namespace std::string_literals;
 using Zem::Resource::XmlNode;
+using namespace Zem::App;
 
 namespace {
+
+class CaptureGLTest : public ZemTest::GLTest {};
 
 struct CommandLineCase {
     std::vector<std::string> arguments;
@@ -70,28 +76,28 @@ TEST(CommandLine, CarriesValuesIntoTheOptions) {
     const CommandLine line({"--capture=show.mp4", "--fps", "24", "--size", "320x240", "--start",
                             "10", "--end", "11.5", "--data", "mine", "--stats", "w/x.world"});
     ASSERT_EQ(line.outcome(), CommandLine::Outcome::Run);
-    const DemoOptions& o = line.options();
-    const Capture::CaptureSettings& c = o.captureSettings;
-    EXPECT_EQ(std::tuple(o.capture, c.output, c.fps, c.width, c.height, o.startSeconds,
-                         o.endSeconds, o.musicPath(), o.worldFile, o.stats),
+    const PlayerOptions& o = line.options();
+    const CaptureOptions& c = o.capture;
+    EXPECT_EQ(std::tuple(o.capturing, c.output, c.fps, c.width, c.height, o.startSeconds,
+                         o.endSeconds, o.files.musicPath(), o.files.worldFile, o.stats),
               std::tuple(true, "show.mp4"s, 24.0, 320, 240, 10.0, 11.5, "mine/Ombrel.ogg"s,
                          "w/x.world"s, true));
     // Without options the show plays as it always did.
-    const DemoOptions d = CommandLine({}).options();
-    EXPECT_EQ(
-        std::tuple(d.capture, d.stats, d.windowWidth, d.windowHeight, d.fullscreen, d.musicPath()),
-        std::tuple(false, false, 640, 480, true, "data/Ombrel.ogg"s));
+    const PlayerOptions d = CommandLine({}).options();
+    EXPECT_EQ(std::tuple(d.capturing, d.stats, d.display.width, d.display.height,
+                         d.display.fullscreen, d.files.musicPath()),
+              std::tuple(false, false, 640, 480, true, "data/Ombrel.ogg"s));
     EXPECT_NE(CommandLine::usage().find("--stats "), std::string::npos);
 }
 
 TEST(ShowClock, FrameIShowsStartPlusIOverFps) {
-    Capture::ShowClock whole(30.0, 10.0);
+    ShowClock whole(30.0, 10.0);
     EXPECT_EQ(whole.leadInSteps(), 300);
     EXPECT_DOUBLE_EQ(whole.stepTimeMs(0), 0.0);
     EXPECT_DOUBLE_EQ(whole.frameTimeMs(0), 10000.0);
     EXPECT_DOUBLE_EQ(whole.frameTimeMs(3), 10100.0);
     // A start between frames still puts frame 0 at the start, on the same step.
-    Capture::ShowClock between(30.0, 10.01);
+    ShowClock between(30.0, 10.01);
     EXPECT_EQ(between.leadInSteps(), 301);
     EXPECT_DOUBLE_EQ(between.frameTimeMs(0), 10010.0);
     EXPECT_NEAR(between.stepTimeMs(1) - between.stepTimeMs(0), 1000.0 / 30.0, 1e-9);
@@ -99,29 +105,44 @@ TEST(ShowClock, FrameIShowsStartPlusIOverFps) {
     EXPECT_DOUBLE_EQ(between.timeMs(), between.stepTimeMs(1));
 }
 
-// The demo draws (and takes the due picture), then updates the world at the step's time, then
-// advances: the picture of frame i is drawn one step after the update at frame i's time.
-TEST(ShowClock, EachPictureShowsTheUpdateAtItsFramesTime) {
-    ZemTest::TempDir dir;
-    Capture::CaptureSettings settings;
-    settings.output = dir.file("frames");
-    settings.fps = 10.0;
-    settings.startSeconds = 0.25;
-    settings.endSeconds = 0.5;
-    settings.musicPath = "";
-    Capture::CaptureSession session(settings);
-    ASSERT_TRUE(session.begin(-1)) << session.error();
-    EXPECT_EQ(session.totalFrames(), 3);
-    std::vector<double> shown;
-    double updatedAt = -1.0;
-    for (int step = 0; step < 10; ++step) {
-        if (session.pictureDue()) {
-            shown.push_back(updatedAt);
-        }
-        updatedAt = session.showTimeMs();
-        session.advance();
+// Records the capture's clock at each step and draws a frame the colour of its step count.
+class StepShow : public Zem::Main::Show {
+public:
+    explicit StepShow(const CaptureRun& run) : run(run) {}
+    int32_t showTimeMs() const override { return 0; }
+    int32_t endTimeMs() const override { return -1; }
+    bool ended() const override { return false; }
+    void draw() override {
+        drawnAt.push_back(steppedAt);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
     }
-    EXPECT_EQ(shown, (std::vector<double>{250.0, 350.0, 450.0}));
+    void step(float) override { steppedAt = run.showTimeMs(); }
+    void seek(int32_t) override {}
+    void setPaused(bool) override {}
+    bool paused() const override { return false; }
+    void reload() override {}
+    void observeFrames(Zem::Graphics::RenderObserver*) override {}
+
+    const CaptureRun& run;
+    double steppedAt = -1.0;
+    std::vector<double> drawnAt;
+};
+
+// Each frame is drawn after the show was stepped to that frame's time; a late start steps
+// through the lead-in without drawing.
+TEST_F(CaptureGLTest, EachPictureShowsTheStepAtItsFramesTime) {
+    ZemTest::TempDir dir;
+    CaptureOptions options;
+    options.output = dir.file("frames");
+    options.fps = 10.0;
+    options.width = 16;
+    options.height = 16;
+    CaptureRun run(options, 0.25, 0.5, "");
+    StepShow show(run);
+    ASSERT_TRUE(run.run(show, [] { return false; })) << run.error();
+    EXPECT_EQ(run.totalFrames(), 3);
+    EXPECT_EQ(show.drawnAt, (std::vector<double>{250.0, 350.0, 450.0}));
 }
 
 // A world's exit, looked up ahead, falls due at exactly that millisecond of the silent clock.
@@ -146,7 +167,7 @@ TEST(ShowClock, ScriptExitIsFoundAheadAndFallsDueOnThatMillisecond) {
 }
 
 TEST(MusicTrack, WritesTheCoveredPartPaddedWithSilence) {
-    const auto track = Capture::MusicTrack::decode("data/Ombrel.ogg");
+    const auto track = MusicTrack::decode("data/Ombrel.ogg");
     ASSERT_FALSE(track.empty()) << track.error();
     EXPECT_GT(track.lengthMs(), 10000.0);
     ZemTest::TempDir dir;
@@ -172,7 +193,7 @@ TEST(MusicTrack, WritesTheCoveredPartPaddedWithSilence) {
     EXPECT_EQ(tail, std::string(1000, '\0'));
     EXPECT_NE(wav.substr(44, 4000), std::string(4000, '\0'));
 
-    const auto missing = Capture::MusicTrack::decode(dir.file("none.ogg"));
+    const auto missing = MusicTrack::decode(dir.file("none.ogg"));
     EXPECT_TRUE(missing.empty());
     EXPECT_NE(missing.error().find("none.ogg"), std::string::npos);
 }
@@ -183,8 +204,8 @@ TEST(PngSequenceWriter, NamesFramesInOrderAndReplacesAnEarlierCapture) {
     std::filesystem::create_directories(out);
     std::ofstream(out + "/frame-000007.png") << "old";
     std::ofstream(out + "/keep.txt") << "mine";
-    const Capture::MusicTrack silence;
-    Capture::PngSequenceWriter writer(out);
+    const MusicTrack silence;
+    PngSequenceWriter writer(out);
     ASSERT_TRUE(writer.open(silence, 0.0, 2, 10.0)) << writer.error();
     Zem::Graphics::FrameImage frame(4, 2);
     frame.data()[0] = 200;
@@ -199,11 +220,11 @@ TEST(PngSequenceWriter, NamesFramesInOrderAndReplacesAnEarlierCapture) {
     EXPECT_EQ(back.data(), frame.data());
     // 0.2 s of silence at 44100 Hz, 2 channels, 16 bits.
     EXPECT_EQ(std::filesystem::file_size(out + "/music.wav"), 44u + 8820u * 4u);
-    EXPECT_EQ(Capture::PngSequenceWriter::frameName(123), "frame-000123.png");
+    EXPECT_EQ(PngSequenceWriter::frameName(123), "frame-000123.png");
 
     // A folder that cannot exist is refused before any frame is drawn.
     std::ofstream(dir.file("plain")) << "x";
-    Capture::PngSequenceWriter blocked(dir.file("plain/frames"));
+    PngSequenceWriter blocked(dir.file("plain/frames"));
     EXPECT_FALSE(blocked.open(silence, 0.0, 1, 10.0));
     EXPECT_NE(blocked.error().find("plain/frames"), std::string::npos);
 }

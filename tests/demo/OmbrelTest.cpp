@@ -1,11 +1,12 @@
 #include "StillShow.h"
 
-#include "demo/FrameStats.h"
+#include "app/FrameStats.h"
+#include "app/LivePlay.h"
+#include "app/StatsOverlay.h"
 #include "graphics/GBufferShader.h"
 #include "graphics/HDRShader.h"
 #include "graphics/LightShader.h"
 #include "graphics/ShaderRegistry.h"
-#include "graphics/StatsOverlay.h"
 #include "graphics/View.h"
 #include "main/Camera.h"
 #include "main/Entity.h"
@@ -17,6 +18,7 @@
 #include "support/DeferredScene.h"
 #include "support/GLContext.h"
 #include "support/TempDir.h"
+#include "support/ReportRecorder.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
@@ -89,11 +91,11 @@ protected:
 
     void initWith(const std::string& world, bool stats = false) {
         save("data/main.world", world, 0);
-        DemoOptions options;
+        Zem::App::PlayerOptions options;
         options.stats = stats;
-        game.useOptions(options);
         ASSERT_TRUE(game.init());
-        game.watchFiles([this] { return now; });
+        live = std::make_unique<Zem::App::LivePlay>(game, options, [this] { return now; });
+        live->begin();
     }
     // Writes the file with a modification time `seconds` after the test's base time, so a
     // save is told apart without waiting for the file system's clock.
@@ -101,15 +103,18 @@ protected:
         std::ofstream(dir.file(name), std::ios::binary) << text;
         fs::last_write_time(dir.file(name), base + std::chrono::seconds(seconds));
     }
-    // One frame a second later: the watcher looks, then the frame is drawn. Returns what it
-    // printed; the probes updated are in `updated`.
+    // One frame a second later: drawn, then the player's turn (stats, keys, the watcher). Returns
+    // what it printed; the probes updated are in `updated`.
     std::string frame() {
         now += 1000;
         updated.clear();
-        testing::internal::CaptureStdout();
+        ZemTest::captureReports();
         goOn = game.update(0.02f);
+        if (live) {
+            goOn = live->afterTurn(show.input, show.display) && goOn;
+        }
         glFinish();
-        return testing::internal::GetCapturedStdout();
+        return ZemTest::takeReports();
     }
     static Pixel pixelAt(int x, int y) {
         unsigned char rgba[4] = {};
@@ -122,6 +127,7 @@ protected:
     int64_t now = 0;
     DemoTest::StillShow show{dir.path() + "/"};
     Ombrel& game = show.game;
+    std::unique_ptr<Zem::App::LivePlay> live;
     bool goOn = false;
 };
 
@@ -235,7 +241,8 @@ TEST_F(OmbrelTest, SavedFilesAreTakenAndBrokenOnesKeepWhatRuns) {
     for (const auto& s : saves) {
         SCOPED_TRACE(s.file + ": " + s.text);
         save("data/" + s.file, s.text, seconds += 10);
-        const std::string printed = frame();
+        // The save is taken after one frame and drawn in the next.
+        const std::string printed = frame() + frame();
         EXPECT_EQ(state(), s.state);
         EXPECT_NE(game.currentCamera(), nullptr);
         EXPECT_NE(printed.find(s.said), std::string::npos) << printed;
@@ -246,16 +253,16 @@ TEST_F(OmbrelTest, SavedFilesAreTakenAndBrokenOnesKeepWhatRuns) {
 TEST_F(OmbrelTest, StatsCountTheFrameDrawTheOverlayAndReportOnceASecond) {
     initWith(roomWithLights, true);
     frame();
-    ASSERT_NE(game.frameStats(), nullptr);
-    EXPECT_EQ(game.frameStats()->viewsDrawn(), 1);
-    EXPECT_EQ(game.frameStats()->lightsDrawn(), 2);
+    ASSERT_NE(live->frameStats(), nullptr);
+    EXPECT_EQ(live->frameStats()->viewsDrawn(), 1);
+    EXPECT_EQ(live->frameStats()->lightsDrawn(), 2);
     // Some of the panel's dots are lit, the rest of the frame is not touched.
     const auto lit = [](int x, int y) {
         const Pixel p = pixelAt(x, y);
         return p[0] > 200 && p[1] > 180 && p[2] < 120;
     };
     int litDots = 0;
-    for (int y = 64 - Zem::Graphics::StatsOverlay::panelHeight({"", "", "", ""}); y < 64; ++y) {
+    for (int y = 64 - Zem::App::StatsOverlay::panelHeight({"", "", "", ""}); y < 64; ++y) {
         for (int x = 0; x < 64; ++x) {
             litDots += lit(x, y) ? 1 : 0;
         }
@@ -264,14 +271,14 @@ TEST_F(OmbrelTest, StatsCountTheFrameDrawTheOverlayAndReportOnceASecond) {
     EXPECT_FALSE(lit(60, 2));
 
     double wall = 0.0;
-    FrameStats stats([&wall] { return wall; });
+    Zem::App::FrameStats stats([&wall] { return wall; });
     Zem::Graphics::View root;
     for (int i = 0; i < 4; ++i) {
         Zem::Graphics::renderFrame(game, root, &stats);
         wall += 250.0;
         EXPECT_EQ(stats.frameDone(1.5), i == 3) << "frame " << i;
     }
-    const FrameStats::Report& report = stats.report();
+    const Zem::App::FrameStats::Report& report = stats.report();
     EXPECT_DOUBLE_EQ(report.framesPerSecond, 4.0);
     EXPECT_DOUBLE_EQ(report.frameMs, 250.0);
     EXPECT_EQ(report.views, 1);
@@ -284,8 +291,9 @@ TEST_F(OmbrelTest, StatsCountTheFrameDrawTheOverlayAndReportOnceASecond) {
     const std::regex format("fps [0-9]+\\.[0-9]  frame [0-9]+\\.[0-9] ms  gbuffer ([0-9.]+ ms|-)"
                             "  light ([0-9.]+ ms|-)  hdr ([0-9.]+ ms|-)  views 1  lights 2  "
                             "show 1\\.50 s");
-    EXPECT_TRUE(std::regex_match(FrameStats::line(report), format)) << FrameStats::line(report);
-    EXPECT_EQ(FrameStats::line(FrameStats::Report()),
+    EXPECT_TRUE(std::regex_match(Zem::App::FrameStats::line(report), format))
+        << Zem::App::FrameStats::line(report);
+    EXPECT_EQ(Zem::App::FrameStats::line(Zem::App::FrameStats::Report()),
               "fps 0.0  frame 0.0 ms  gbuffer -  light -  hdr -  views 0  lights 0  show 0.00 s");
 }
 

@@ -1,5 +1,7 @@
 #include "StillShow.h"
 
+#include "app/Transport.h"
+
 #include "graphics/Display_sdl2.h"
 #include "graphics/ShaderRegistry.h"
 #include "graphics/hasCurrentContext.h"
@@ -33,10 +35,10 @@ namespace {
 // The shipped show on a silent clock the test moves by hand.
 class ShippedShow : public DemoTest::StillShow {
 public:
-    explicit ShippedShow(const DemoOptions& options = DemoOptions()) : StillShow("./") {
+    explicit ShippedShow(const ShowFiles& files = ShowFiles()) : StillShow("./") {
         Zem::Graphics::ShaderRegistry::instance().reset();
         Zem::Resource::ResourceManager::instance().reset();
-        game.useOptions(options);
+        game.useFiles(files);
         game.useMusic([this] { return std::make_unique<SilentMusic>([this] { return nowMs; }); });
         ok = game.init();
     }
@@ -52,7 +54,7 @@ public:
         }
         return places;
     }
-    int32_t showTime() { return game.transport()->showTimeMs(); }
+    int32_t showTime() { return game.showTimeMs(); }
 
     double nowMs = 0.0;
     bool ok = false;
@@ -80,28 +82,27 @@ TEST_F(TransportTest, AJumpLeavesTheWorldAsPlayingWould) {
     {
         ShippedShow show;
         ASSERT_TRUE(show.ok);
-        show.game.transport()->setPaused(false);
+        show.game.setPaused(false);
         for (int i = 1; i * step <= 30000.0 + 1e-6; ++i) {
             show.nowMs = std::floor(i * step);
-            show.game.stepWorld(static_cast<float>(step / 1000.0));
+            show.game.step(static_cast<float>(step / 1000.0));
         }
         EXPECT_EQ(show.showTime(), 30000);
         played = show.state();
     }
-    DemoOptions late;
-    late.startSeconds = 30.0;
-    ShippedShow started(late);
+    ShippedShow started;
+    Zem::App::Transport(started.game, 30.0, -1.0, false).begin();
     EXPECT_EQ(started.showTime(), 30000);
     expectSameState(started.state(), played, "--start 30");
 
     ShippedShow jumped;
-    jumped.game.transport()->seek(41000);
-    jumped.game.transport()->seek(30000);
+    jumped.game.seek(41000);
+    jumped.game.seek(30000);
     EXPECT_EQ(jumped.showTime(), 30000);
     expectSameState(jumped.state(), played, "past 30 s and back");
 
     // A saved world is built again from disk and brought back to where the show stood.
-    jumped.game.reloadWorld();
+    jumped.game.reload();
     EXPECT_EQ(jumped.showTime(), 30000);
     expectSameState(jumped.state(), played, "reloaded at 30 s");
 }
@@ -109,10 +110,9 @@ TEST_F(TransportTest, AJumpLeavesTheWorldAsPlayingWould) {
 // Each press, held for some frames, acts once; then the clock moves on by `laterMs`.
 TEST_F(TransportTest, KeysPauseJumpAndGoHomeOncePerPress) {
     using namespace Zem::Input::VirtualKey;
-    DemoOptions options;
-    options.startSeconds = 10.0;
-    ShippedShow show(options);
-    Transport& transport = *show.game.transport();
+    ShippedShow show;
+    Zem::App::Transport transport(show.game, 10.0, -1.0, false);
+    transport.begin();
     const struct {
         int key, frames;
         double laterMs;
@@ -130,22 +130,20 @@ TEST_F(TransportTest, KeysPauseJumpAndGoHomeOncePerPress) {
             transport.handleKeys(*show.input);
         }
         show.nowMs += p.laterMs;
-        EXPECT_EQ(transport.paused(), p.paused);
+        EXPECT_EQ(show.game.paused(), p.paused);
         EXPECT_EQ(show.showTime(), p.showTime);
     }
 }
 
 TEST_F(TransportTest, TheEndLoopsToTheStartOrEndsTheRun) {
-    DemoOptions options;
-    options.startSeconds = 2.0;
-    options.endSeconds = 3.0;
     for (const bool loop : {false, true}) {
         SCOPED_TRACE(loop ? "looping" : "once");
-        options.loop = loop;
-        ShippedShow show(options);
-        EXPECT_TRUE(show.game.transport()->goesOn());
-        show.game.transport()->seek(3000);
-        EXPECT_EQ(show.game.transport()->goesOn(), loop);
+        ShippedShow show;
+        Zem::App::Transport transport(show.game, 2.0, 3.0, loop);
+        transport.begin();
+        EXPECT_TRUE(transport.goesOn());
+        show.game.seek(3000);
+        EXPECT_EQ(transport.goesOn(), loop);
         EXPECT_EQ(show.showTime(), loop ? 2000 : 3000);
     }
 }
@@ -161,9 +159,9 @@ TEST_F(TransportTest, AWorldElsewhereFindsItsOwnFilesFirstThenTheShippedOnes) {
            "</entity></ZEMWorld>";
     std::ofstream(folder.file("crate.template"))
         << "<template><model>crate.obj</model><radius>7.5</radius></template>";
-    DemoOptions options;
-    options.worldFile = folder.file("mine.world");
-    ShippedShow show(options);
+    ShowFiles files;
+    files.worldFile = folder.file("mine.world");
+    ShippedShow show(files);
     auto* box = dynamic_cast<Zem::Main::BaseEntity*>(show.game.findEntity("box"));
     auto* gear = dynamic_cast<Zem::Main::BaseEntity*>(show.game.findEntity("gear"));
     ASSERT_NE(box, nullptr);

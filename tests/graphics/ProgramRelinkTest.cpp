@@ -6,6 +6,7 @@
 
 #include "support/GLContext.h"
 #include "support/TempDir.h"
+#include "support/ReportRecorder.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
@@ -84,9 +85,9 @@ TEST_F(ProgramRelinkTest, OnlyProgramsOfTheChangedFileRelinkAndAFailedLinkKeepsT
     // Compiles, but reads a varying the vertex program never writes: the link fails.
     save("tint.glfp", "varying vec4 shade;\nvoid main() { gl_FragColor = shade; }\n");
     ASSERT_EQ(manager.reload("tint.glfp"), Reload::InPlace);
-    testing::internal::CaptureStdout();
+    ZemTest::captureReports();
     EXPECT_EQ(ShaderRegistry::instance().relinkPrograms("tint.glfp"), 0);
-    const std::string printed = testing::internal::GetCapturedStdout();
+    const std::string printed = ZemTest::takeReports();
     EXPECT_NE(printed.find("Keeping the running program of tint.glvp and tint.glfp"),
               std::string::npos)
         << printed;

@@ -3,6 +3,7 @@
 #include "main/Room.h"
 #include "physics/Occluder.h"
 #include "support/SceneFixtures.h"
+#include "support/ReportRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -105,7 +106,7 @@ TEST(EntityTest, CollisionModelGroupsGetStartIdPlusStepTimesTheirNumberAndMissin
     }
     EXPECT_EQ((std::vector<int32_t>{10, 15, 15, 20}), ids);
 
-    testing::internal::CaptureStdout();
+    ZemTest::captureReports();
     BaseEntity ghost(element("<entity name='ghost'><collisionmodel>gone.testmesh</collisionmodel>"
                              "<model>gone.testmesh</model></entity>"));
     BaseEntity twin(element("<entity name='twin'><model>gone.testmesh</model></entity>"));
@@ -113,7 +114,7 @@ TEST(EntityTest, CollisionModelGroupsGetStartIdPlusStepTimesTheirNumberAndMissin
     // Each missing mesh is reported once, with the first entity that asked for it.
     EXPECT_EQ("Entity \"ghost\": no collision model \"gone.testmesh\"\n"
               "An entity without a name: no model \"lost.testmesh\"\n",
-              testing::internal::GetCapturedStdout());
+              ZemTest::takeReports());
     EXPECT_TRUE(ghost.occluders.empty());
     EXPECT_EQ(nullptr, ghost.model);
 }

@@ -5,6 +5,7 @@
 
 #include "support/GLContext.h"
 #include "support/ResourceScope.h"
+#include "support/ReportRecorder.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
@@ -109,9 +110,9 @@ std::string upload(int width, int height, std::vector<uint8_t> pixels, Texture& 
     glActiveTexture(GL_TEXTURE0);
     while (glGetError() != GL_NO_ERROR) {
     }
-    testing::internal::CaptureStdout();
+    ZemTest::captureReports();
     uploadTexture(texture, "wall.bmp");
-    return testing::internal::GetCapturedStdout();
+    return ZemTest::takeReports();
 }
 
 using TextureGLTest = ZemTest::GLTest;

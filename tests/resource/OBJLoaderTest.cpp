@@ -11,6 +11,7 @@
 
 #include "support/GLContext.h"
 #include "support/ResourceScope.h"
+#include "support/ReportRecorder.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
@@ -359,12 +360,12 @@ TEST_F(OBJLoaderTest, LastMaterialOfANameWinsTexturesAndBuffersLiveWithTheMesh) 
     files.write("nolib.obj", "mtllib missing.mtl\n" + corners + "g a\nusemtl red\nf 1 2 3\n");
     files.write("bad.obj", corners + "g a\nf 1 2 7\n");
     EXPECT_NE(manager.get("nolib.obj"), nullptr);
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
+    ZemTest::captureReports();
     EXPECT_EQ(manager.get("bad.obj"), nullptr);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Unable to load bad.obj\n");
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("bad.obj: line 7"), std::string::npos) << err;
+    const std::string reports = ZemTest::takeReports();
+    // The reason first, then the name of what did not load.
+    EXPECT_NE(reports.find("bad.obj: line 7"), std::string::npos) << reports;
+    EXPECT_NE(reports.find("Unable to load bad.obj\n"), std::string::npos) << reports;
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "resource/XmlNode.h"
 
 #include "support/ResourceScope.h"
+#include "support/ReportRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -126,23 +127,23 @@ TEST_F(ResourceManagerTest, SharedByCountDeletedOnLastReleaseAndLoadedAnewAfterC
 }
 
 TEST_F(ResourceManagerTest, FailuresHoldersAndSelfReference) {
-    testing::internal::CaptureStdout();
+    ZemTest::captureReports();
     EXPECT_EQ(nullptr, manager().get("broken.bmp"));
     EXPECT_EQ(nullptr, manager().get("notes.txt"));
     EXPECT_EQ(nullptr, manager().get("missing.bmp"));
     // The inner request fails instead of recursing.
     Resource* self = manager().get("self.bmp");
     EXPECT_EQ("Unable to load broken.bmp\nUnable to load self.bmp\n",
-              testing::internal::GetCapturedStdout());
+              ZemTest::takeReports());
     ASSERT_NE(nullptr, self);
     EXPECT_EQ(1, self->refCount);
     files.write("broken.bmp", "mended");
     // A failure is read and reported once; clearing the cache forgets it.
     const int loadsBefore = bmp.loads;
-    testing::internal::CaptureStdout();
+    ZemTest::captureReports();
     EXPECT_EQ(nullptr, manager().get("broken.bmp"));
     EXPECT_EQ(nullptr, manager().get("missing.bmp"));
-    EXPECT_EQ("", testing::internal::GetCapturedStdout());
+    EXPECT_EQ("", ZemTest::takeReports());
     EXPECT_EQ(loadsBefore, bmp.loads) << "not read again";
     manager().clear();
     EXPECT_EQ("mended", contentOf(manager().get("broken.bmp"))) << "nothing was cached";
@@ -169,9 +170,9 @@ TEST_F(ResourceManagerTest, ReloadTakesTheNewFileInPlaceOrKeepsTheOldOne) {
     EXPECT_EQ(2, FakeResource::alive) << "rock and odd: the loaded copy is gone";
 
     files.write("rock.bmp", "bad");
-    testing::internal::CaptureStdout();
+    ZemTest::captureReports();
     EXPECT_EQ(Reload::Refused, manager().reload("rock.bmp"));
-    EXPECT_EQ("Unable to load rock.bmp\n", testing::internal::GetCapturedStdout());
+    EXPECT_EQ("Unable to load rock.bmp\n", ZemTest::takeReports());
     EXPECT_EQ("rock, saved again", contentOf(rock));
     files.write("rock.bmp", "frozen");
     EXPECT_EQ(Reload::NotInPlace, manager().reload("rock.bmp"));

@@ -25,7 +25,7 @@ protected:
         for (std::size_t i = 0; i + 1 < files.size(); i += 2) {
             scope.write(files[i], files[i + 1]);
         }
-        return ZemTest::stdoutOf([&] { scope.manager.get(files[files.size() - 2]); });
+        return ZemTest::reportsOf([&] { scope.manager.get(files[files.size() - 2]); });
     }
 
     Strings built() const {

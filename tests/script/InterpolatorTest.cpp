@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-using ScriptTest::printedBy;
+using ScriptTest::reportedBy;
 using Zem::Resource::XmlNode;
 
 namespace {
@@ -109,7 +109,7 @@ TEST_F(InterpolatorTest, CameraStepAndScreenMasterChannelsTakeEffect) {
 // Malformed requests, and any request to an interpolator without a script master with a tempo
 // ("still" has none), are rejected with a message naming the interpolator; nothing moves.
 TEST_F(InterpolatorTest, BadRequestsOrScriptMastersAreRejectedWithAMessage) {
-    printedBy([&] {
+    reportedBy([&] {
         new ScriptMaster(XmlNode("<entity name='still'><script/></entity>"),
                          ScriptTest::musicAt(&nowMs));
     });
@@ -130,7 +130,7 @@ TEST_F(InterpolatorTest, BadRequestsOrScriptMastersAreRejectedWithAMessage) {
         const std::string& request = testCase.second;
         SCOPED_TRACE(master + (" " + request));
         bool tracked = true;
-        const std::string said = printedBy([&] {
+        const std::string said = reportedBy([&] {
             Interpolator bad(XmlNode(std::string("<entity name='bad'><scriptmaster>") + master +
                                      "</scriptmaster></entity>"));
             bad.command(0, XmlNode("<event " + request + "</event>"));

@@ -38,7 +38,7 @@ TEST(MusicTest, WithoutADeviceOrFileStreamTimePlusOffsetIsTheTimeSincePlay) {
             music->setBufferSize(offset);
             MusicStream* stream = nullptr;
             const std::string said =
-                ScriptTest::printedBy([&] { stream = music->openStream(file, 0x2000, 0, 0); });
+                ScriptTest::reportedBy([&] { stream = music->openStream(file, 0x2000, 0, 0); });
             EXPECT_EQ(said.find("Unable to load " + file) != std::string::npos,
                       file.find("no-such") != std::string::npos);
             nowMs += 750.0;

@@ -108,7 +108,7 @@ TEST_F(ScriptMasterTest, DeliversEachTimedCommandInTheUpdateWhereItFallsDue) {
         SCOPED_TRACE(c.settings + c.script);
         std::vector<Received> delivered;
         bool left = false;
-        const std::string said = ScriptTest::printedBy([&] {
+        const std::string said = ScriptTest::reportedBy([&] {
             ScriptMaster* master = makeScript(c.settings, c.script);
             for (const auto& update : c.updates) {
                 at(master, update.first);

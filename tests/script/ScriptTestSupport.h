@@ -2,6 +2,7 @@
 
 #include "script/Music.h"
 #include "support/FrameGame.h"
+#include "support/ReportRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -17,10 +18,6 @@ inline std::unique_ptr<Music> musicAt(const double* nowMs, bool trustDummyDevice
     return Music::create([nowMs] { return *nowMs; }, trustDummyDevice);
 }
 
-template <typename Action> std::string printedBy(Action&& action) {
-    testing::internal::CaptureStdout();
-    action();
-    return testing::internal::GetCapturedStdout();
-}
+using ZemTest::reportedBy;
 
 } // namespace ScriptTest

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "resource/ResourceManager.h"
+#include "support/ReportRecorder.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -8,14 +9,13 @@
 #include <fstream>
 #include <initializer_list>
 #include <string>
+#include <utility>
 
 namespace ZemTest {
 
-// What `action` printed on standard output.
-template <typename Action> std::string stdoutOf(Action&& action) {
-    testing::internal::CaptureStdout();
-    action();
-    return testing::internal::GetCapturedStdout();
+// What `action` reported.
+template <typename Action> std::string reportsOf(Action&& action) {
+    return reportedBy(std::forward<Action>(action));
 }
 
 // The resource manager as at process start, finding files in a fresh temporary directory with

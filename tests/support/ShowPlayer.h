@@ -78,7 +78,7 @@ public:
             displayDriver->swapBuffers();
             goOn = game.update(dt);
         } else {
-            game.stepWorld(dt);
+            game.step(dt);
             goOn = !game.exitRequested();
         }
         ++frameNumber;

@@ -5,6 +5,7 @@
 #include "demo/Machinery/readTransform.h"
 #include "main/Game.h"
 #include "main/Room.h"
+#include "main/report.h"
 #include "physics/TriangleOccluder.h"
 #include "resource/Mesh.h"
 #include "resource/ReadValue.h"
@@ -14,7 +15,6 @@
 #include <GL/glew.h>
 
 #include <algorithm>
-#include <iostream>
 
 using Zem::Graphics::Matrix4;
 using Zem::Graphics::Vector3;
@@ -35,8 +35,7 @@ Matrix4 turnAboutZ(float degrees) {
 }
 
 void reportRejected(const std::string& type, const XmlNode& element, const std::string& reason) {
-    std::cout << type << " \"" << element.attribute("name") << "\": " << reason << ", not created"
-              << std::endl;
+    Zem::Main::report(type + " \"" + element.attribute("name") + "\": " + reason + ", not created");
 }
 
 Entity* findParent(const XmlNode& element) {

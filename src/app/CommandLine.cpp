@@ -1,0 +1,202 @@
+#include "app/CommandLine.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace Zem::App {
+
+namespace {
+
+// The longest show a capture or a seek may name: a day.
+constexpr double longestShowSeconds = 24.0 * 3600.0;
+
+bool readNumber(const std::string& text, double& value) {
+    if (text.empty()) {
+        return false;
+    }
+    char* end = nullptr;
+    const double number = std::strtod(text.c_str(), &end);
+    if (end == nullptr || *end != '\0' || !std::isfinite(number)) {
+        return false;
+    }
+    value = number;
+    return true;
+}
+
+bool readSize(const std::string& text, int& width, int& height) {
+    const auto cross = text.find('x');
+    if (cross == std::string::npos) {
+        return false;
+    }
+    char* end = nullptr;
+    const std::string w = text.substr(0, cross);
+    const std::string h = text.substr(cross + 1);
+    const long readWidth = std::strtol(w.c_str(), &end, 10);
+    if (w.empty() || *end != '\0') {
+        return false;
+    }
+    const long readHeight = std::strtol(h.c_str(), &end, 10);
+    if (h.empty() || *end != '\0') {
+        return false;
+    }
+    // Even sizes: the video's colour planes are half size.
+    if (readWidth < 16 || readHeight < 16 || readWidth > 8192 || readHeight > 8192) {
+        return false;
+    }
+    width = static_cast<int>(readWidth);
+    height = static_cast<int>(readHeight);
+    return true;
+}
+
+} // namespace
+
+CommandLine::CommandLine(const std::vector<std::string>& arguments) {
+    if (!parse(arguments)) {
+        result = Outcome::BadUse;
+    }
+}
+
+std::string CommandLine::usage() {
+    return "Usage: ombrel [options] [WORLD]\n"
+           "Plays the Ombrel demo: data/main.world, or the world file WORLD, whose folder is\n"
+           "searched first and the shipped data after it.\n"
+           "\n"
+           "Options:\n"
+           "  -h, --help         print this help and exit\n"
+           "  --data DIR         the shipped data folder (default: data/); the music is\n"
+           "                     DIR/Ombrel.ogg\n"
+           "  --window WxH       play in a window of that size (default: 640x480, full screen\n"
+           "                     where the display offers it)\n"
+           "  --fullscreen       play full screen at the --window size\n"
+           "  --stats            show what each frame costs: an overlay, and once a second a\n"
+           "                     line on standard output (default: off; never in captured\n"
+           "                     frames)\n"
+           "  --start S          begin at S seconds of show time, the world standing as if\n"
+           "                     played from 0 (default: 0)\n"
+           "  --end S            end at S seconds (default: the script's \"exit\", else the end\n"
+           "                     of the music)\n"
+           "  --loop             play from --start to --end again and again\n"
+           "\n"
+           "Keys while playing: Space pauses and resumes, Left and Right jump 5 s back and\n"
+           "forward, Home goes to the start, Escape ends the show. A shader or texture saved\n"
+           "while playing is reloaded in place; a saved world, template or mesh builds the world\n"
+           "again at the same show time. A file that does not load leaves the running one.\n"
+           "\n"
+           "Capture (renders offline, without a window or sound, never waiting for real time):\n"
+           "  --capture OUT      OUT ending in .mp4 or .mkv: one video with the music (needs\n"
+           "                     ffmpeg); anything else: a folder of frame-000000.png, ... and\n"
+           "                     music.wav (frames of an earlier capture there are replaced)\n"
+           "  --fps N            frames per second of the capture (default: 60)\n"
+           "  --size WxH         size of the captured picture (default: 640x480)\n"
+           "  --start and --end choose the part of the show captured.\n";
+}
+
+bool CommandLine::bad(const std::string& reason) {
+    why = reason;
+    return false;
+}
+
+bool CommandLine::takesValue(const std::string& option) const {
+    return option == "--data" || option == "--window" || option == "--capture" ||
+           option == "--fps" || option == "--size" || option == "--start" || option == "--end";
+}
+
+bool CommandLine::parse(const std::vector<std::string>& arguments) {
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+            if (!parsed.files.worldFile.empty()) {
+                return bad("one world file at most: '" + parsed.files.worldFile + "' and '" +
+                           argument + "'");
+            }
+            parsed.files.worldFile = argument;
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (argument == "-h" || argument == "--help") {
+            result = Outcome::Help;
+            return true;
+        }
+        std::string option = argument;
+        std::string value;
+        bool hasValue = false;
+        const auto equals = argument.find('=');
+        if (argument.rfind("--", 0) == 0 && equals != std::string::npos) {
+            option = argument.substr(0, equals);
+            value = argument.substr(equals + 1);
+            hasValue = true;
+        }
+        if (takesValue(option) && !hasValue) {
+            if (i + 1 >= arguments.size()) {
+                return bad(option + " needs a value");
+            }
+            value = arguments[++i];
+        } else if (!takesValue(option) && hasValue) {
+            return bad(option + " takes no value");
+        }
+        if (!apply(option, value)) {
+            return false;
+        }
+    }
+    if (parsed.endSeconds >= 0.0 && parsed.endSeconds <= parsed.startSeconds) {
+        return bad("--end must come after --start");
+    }
+    if (parsed.loop && parsed.capturing) {
+        return bad("--loop plays the show; a capture has an end");
+    }
+    return true;
+}
+
+bool CommandLine::apply(const std::string& option, const std::string& value) {
+    auto& capture = parsed.capture;
+    double number = 0.0;
+    if (option == "--data") {
+        if (value.empty()) {
+            return bad("--data needs a folder");
+        }
+        parsed.files.dataDir = value.back() == '/' ? value : value + "/";
+    } else if (option == "--window") {
+        if (!readSize(value, parsed.display.width, parsed.display.height)) {
+            return bad("--window needs WIDTHxHEIGHT from 16x16 to 8192x8192, not '" + value + "'");
+        }
+        parsed.display.fullscreen = false;
+    } else if (option == "--fullscreen") {
+        parsed.display.fullscreen = true;
+    } else if (option == "--stats") {
+        parsed.stats = true;
+    } else if (option == "--loop") {
+        parsed.loop = true;
+    } else if (option == "--capture") {
+        if (value.empty()) {
+            return bad("--capture needs a file or folder");
+        }
+        parsed.capturing = true;
+        capture.output = value;
+    } else if (option == "--fps") {
+        if (!readNumber(value, number) || number < 1.0 || number > 1000.0) {
+            return bad("--fps needs a number from 1 to 1000, not '" + value + "'");
+        }
+        capture.fps = number;
+    } else if (option == "--size") {
+        if (!readSize(value, capture.width, capture.height) || capture.width % 2 != 0 ||
+            capture.height % 2 != 0) {
+            return bad("--size needs even WIDTHxHEIGHT from 16x16 to 8192x8192, not '" + value +
+                       "'");
+        }
+    } else if (option == "--start" || option == "--end") {
+        if (!readNumber(value, number) || number < 0.0 || number > longestShowSeconds) {
+            return bad(option + " needs seconds from 0 to 86400, not '" + value + "'");
+        }
+        (option == "--start" ? parsed.startSeconds : parsed.endSeconds) = number;
+    } else {
+        return bad("unknown option '" + option + "'");
+    }
+    return true;
+}
+
+} // namespace Zem::App

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app/capture/CaptureOptions.h"
+#include "demo/ShowFiles.h"
+#include "graphics/DisplaySettings.h"
+
+namespace Zem::App {
+
+// How the program was asked to run, from its command line.
+struct PlayerOptions {
+    ShowFiles files;
+    // The show's own display: 640 x 480, full screen where the display offers the size, else a
+    // window, waiting for the display at every swap.
+    Graphics::DisplaySettings display = builtInDisplay();
+    // Seconds of show time: where the show starts, and where it ends (negative: the script's
+    // "exit", or else the end of the music).
+    double startSeconds = 0.0;
+    double endSeconds = -1.0;
+    // Plays start..end again and again.
+    bool loop = false;
+    // Frame cost: an overlay on the picture and a line a second on standard output.
+    bool stats = false;
+    // Renders offline into capture.output instead of playing.
+    bool capturing = false;
+    CaptureOptions capture;
+
+    static Graphics::DisplaySettings builtInDisplay() {
+        Graphics::DisplaySettings settings;
+        settings.fullscreen = true;
+        settings.vsync = true;
+        return settings;
+    }
+};
+
+} // namespace Zem::App

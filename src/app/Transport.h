@@ -1,0 +1,41 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace Zem::Input {
+class InputBase;
+}
+namespace Zem::Main {
+class Show;
+}
+
+namespace Zem::App {
+
+// The maker's controls over a playing show: start late, end early or loop, pause, and jump.
+class Transport {
+public:
+    // Seconds of show time; a negative end plays to the script's "exit".
+    Transport(Main::Show& show, double startSeconds, double endSeconds, bool loop);
+
+    static constexpr int32_t jumpMs = 5000;
+
+    // Once the world is loaded: goes to the start.
+    void begin();
+    // Space pauses and resumes, Left and Right jump back and forward, Home goes to the start.
+    void handleKeys(const Input::InputBase& input);
+    // After the frame's updates: at the end, loops to the start or says the run is over.
+    bool goesOn();
+
+private:
+    bool pressedNow(const Input::InputBase& input, int key);
+
+    Main::Show& show;
+    int32_t startMs;
+    int32_t endMs;
+    bool loop;
+    // The keys handled, as they were last frame, so holding one acts once.
+    std::array<bool, 256> wasDown{};
+};
+
+} // namespace Zem::App
