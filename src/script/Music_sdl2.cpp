@@ -1,10 +1,10 @@
 #include "script/Music_sdl2.h"
 
 #include "main/report.h"
+#include "resource/OggVorbisDecoder.h"
 #include "script/MusicClock.h"
 
 #include <SDL.h>
-#include <vorbis/vorbisfile.h>
 
 #include <algorithm>
 #include <cstring>
@@ -153,71 +153,51 @@ MusicStream* Music_sdl2::openStream(const std::string& path, unsigned, int, int)
     if (deviceWanted && device == 0) {
         openDevice();
     }
-    OggVorbis_File file;
-    if (ov_fopen(path.c_str(), &file) != 0) {
+    Zem::Resource::OggVorbisDecoder music(path);
+    if (music.status() == Zem::Resource::OggVorbisDecoder::Status::unopened) {
         Zem::Main::report(std::string("Unable to load ") + path +
                           ": the music is silent, its clock runs on");
-    } else {
+    } else if (device != 0) {
         // Without a device nothing would ever read the samples.
-        if (device != 0) {
-            decode(&file, *stream, path);
-        }
-        ov_clear(&file);
+        decode(music, *stream, path);
     }
     streams.push_back(std::move(stream));
     return streams.back().get();
 }
 
-void Music_sdl2::decode(void* vorbisFile, MusicStream& stream, const std::string& path) const {
-    auto* file = static_cast<OggVorbis_File*>(vorbisFile);
-    const vorbis_info* info = ov_info(file, -1);
-    if (info == nullptr || info->channels < 1 || info->rate <= 0) {
+void Music_sdl2::decode(Zem::Resource::OggVorbisDecoder& music, MusicStream& stream,
+                        const std::string& path) const {
+    using Status = Zem::Resource::OggVorbisDecoder::Status;
+    if (music.status() != Status::ready) {
         Zem::Main::report(std::string("Unable to load ") + path + ": no audio in it");
         return;
     }
-    const int channels = info->channels;
-    const long rate = info->rate;
-    SDL_AudioStream* converter =
-        SDL_NewAudioStream(AUDIO_S16SYS, static_cast<Uint8>(channels), static_cast<int>(rate),
-                           AUDIO_S16SYS, deviceChannels, stream.rate);
+    const std::unique_ptr<SDL_AudioStream, void (*)(SDL_AudioStream*)> converter(
+        SDL_NewAudioStream(AUDIO_S16SYS, static_cast<Uint8>(music.channels()), music.rate(),
+                           AUDIO_S16SYS, deviceChannels, stream.rate),
+        &SDL_FreeAudioStream);
     if (converter == nullptr) {
         Zem::Main::report(std::string("Unable to load ") + path + ": " + SDL_GetError());
         return;
     }
-    const ogg_int64_t frames = ov_pcm_total(file, -1);
-    if (frames > 0) {
-        stream.samples.reserve(static_cast<size_t>(frames * stream.rate / rate + 4096) *
-                               deviceChannels);
+    if (music.totalFrames() > 0) {
+        stream.samples.reserve(
+            static_cast<size_t>(music.totalFrames() * stream.rate / music.rate() + 4096) *
+            deviceChannels);
     }
-    const int bigEndian = SDL_BYTEORDER == SDL_BIG_ENDIAN ? 1 : 0;
-    char buffer[16384];
-    int section = 0;
-    for (;;) {
-        const long got = ov_read(file, buffer, sizeof buffer, bigEndian, 2, 1, &section);
-        if (got == OV_HOLE) {
-            // A gap in the pages: the decoder picks up after it.
-            continue;
-        }
-        if (got < 0) {
-            Zem::Main::report(std::string("Unable to load ") + path + ": damaged after " +
-                              std::to_string(stream.samples.size() / deviceChannels) + " frames");
-            break;
-        }
-        if (got == 0) {
-            break;
-        }
-        const vorbis_info* link = ov_info(file, section);
-        if (link == nullptr || link->channels != channels || link->rate != rate) {
-            Zem::Main::report(std::string("Unable to load ") + path +
-                              ": its chained parts change format");
-            break;
-        }
-        SDL_AudioStreamPut(converter, buffer, static_cast<int>(got));
-        drain(converter, stream.samples);
+    music.decode([&](const int16_t* block, size_t count) {
+        SDL_AudioStreamPut(converter.get(), block, static_cast<int>(count * sizeof(int16_t)));
+        drain(converter.get(), stream.samples);
+    });
+    if (music.status() == Status::damaged) {
+        // Frames at the device's rate, as the stream holds them.
+        Zem::Main::report(std::string("Unable to load ") + path + ": damaged after " +
+                          std::to_string(stream.samples.size() / deviceChannels) + " frames");
+    } else if (music.status() == Status::formatChanged) {
+        Zem::Main::report("Unable to load " + music.reason());
     }
-    SDL_AudioStreamFlush(converter);
-    drain(converter, stream.samples);
-    SDL_FreeAudioStream(converter);
+    SDL_AudioStreamFlush(converter.get());
+    drain(converter.get(), stream.samples);
 }
 
 bool Music_sdl2::playStream(int, MusicStream* stream) {

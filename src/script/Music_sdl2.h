@@ -6,6 +6,10 @@
 #include <memory>
 #include <vector>
 
+namespace Zem::Resource {
+class OggVorbisDecoder;
+}
+
 // The music layer on an SDL audio device: the whole file is decoded with libvorbisfile when the
 // stream is opened, so the device callback only copies samples and stamps the clock. SDL does
 // not say how much of what it took is still waiting to be heard; each of its drivers keeps a
@@ -31,7 +35,9 @@ private:
     bool openDevice();
     // Runs action on the stream's clock, under the device lock when a device plays.
     template <typename Action> auto withClock(MusicStream& stream, Action&& action);
-    void decode(void* vorbisFile, MusicStream& stream, const std::string& path) const;
+    // Decodes music into the stream at the device's rate and channels.
+    void decode(Zem::Resource::OggVorbisDecoder& music, MusicStream& stream,
+                const std::string& path) const;
 
     TimeSource timeSource;
     bool trustDummyDevice;

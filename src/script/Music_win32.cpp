@@ -1,11 +1,11 @@
 #include "script/Music_win32.h"
 
 #include "main/report.h"
+#include "resource/OggVorbisDecoder.h"
 #include "script/MusicClock.h"
 
 #include <cmath>
 
-#include <vorbis/vorbisfile.h>
 #include <windows.h>
 
 // Needs the types of windows.h.
@@ -184,60 +184,31 @@ bool Music_win32::setBufferSize(int milliseconds) {
 
 MusicStream* Music_win32::openStream(const std::string& path, unsigned, int, int) {
     auto stream = std::make_unique<MusicStream>();
-    OggVorbis_File file;
-    if (ov_fopen(path.c_str(), &file) != 0) {
+    Zem::Resource::OggVorbisDecoder music(path);
+    if (music.status() == Zem::Resource::OggVorbisDecoder::Status::unopened) {
         Zem::Main::report(std::string("Unable to load ") + path +
                           ": the music is silent, its clock runs on");
-    } else {
+    } else if (deviceWanted) {
         // Without a device nothing would ever read the samples.
-        if (deviceWanted) {
-            decode(&file, *stream, path);
-        }
-        ov_clear(&file);
+        decode(music, *stream, path);
     }
     streams.push_back(std::move(stream));
     return streams.back().get();
 }
 
-void Music_win32::decode(void* vorbisFile, MusicStream& stream, const std::string& path) const {
-    auto* file = static_cast<OggVorbis_File*>(vorbisFile);
-    const vorbis_info* info = ov_info(file, -1);
-    if (info == nullptr || info->channels < 1 || info->channels > 2 || info->rate <= 0) {
+void Music_win32::decode(Zem::Resource::OggVorbisDecoder& music, MusicStream& stream,
+                         const std::string& path) const {
+    using Status = Zem::Resource::OggVorbisDecoder::Status;
+    if (music.status() != Status::ready || music.channels() > 2) {
         Zem::Main::report(std::string("Unable to load ") + path +
                           ": no stereo or mono audio in it");
         return;
     }
-    stream.channels = info->channels;
-    stream.rate = static_cast<int>(info->rate);
-    const ogg_int64_t frames = ov_pcm_total(file, -1);
-    if (frames > 0) {
-        stream.samples.reserve(static_cast<size_t>(frames) * stream.channels);
-    }
-    char buffer[16384];
-    int section = 0;
-    for (;;) {
-        const long got = ov_read(file, buffer, sizeof buffer, 0, 2, 1, &section);
-        if (got == OV_HOLE) {
-            // A gap in the pages: the decoder picks up after it.
-            continue;
-        }
-        if (got < 0) {
-            Zem::Main::report(std::string("Unable to load ") + path + ": damaged after " +
-                              std::to_string(stream.samples.size() / stream.channels) + " frames");
-            break;
-        }
-        if (got == 0) {
-            break;
-        }
-        const vorbis_info* link = ov_info(file, section);
-        if (link == nullptr || link->channels != stream.channels || link->rate != stream.rate) {
-            Zem::Main::report(std::string("Unable to load ") + path +
-                              ": its chained parts change format");
-            break;
-        }
-        const auto* samples = reinterpret_cast<const int16_t*>(buffer);
-        stream.samples.insert(stream.samples.end(), samples,
-                              samples + static_cast<size_t>(got) / sizeof(int16_t));
+    stream.channels = music.channels();
+    stream.rate = music.rate();
+    stream.samples = music.decodeAll();
+    if (music.status() == Status::damaged || music.status() == Status::formatChanged) {
+        Zem::Main::report("Unable to load " + music.reason());
     }
 }
 

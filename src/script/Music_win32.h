@@ -8,6 +8,10 @@
 
 class WaveOutput;
 
+namespace Zem::Resource {
+class OggVorbisDecoder;
+}
+
 // The music layer on the Windows wave output: the whole file is decoded with libvorbisfile when
 // the stream is opened, and a feeder thread keeps the device's queue full. The position follows
 // the samples the device reports played.
@@ -25,7 +29,9 @@ public:
     int32_t streamLengthMs(const MusicStream* stream) const override;
 
 private:
-    void decode(void* vorbisFile, MusicStream& stream, const std::string& path) const;
+    // Decodes music into the stream at its own rate and channels.
+    void decode(Zem::Resource::OggVorbisDecoder& music, MusicStream& stream,
+                const std::string& path) const;
 
     TimeSource timeSource;
     // init found an output device; cleared when it cannot be opened.

@@ -1,6 +1,6 @@
 #include "app/capture/MusicTrack.h"
 
-#include <vorbis/vorbisfile.h>
+#include "resource/OggVorbisDecoder.h"
 
 #include <cmath>
 #include <cstdio>
@@ -38,29 +38,21 @@ std::vector<uint8_t> wavHeader(int channels, int rate, uint32_t dataBytes) {
 } // namespace
 
 MusicTrack MusicTrack::decode(const std::string& path) {
+    using Resource::OggVorbisDecoder;
     MusicTrack track;
-    OggVorbis_File file;
-    if (ov_fopen(path.c_str(), &file) != 0) {
+    OggVorbisDecoder music(path);
+    if (music.status() == OggVorbisDecoder::Status::unopened) {
         track.why = "cannot decode " + path;
         return track;
     }
-    const vorbis_info* info = ov_info(&file, -1);
-    track.channelCount = info->channels;
-    track.sampleRate = static_cast<int>(info->rate);
-    char buffer[16384];
-    int section = 0;
-    for (;;) {
-        const long got = ov_read(&file, buffer, sizeof buffer, 0, 2, 1, &section);
-        if (got == OV_HOLE) {
-            continue;
-        }
-        if (got <= 0) {
-            break;
-        }
-        const auto* pcm = reinterpret_cast<const int16_t*>(buffer);
-        track.samples.insert(track.samples.end(), pcm, pcm + got / 2);
+    if (music.status() == OggVorbisDecoder::Status::noStreamInfo) {
+        track.why = "cannot decode " + music.reason();
+        return track;
     }
-    ov_clear(&file);
+    track.channelCount = music.channels();
+    track.sampleRate = music.rate();
+    // Damage or a change of format ends the music early: the capture has what came before.
+    track.samples = music.decodeAll();
     if (track.samples.empty()) {
         track.why = path + " holds no sound";
     }
