@@ -4,14 +4,10 @@
 #include "resource/ResourceStream.h"
 #include "resource/XmlNode.h"
 
-#include "support/ResourceScope.h"
-#include "support/ReportRecorder.h"
-
-#include <gtest/gtest.h>
+#include "ResourceTestSupport.h"
 
 #include <filesystem>
 #include <iterator>
-#include <string>
 
 namespace {
 
@@ -82,133 +78,214 @@ protected:
         return fake != nullptr ? fake->content : "<none>";
     }
 
+    // Every report of the test, kept off standard error.
+    ZemTest::ReportRecorder reports;
     FakeLoader bmp;
     ZemTest::ResourceScope files{&bmp};
     const ZemTest::TempDir& dir = files.dir;
 };
 
-TEST_F(ResourceManagerTest, SearchPathOrderAndCaseRules) {
-    EXPECT_EQ("rock", contentOf(manager().get("rock.bmp")));
-    EXPECT_EQ("a file", contentOf(manager().get("odd.bmp")));
-    EXPECT_EQ("wall", contentOf(manager().get("Wall.BMP")));
-    EXPECT_EQ(nullptr, manager().get("wall.bmp")) << "the key keeps its case";
+TEST_F(ResourceManagerTest, TheFirstSearchPathHoldingTheFileServesIt) {
+    EXPECT_EQ(contentOf(manager().get("rock.bmp")), "rock");
     manager().clear();
     fs::remove(dir.file("rock.bmp"));
-    EXPECT_EQ("from textures", contentOf(manager().get("rock.bmp")));
-    EXPECT_EQ("glfp", ResourceManager::extensionOf("shaders/light.tar.GLFP"));
-    EXPECT_EQ("makefile", ResourceManager::extensionOf("MakeFile"));
+    EXPECT_EQ(contentOf(manager().get("rock.bmp")), "from textures");
 }
 
-TEST_F(ResourceManagerTest, SharedByCountDeletedOnLastReleaseAndLoadedAnewAfterClear) {
+TEST_F(ResourceManagerTest, ADirectoryOfTheNameIsPassedOver) {
+    EXPECT_EQ(contentOf(manager().get("odd.bmp")), "a file");
+}
+
+TEST_F(ResourceManagerTest, AnExtensionInCapitalsFindsItsLoader) {
+    EXPECT_EQ(contentOf(manager().get("Wall.BMP")), "wall");
+}
+
+TEST_F(ResourceManagerTest, ANameKeepsItsCase) {
+    EXPECT_EQ(manager().get("wall.bmp"), nullptr);
+}
+
+TEST_F(ResourceManagerTest, TheExtensionIsTheLastPartInLowerCaseOrTheWholeName) {
+    EXPECT_EQ(ResourceManager::extensionOf("shaders/light.tar.GLFP"), "glfp");
+    EXPECT_EQ(ResourceManager::extensionOf("MakeFile"), "makefile");
+}
+
+TEST_F(ResourceManagerTest, EachGetSharesTheCachedObjectAndCountsIt) {
     Resource* first = manager().get("rock.bmp");
-    ASSERT_EQ(first, manager().get("rock.bmp"));
-    EXPECT_EQ(nullptr, manager().get<XmlNode>("rock.bmp")) << "the wrong type gives its count back";
-    EXPECT_EQ(2, first->refCount);
-    manager().release(first);
+    EXPECT_EQ(manager().get("rock.bmp"), first);
+    EXPECT_EQ(first->refCount, 2);
+    EXPECT_EQ(bmp.loads, 1);
+}
+
+TEST_F(ResourceManagerTest, AGetOfTheWrongTypeGivesItsCountBack) {
+    Resource* rock = manager().get("rock.bmp");
+    EXPECT_EQ(manager().get<XmlNode>("rock.bmp"), nullptr);
+    EXPECT_EQ(rock->refCount, 1);
+}
+
+TEST_F(ResourceManagerTest, ReleasingAResourceNotCachedChangesNothing) {
     XmlNode stranger;
     manager().release(&stranger);
-    EXPECT_EQ(0, stranger.refCount);
-    EXPECT_EQ(1, FakeResource::alive);
-    manager().release(first);
-    EXPECT_EQ(0, FakeResource::alive);
-    EXPECT_FALSE(manager().isCached("rock.bmp"));
-
-    // load caches without counting, and a second load keeps the shared object.
-    EXPECT_TRUE(manager().load("rock.bmp"));
-    Resource* rock = manager().get("rock.bmp");
-    EXPECT_EQ(1, rock->refCount);
-    EXPECT_TRUE(manager().load("rock.bmp"));
-    EXPECT_EQ(rock, manager().get("rock.bmp"));
-    EXPECT_EQ(2, bmp.loads);
-    manager().clear();
-    EXPECT_EQ(0, FakeResource::alive);
-    EXPECT_EQ(1, manager().get("rock.bmp")->refCount);
-    EXPECT_EQ(3, bmp.loads);
+    EXPECT_EQ(stranger.refCount, 0);
 }
 
-TEST_F(ResourceManagerTest, FailuresHoldersAndSelfReference) {
-    ZemTest::captureReports();
-    EXPECT_EQ(nullptr, manager().get("broken.bmp"));
-    EXPECT_EQ(nullptr, manager().get("notes.txt"));
-    EXPECT_EQ(nullptr, manager().get("missing.bmp"));
-    // The inner request fails instead of recursing.
-    Resource* self = manager().get("self.bmp");
-    EXPECT_EQ("Unable to load broken.bmp\nUnable to load self.bmp\n",
-              ZemTest::takeReports());
-    ASSERT_NE(nullptr, self);
-    EXPECT_EQ(1, self->refCount);
-    files.write("broken.bmp", "mended");
-    // A failure is read and reported once; clearing the cache forgets it.
-    const int loadsBefore = bmp.loads;
-    ZemTest::captureReports();
-    EXPECT_EQ(nullptr, manager().get("broken.bmp"));
-    EXPECT_EQ(nullptr, manager().get("missing.bmp"));
-    EXPECT_EQ("", ZemTest::takeReports());
-    EXPECT_EQ(loadsBefore, bmp.loads) << "not read again";
-    manager().clear();
-    EXPECT_EQ("mended", contentOf(manager().get("broken.bmp"))) << "nothing was cached";
+TEST_F(ResourceManagerTest, TheLastReleaseDeletesTheResource) {
+    Resource* rock = manager().get("rock.bmp");
+    manager().get("rock.bmp");
+    manager().release(rock);
+    EXPECT_EQ(FakeResource::alive, 1);
+    manager().release(rock);
+    EXPECT_EQ(FakeResource::alive, 0);
+    EXPECT_FALSE(manager().isCached("rock.bmp"));
+}
 
+TEST_F(ResourceManagerTest, LoadCachesWithoutCounting) {
+    EXPECT_TRUE(manager().load("rock.bmp"));
+    EXPECT_EQ(manager().get("rock.bmp")->refCount, 1);
+}
+
+TEST_F(ResourceManagerTest, ASecondLoadKeepsTheCachedObject) {
+    Resource* rock = manager().get("rock.bmp");
+    EXPECT_TRUE(manager().load("rock.bmp"));
+    EXPECT_EQ(manager().get("rock.bmp"), rock);
+    EXPECT_EQ(bmp.loads, 1);
+}
+
+TEST_F(ResourceManagerTest, ClearDeletesEverythingAndTheNextGetLoadsAnew) {
+    manager().get("rock.bmp");
+    manager().get("rock.bmp");
     manager().clear();
+    EXPECT_EQ(FakeResource::alive, 0);
+    EXPECT_EQ(manager().get("rock.bmp")->refCount, 1);
+    EXPECT_EQ(bmp.loads, 2);
+}
+
+TEST_F(ResourceManagerTest, AFileItsLoaderRefusesIsUnableToLoad) {
+    EXPECT_EQ(manager().get("broken.bmp"), nullptr);
+    EXPECT_EQ(reports.text(), "Unable to load broken.bmp\n");
+}
+
+TEST_F(ResourceManagerTest, ANameWithoutALoaderOrAFileGivesNullQuietly) {
+    EXPECT_EQ(manager().get("notes.txt"), nullptr);
+    EXPECT_EQ(manager().get("missing.bmp"), nullptr);
+    EXPECT_EQ(reports.text(), "");
+}
+
+// The inner request fails instead of recursing.
+TEST_F(ResourceManagerTest, AFileThatAsksForItselfIsUnableToLoadItself) {
+    Resource* self = manager().get("self.bmp");
+    ASSERT_NE(self, nullptr);
+    EXPECT_EQ(self->refCount, 1);
+    EXPECT_EQ(reports.text(), "Unable to load self.bmp\n");
+}
+
+TEST_F(ResourceManagerTest, AFailureIsReadAndReportedOnce) {
+    manager().get("broken.bmp");
+    manager().get("missing.bmp");
+    files.write("broken.bmp", "mended");
+    const int loadsBefore = bmp.loads;
+    reports.lines.clear();
+    EXPECT_EQ(manager().get("broken.bmp"), nullptr);
+    EXPECT_EQ(manager().get("missing.bmp"), nullptr);
+    EXPECT_EQ(reports.text(), "");
+    EXPECT_EQ(bmp.loads, loadsBefore) << "not read again";
+}
+
+TEST_F(ResourceManagerTest, ClearForgetsFailures) {
+    manager().get("broken.bmp");
+    files.write("broken.bmp", "mended");
+    manager().clear();
+    EXPECT_EQ(contentOf(manager().get("broken.bmp")), "mended");
+}
+
+TEST_F(ResourceManagerTest, AHolderGivesBackWhatItHoldsWhenReleased) {
     manager().release(manager().get("one.bmp"));
-    EXPECT_EQ(0u, manager().cachedCount()) << "the holder gave its texture back";
-    // Clearing while the holder still holds its texture deletes both, once each.
+    EXPECT_EQ(manager().cachedCount(), 0u);
+}
+
+// Each deleted once: the holder's release of its texture during the clear is no second delete.
+TEST_F(ResourceManagerTest, ClearDeletesAHolderAndWhatItHolds) {
     manager().get("one.bmp");
     manager().clear();
-    EXPECT_EQ(0, FakeResource::alive);
+    EXPECT_EQ(FakeResource::alive, 0);
 }
 
-TEST_F(ResourceManagerTest, ReloadTakesTheNewFileInPlaceOrKeepsTheOldOne) {
-    Resource* rock = manager().get("rock.bmp");
-    manager().get("odd.bmp");
-    EXPECT_EQ(dir.file("rock.bmp"), manager().sourceFiles().at("rock.bmp"));
-    EXPECT_EQ(dir.file("textures/odd.bmp"), manager().sourceFiles().at("odd.bmp"));
-
-    files.write("rock.bmp", "rock, saved again");
-    EXPECT_EQ(Reload::InPlace, manager().reload("rock.bmp"));
-    EXPECT_EQ("rock, saved again", contentOf(rock)) << "the holders' object changed";
-    EXPECT_EQ(1, rock->refCount);
-    EXPECT_EQ(2, FakeResource::alive) << "rock and odd: the loaded copy is gone";
-
-    files.write("rock.bmp", "bad");
-    ZemTest::captureReports();
-    EXPECT_EQ(Reload::Refused, manager().reload("rock.bmp"));
-    EXPECT_EQ("Unable to load rock.bmp\n", ZemTest::takeReports());
-    EXPECT_EQ("rock, saved again", contentOf(rock));
-    files.write("rock.bmp", "frozen");
-    EXPECT_EQ(Reload::NotInPlace, manager().reload("rock.bmp"));
-    EXPECT_EQ("rock, saved again", contentOf(rock));
-    EXPECT_EQ(Reload::Refused, manager().reload("tex.bmp")) << "not cached";
-    EXPECT_FALSE(manager().isCached("tex.bmp"));
-
-    // Gone from the first path: the reload finds the next one and remembers where.
-    fs::remove(dir.file("rock.bmp"));
-    EXPECT_EQ(Reload::InPlace, manager().reload("rock.bmp"));
-    EXPECT_EQ("from textures", contentOf(rock));
-    EXPECT_EQ(dir.file("textures/rock.bmp"), manager().sourceFiles().at("rock.bmp"));
-}
-
-TEST_F(ResourceManagerTest, EvictAndReleaseForgetTheFileAndLoadUncachedLeavesTheCache) {
+TEST_F(ResourceManagerTest, SourceFilesNameThePathEachNameWasReadFrom) {
     manager().get("rock.bmp");
-    Resource* one = manager().get("one.bmp");
-    EXPECT_EQ(3, FakeResource::alive) << "rock, one and the tex it holds";
-    EXPECT_TRUE(manager().evict("rock.bmp"));
-    EXPECT_FALSE(manager().evict("rock.bmp"));
-    EXPECT_EQ(0u, manager().sourceFiles().count("rock.bmp"));
-    EXPECT_EQ(2, FakeResource::alive);
-    manager().release(one);
-    EXPECT_EQ(0u, manager().sourceFiles().size()) << manager().sourceFiles().begin()->first;
+    manager().get("odd.bmp");
+    EXPECT_EQ(manager().sourceFiles().at("rock.bmp"), dir.file("rock.bmp"));
+    EXPECT_EQ(manager().sourceFiles().at("odd.bmp"), dir.file("textures/odd.bmp"));
+}
 
+TEST_F(ResourceManagerTest, AReloadTakesTheNewFileIntoTheHeldObject) {
+    Resource* rock = manager().get("rock.bmp");
+    files.write("rock.bmp", "rock, saved again");
+    EXPECT_EQ(manager().reload("rock.bmp"), Reload::InPlace);
+    EXPECT_EQ(contentOf(rock), "rock, saved again");
+    EXPECT_EQ(rock->refCount, 1);
+    EXPECT_EQ(FakeResource::alive, 1) << "the loaded copy is gone";
+}
+
+TEST_F(ResourceManagerTest, AReloadTheLoaderRefusesKeepsTheOldContentAndIsReported) {
+    Resource* rock = manager().get("rock.bmp");
+    files.write("rock.bmp", "bad");
+    EXPECT_EQ(manager().reload("rock.bmp"), Reload::Refused);
+    EXPECT_EQ(reports.text(), "Unable to load rock.bmp\n");
+    EXPECT_EQ(contentOf(rock), "rock");
+}
+
+TEST_F(ResourceManagerTest, AReloadOfWhatCannotChangeInPlaceKeepsTheOldContent) {
+    Resource* rock = manager().get("rock.bmp");
+    files.write("rock.bmp", "frozen");
+    EXPECT_EQ(manager().reload("rock.bmp"), Reload::NotInPlace);
+    EXPECT_EQ(contentOf(rock), "rock");
+}
+
+TEST_F(ResourceManagerTest, AReloadOfANameNotCachedIsRefusedAndCachesNothing) {
+    EXPECT_EQ(manager().reload("tex.bmp"), Reload::Refused);
+    EXPECT_FALSE(manager().isCached("tex.bmp"));
+}
+
+TEST_F(ResourceManagerTest, AReloadFollowsTheSearchPathsAndRemembersWhere) {
+    Resource* rock = manager().get("rock.bmp");
+    fs::remove(dir.file("rock.bmp"));
+    EXPECT_EQ(manager().reload("rock.bmp"), Reload::InPlace);
+    EXPECT_EQ(contentOf(rock), "from textures");
+    EXPECT_EQ(manager().sourceFiles().at("rock.bmp"), dir.file("textures/rock.bmp"));
+}
+
+TEST_F(ResourceManagerTest, EvictDeletesACachedResourceOnce) {
+    manager().get("rock.bmp");
+    EXPECT_TRUE(manager().evict("rock.bmp"));
+    EXPECT_EQ(FakeResource::alive, 0);
+    EXPECT_FALSE(manager().evict("rock.bmp"));
+}
+
+TEST_F(ResourceManagerTest, EvictForgetsTheSourceFile) {
+    manager().get("rock.bmp");
+    manager().evict("rock.bmp");
+    EXPECT_EQ(manager().sourceFiles().count("rock.bmp"), 0u);
+}
+
+TEST_F(ResourceManagerTest, TheLastReleaseForgetsTheSourceFilesOfWhatGoes) {
+    manager().release(manager().get("one.bmp"));
+    EXPECT_TRUE(manager().sourceFiles().empty()) << manager().sourceFiles().begin()->first;
+}
+
+TEST_F(ResourceManagerTest, LoadUncachedLoadsWithoutCaching) {
     std::string path;
     const std::unique_ptr<Resource> loose = manager().loadUncached("Wall.BMP", &path);
-    EXPECT_EQ("wall", contentOf(loose.get()));
-    EXPECT_EQ(dir.file("Wall.BMP"), path);
+    EXPECT_EQ(contentOf(loose.get()), "wall");
+    EXPECT_EQ(path, dir.file("Wall.BMP"));
     EXPECT_FALSE(manager().isCached("Wall.BMP"));
-    EXPECT_EQ(nullptr, manager().loadUncached("notes.txt")) << "no loader";
-    EXPECT_EQ(nullptr, manager().loadUncached("nowhere.bmp"));
 }
 
-// A holder still cached when the process ends (a run that never reached the engine's shutdown)
-// gives its texture back while the manager itself is being destroyed.
+TEST_F(ResourceManagerTest, LoadUncachedGivesNullWithoutALoaderOrAFile) {
+    EXPECT_EQ(manager().loadUncached("notes.txt"), nullptr);
+    EXPECT_EQ(manager().loadUncached("nowhere.bmp"), nullptr);
+}
+
+// A run that never reached the engine's shutdown: the holder gives its texture back while the
+// manager itself is being destroyed.
 TEST_F(ResourceManagerTest, HoldersStillCachedAtExitAreDeletedCleanly) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
