@@ -15,7 +15,7 @@ quick=0
 filter=""
 test_timeout=120
 mutant_timeout=900
-slow_tests="CaptureRun"
+slow_tests="OmbrelProgramCapture"
 
 usage() {
     cat <<EOF

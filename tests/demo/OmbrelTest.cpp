@@ -1,40 +1,32 @@
-#include "StillShow.h"
-
-#include "app/FrameStats.h"
-#include "app/LivePlay.h"
-#include "app/StatsOverlay.h"
-#include "graphics/GBufferShader.h"
-#include "graphics/HDRShader.h"
+#include "demo/Ombrel.h"
 #include "graphics/LightShader.h"
+#include "graphics/Matrix4.h"
 #include "graphics/ShaderRegistry.h"
-#include "graphics/View.h"
+#include "main/BaseEntity.h"
 #include "main/Camera.h"
-#include "main/Entity.h"
 #include "main/EntityFactory.h"
 #include "main/Room.h"
-#include "resource/Mesh.h"
 #include "resource/ResourceManager.h"
 #include "resource/XmlNode.h"
+#include "script/SilentMusic.h"
 #include "support/DeferredScene.h"
+#include "support/FolderShowTest.h"
 #include "support/GLContext.h"
-#include "support/TempDir.h"
 #include "support/ReportRecorder.h"
+#include "support/StillShow.h"
+#include "support/TempDir.h"
 
-#include <GL/glew.h>
 #include <gtest/gtest.h>
 
-#include <array>
-#include <chrono>
-#include <filesystem>
+#include <cmath>
 #include <fstream>
-#include <regex>
-#include <sstream>
+#include <memory>
+#include <string>
 #include <vector>
 
-namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
-using Pixel = std::array<int, 3>;
 using Zem::Main::currentGame;
+using Zem::Resource::XmlNode;
 
 namespace {
 
@@ -47,90 +39,12 @@ public:
     void update(float) override {
         updated.push_back(this->name);
         if (this->name == "spawner" && !currentGame->findEntity("spawned")) {
-            currentGame->createEntity("Probe", Zem::Resource::XmlNode("<entity name='spawned'/>"));
+            currentGame->createEntity("Probe", XmlNode("<entity name='spawned'/>"));
         }
     }
 };
 
-const char* const roomWithLights =
-    "<ZEMWorld><entity type='Room' name='A'/>"
-    "<entity type='Camera' name='camera'><parent>A</parent></entity>"
-    "<entity type='Light' name='lamp'><parent>A</parent><radius>2</radius></entity>"
-    "<entity type='Light' name='lamp2'><parent>A</parent><radius>3</radius></entity>"
-    "</ZEMWorld>";
-
-void releasePassObjects() {
-    Zem::Graphics::GBufferShader::releaseSharedObjects();
-    Zem::Graphics::LightShader::releaseSharedObjects();
-    Zem::Graphics::HDRShader::releaseSharedObjects();
-}
-
-// Ombrel on a data folder of its own, with the shipped shaders and the probes, its files
-// watched on a clock the test steps; the display is the size of the test's GL window, so the
-// overlay lands on it.
-class OmbrelTest : public ZemTest::GLTest {
-protected:
-    void SetUp() override {
-        GLTest::SetUp();
-        ASSERT_TRUE(Zem::Graphics::ShaderRegistry::instance().reset());
-        Zem::Resource::ResourceManager::instance().reset();
-        // Programs linked by earlier tests came from other folders.
-        releasePassObjects();
-        fs::create_directories(dir.file("data/textures"));
-        fs::copy("data/shaders", dir.file("data/shaders"));
-        show.display->width = 64;
-        show.display->height = 64;
-        using namespace Zem::Main;
-        game.registerFactory("Probe", std::make_unique<EntityFactoryOf<Probe<BaseEntity>>>());
-        game.registerFactory("ProbeCamera", std::make_unique<EntityFactoryOf<Probe<Camera>>>());
-    }
-    void TearDown() override {
-        Zem::Resource::ResourceManager::instance().reset();
-        releasePassObjects();
-    }
-
-    void initWith(const std::string& world, bool stats = false) {
-        save("data/main.world", world, 0);
-        Zem::App::PlayerOptions options;
-        options.stats = stats;
-        ASSERT_TRUE(game.init());
-        live = std::make_unique<Zem::App::LivePlay>(game, options, [this] { return now; });
-        live->begin();
-    }
-    // Writes the file with a modification time `seconds` after the test's base time, so a
-    // save is told apart without waiting for the file system's clock.
-    void save(const std::string& name, const std::string& text, int seconds) {
-        std::ofstream(dir.file(name), std::ios::binary) << text;
-        fs::last_write_time(dir.file(name), base + std::chrono::seconds(seconds));
-    }
-    // One frame a second later: drawn, then the player's turn (stats, keys, the watcher). Returns
-    // what it printed; the probes updated are in `updated`.
-    std::string frame() {
-        now += 1000;
-        updated.clear();
-        ZemTest::captureReports();
-        goOn = game.update(0.02f);
-        if (live) {
-            goOn = live->afterTurn(show.input, show.display) && goOn;
-        }
-        glFinish();
-        return ZemTest::takeReports();
-    }
-    static Pixel pixelAt(int x, int y) {
-        unsigned char rgba[4] = {};
-        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-        return {rgba[0], rgba[1], rgba[2]};
-    }
-
-    ZemTest::TempDir dir;
-    const fs::file_time_type base = fs::file_time_type::clock::now() - std::chrono::hours(1);
-    int64_t now = 0;
-    DemoTest::StillShow show{dir.path() + "/"};
-    Ombrel& game = show.game;
-    std::unique_ptr<Zem::App::LivePlay> live;
-    bool goOn = false;
-};
-
+// Room B is out of the camera's reach; "spawned" is built during the walk of the first frame.
 const char* const twoRooms =
     "<ZEMWorld><entity type='Room' name='A'/><entity type='Room' name='B'/>"
     "<entity type='ProbeCamera' name='camera'><parent>A</parent></entity>"
@@ -139,34 +53,64 @@ const char* const twoRooms =
     "<entity type='Probe' name='spawner'/>"
     "<entity type='ProbeCamera' name='other'><parent>B</parent></entity></ZEMWorld>";
 
-TEST_F(OmbrelTest, FramesUpdateTheCameraThenWhatItReachesUntilEscapeCloseOrExit) {
+// Ombrel on a data folder of its own, with the shipped shaders and the probes.
+class OmbrelTest : public ZemTest::FolderShowTest {
+protected:
+    void SetUp() override {
+        FolderShowTest::SetUp();
+        using namespace Zem::Main;
+        game.registerFactory("Probe", std::make_unique<EntityFactoryOf<Probe<BaseEntity>>>());
+        game.registerFactory("ProbeCamera", std::make_unique<EntityFactoryOf<Probe<Camera>>>());
+    }
+    void initWith(const std::string& world) {
+        save("data/main.world", world, 0);
+        ASSERT_TRUE(game.init());
+    }
+    // Whether the run goes on after one frame; the probes updated are in `updated`.
+    bool frame() {
+        updated.clear();
+        return game.update(0.02f);
+    }
+};
+
+TEST_F(OmbrelTest, AFrameUpdatesTheCurrentCameraFirstThenWhatItReaches) {
     initWith(twoRooms);
-    // B is out of the camera's reach; "spawned" is built during the walk and updated with it.
     frame();
     EXPECT_EQ(updated, (Names{"camera", "inA", "spawner", "spawned"}));
+}
+
+TEST_F(OmbrelTest, TheCameraMadeCurrentDecidesWhatAFrameUpdates) {
+    initWith(twoRooms);
     game.makeCameraCurrent(dynamic_cast<Zem::Main::Camera*>(game.findEntity("other")));
     frame();
     EXPECT_EQ(updated, (Names{"other", "inB", "spawner", "spawned"}));
-    EXPECT_TRUE(goOn);
-    SCOPED_TRACE("Escape, a close request or the script's exit end the run after the updates");
+}
+
+TEST_F(OmbrelTest, EscapeEndsTheRunAfterTheFramesUpdates) {
+    initWith(twoRooms);
+    ASSERT_TRUE(frame());
     show.input->keys[27] = 1.0f;
-    frame();
+    EXPECT_FALSE(frame());
     EXPECT_EQ(updated.size(), 4u);
-    EXPECT_FALSE(goOn);
-    show.input->keys[27] = 0.0f;
+}
+
+TEST_F(OmbrelTest, ClosingTheWindowEndsTheRun) {
+    initWith(twoRooms);
     show.input->closeRequested = true;
-    frame();
-    EXPECT_FALSE(goOn);
-    show.input->closeRequested = false;
+    EXPECT_FALSE(frame());
+}
+
+TEST_F(OmbrelTest, TheScriptsExitEndsTheRun) {
+    initWith(twoRooms);
     game.requestExit();
-    frame();
-    EXPECT_FALSE(goOn);
+    EXPECT_FALSE(frame());
 }
 
 TEST_F(OmbrelTest, EveryFrameTellsThePassesTheDisplaysSize) {
     initWith(twoRooms);
     const auto& registry = Zem::Graphics::ShaderRegistry::instance();
     for (const auto& [w, h] : {std::pair{320, 240}, std::pair{1024, 576}}) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
         show.display->width = w;
         show.display->height = h;
         frame();
@@ -176,125 +120,140 @@ TEST_F(OmbrelTest, EveryFrameTellsThePassesTheDisplaysSize) {
 }
 
 TEST_F(OmbrelTest, AMissingWorldLeavesAnEmptySceneThatRuns) {
-    ASSERT_TRUE(game.init());
+    ZemTest::reportedBy([this] { ASSERT_TRUE(game.init()); });
     EXPECT_TRUE(game.entities.empty());
-    frame();
-    EXPECT_TRUE(goOn);
+    EXPECT_TRUE(frame());
 }
 
-// A saved shader is taken at once; a saved world, template or mesh builds the world again.
-// A broken one is named with its fault and what runs is kept until it is mended.
-TEST_F(OmbrelTest, SavedFilesAreTakenAndBrokenOnesKeepWhatRuns) {
-    const std::string triangle = "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 0 1\n"
-                                 "vn 0 0 1\ng one\nf 1/1/1 2/2/1 3/3/1\n";
-    const std::string world =
-        "<ZEMWorld><entity type='Room' name='A'/>"
-        "<entity type='Camera' name='camera'><parent>A</parent></entity>"
-        "<entity type='Light' name='lamp'><template>lamp.template</template><parent>A</parent>"
-        "</entity><entity type='Entity' name='thing'><model>thing.obj</model><parent>A</parent>"
-        "</entity>";
-    const std::string grown = world + "<entity type='Room' name='B'/></ZEMWorld>";
-    const std::string shader = "shaders/hdr_compose.glfp", keeping = "Keeping the running world";
-    const std::string compose = "void main() { gl_FragColor = vec4(";
-    save("data/lamp.template", "<template><radius>2</radius></template>", 0);
-    save("data/thing.obj", triangle, 0);
-    initWith(world + "</ZEMWorld>");
-    // The count of entities (the old ones go) and whether B is one, the lamp's radius from its
-    // template, the thing's mesh groups, and the colour the compose shader leaves.
-    const auto state = [this] {
-        const Zem::Main::Entity* lamp = game.findEntity("lamp");
-        const Zem::Main::Entity* thing = game.findEntity("thing");
-        const Pixel p = pixelAt(10, 10);
-        std::ostringstream out;
-        out << game.entities.size() << (game.findEntity("B") ? "B" : "") << " r"
-            << (lamp != nullptr ? lamp->radius : -1.0f) << " g"
-            << (thing && thing->model ? thing->model->groups.size() : 0u) << " "
-            << (p == Pixel{255, 0, 255} ? "magenta"
-                : p == Pixel{0, 255, 0} ? "green"
-                                        : "drawn");
-        return out.str();
-    };
-    // The passes load their shaders in the first frame; the next look notes their times.
-    frame();
-    frame();
-    ASSERT_EQ(state(), "4 r2 g1 drawn");
-    const struct {
-        std::string file, text, state, said = "", alsoSaid = ""; // what the frame printed
-    } saves[] = {
-        {shader, compose + "1.0, 0.0, 1.0, 1.0); }\n", "4 r2 g1 magenta", "Reloaded " + shader},
-        {shader, compose + "0.0, 1.0, 0.0, 1.0) }\n", "4 r2 g1 magenta", "error",
-         "Keeping the running " + shader},
-        {shader, compose + "0.0, 1.0, 0.0, 1.0); }\n", "4 r2 g1 green"},
-        {"main.world", grown, "5B r2 g1 green"},
-        {"main.world", "<ZEMWorld><entity type='Room' name='C'>", "5B r2 g1 green",
-         "main.world, line 1: the text ends inside an element", keeping},
-        {"main.world", grown, "5B r2 g1 green"},
-        {"lamp.template", "<template><radius>5</radius></template>", "5B r5 g1 green"},
-        {"lamp.template", "<template>\n<radius>7</radiu>\n</template>\n", "5B r5 g1 green",
-         "lamp.template, line 2: an element is closed by an end tag", keeping},
-        {"lamp.template", "<template><radius>5</radius></template>", "5B r5 g1 green"},
-        {"thing.obj", triangle + "g two\nf 3/3/1 2/2/1 1/1/1\n", "5B r5 g2 green"},
-        {"thing.obj", triangle + "g three\nf 1/1/1 2/2/1 9/3/1\n", "5B r5 g2 green",
-         "Unable to load thing.obj", keeping},
-    };
-    int seconds = 0;
-    for (const auto& s : saves) {
-        SCOPED_TRACE(s.file + ": " + s.text);
-        save("data/" + s.file, s.text, seconds += 10);
-        // The save is taken after one frame and drawn in the next.
-        const std::string printed = frame() + frame();
-        EXPECT_EQ(state(), s.state);
-        EXPECT_NE(game.currentCamera(), nullptr);
-        EXPECT_NE(printed.find(s.said), std::string::npos) << printed;
-        EXPECT_NE(printed.find(s.alsoSaid), std::string::npos) << printed;
+// The shipped show on a silent clock the test moves by hand.
+class ShippedShow : public ZemTest::StillShow {
+public:
+    explicit ShippedShow(const ShowFiles& files = ShowFiles()) : StillShow("./") {
+        Zem::Graphics::ShaderRegistry::instance().reset();
+        Zem::Resource::ResourceManager::instance().reset();
+        game.useFiles(files);
+        game.useMusic([this] { return std::make_unique<SilentMusic>([this] { return nowMs; }); });
+        ok = game.init();
     }
+    ~ShippedShow() { Zem::Resource::ResourceManager::instance().reset(); }
+
+    // Every entity's place: what a jump must bring back.
+    std::vector<Zem::Graphics::Matrix4> state() const {
+        std::vector<Zem::Graphics::Matrix4> places;
+        for (auto* entity : game.entities) {
+            if (auto* placed = dynamic_cast<Zem::Main::BaseEntity*>(entity)) {
+                places.push_back(placed->getWorldMatrix());
+            }
+        }
+        return places;
+    }
+
+    double nowMs = 0.0;
+    bool ok = false;
+};
+
+// 30 s of the shipped show, moving effects included, as playing at 60 frames a second leaves
+// them; a jump must leave the world the same whichever way it gets there.
+class OmbrelSeekTest : public ZemTest::GLTest {
+protected:
+    void SetUp() override {
+        GLTest::SetUp();
+        const double step = 1000.0 / 60.0;
+        ShippedShow show;
+        ASSERT_TRUE(show.ok);
+        show.game.setPaused(false);
+        for (int i = 1; i * step <= 30000.0 + 1e-6; ++i) {
+            show.nowMs = std::floor(i * step);
+            show.game.step(static_cast<float>(step / 1000.0));
+        }
+        ASSERT_EQ(show.game.showTimeMs(), 30000);
+        played = show.state();
+    }
+    void expectAsPlayed(const ShippedShow& show) const {
+        EXPECT_EQ(show.game.showTimeMs(), 30000);
+        const std::vector<Zem::Graphics::Matrix4> places = show.state();
+        ASSERT_EQ(places.size(), played.size());
+        ASSERT_GT(places.size(), 10u);
+        for (std::size_t i = 0; i < places.size(); ++i) {
+            for (int k = 0; k < 16; ++k) {
+                ASSERT_NEAR(places[i].m[k], played[i].m[k], 1e-3f)
+                    << "entity " << i << " [" << k << "]";
+            }
+        }
+    }
+
+    std::vector<Zem::Graphics::Matrix4> played;
+};
+
+TEST_F(OmbrelSeekTest, AJumpForwardLeavesTheWorldAsPlayingWould) {
+    ShippedShow started;
+    started.game.seek(30000);
+    expectAsPlayed(started);
 }
 
-TEST_F(OmbrelTest, StatsCountTheFrameDrawTheOverlayAndReportOnceASecond) {
-    initWith(roomWithLights, true);
-    frame();
-    ASSERT_NE(live->frameStats(), nullptr);
-    EXPECT_EQ(live->frameStats()->viewsDrawn(), 1);
-    EXPECT_EQ(live->frameStats()->lightsDrawn(), 2);
-    // Some of the panel's dots are lit, the rest of the frame is not touched.
-    const auto lit = [](int x, int y) {
-        const Pixel p = pixelAt(x, y);
-        return p[0] > 200 && p[1] > 180 && p[2] < 120;
-    };
-    int litDots = 0;
-    for (int y = 64 - Zem::App::StatsOverlay::panelHeight({"", "", "", ""}); y < 64; ++y) {
-        for (int x = 0; x < 64; ++x) {
-            litDots += lit(x, y) ? 1 : 0;
-        }
-    }
-    EXPECT_GT(litDots, 20);
-    EXPECT_FALSE(lit(60, 2));
+TEST_F(OmbrelSeekTest, AJumpBackLeavesTheWorldAsPlayingWould) {
+    ShippedShow jumped;
+    jumped.game.seek(41000);
+    jumped.game.seek(30000);
+    expectAsPlayed(jumped);
+}
 
-    double wall = 0.0;
-    Zem::App::FrameStats stats([&wall] { return wall; });
-    Zem::Graphics::View root;
-    for (int i = 0; i < 4; ++i) {
-        Zem::Graphics::renderFrame(game, root, &stats);
-        wall += 250.0;
-        EXPECT_EQ(stats.frameDone(1.5), i == 3) << "frame " << i;
+// A saved world is built again from disk and brought back to where the show stood.
+TEST_F(OmbrelSeekTest, AReloadBringsTheWorldBackToWhereItStood) {
+    ShippedShow reloaded;
+    reloaded.game.seek(30000);
+    reloaded.game.reload();
+    expectAsPlayed(reloaded);
+}
+
+// At 10 s of the shipped show.
+class OmbrelPauseTest : public ZemTest::GLTest {
+protected:
+    void SetUp() override {
+        GLTest::SetUp();
+        show = std::make_unique<ShippedShow>();
+        show->game.seek(10000);
+        show->game.setPaused(true);
+        show->nowMs += 4000.0;
     }
-    const Zem::App::FrameStats::Report& report = stats.report();
-    EXPECT_DOUBLE_EQ(report.framesPerSecond, 4.0);
-    EXPECT_DOUBLE_EQ(report.frameMs, 250.0);
-    EXPECT_EQ(report.views, 1);
-    EXPECT_EQ(report.lights, 2);
-    if (Zem::Graphics::PassTimer::available()) {
-        for (double ms : report.passMs) {
-            EXPECT_GE(ms, 0.0);
-        }
-    }
-    const std::regex format("fps [0-9]+\\.[0-9]  frame [0-9]+\\.[0-9] ms  gbuffer ([0-9.]+ ms|-)"
-                            "  light ([0-9.]+ ms|-)  hdr ([0-9.]+ ms|-)  views 1  lights 2  "
-                            "show 1\\.50 s");
-    EXPECT_TRUE(std::regex_match(Zem::App::FrameStats::line(report), format))
-        << Zem::App::FrameStats::line(report);
-    EXPECT_EQ(Zem::App::FrameStats::line(Zem::App::FrameStats::Report()),
-              "fps 0.0  frame 0.0 ms  gbuffer -  light -  hdr -  views 0  lights 0  show 0.00 s");
+    std::unique_ptr<ShippedShow> show;
+};
+
+TEST_F(OmbrelPauseTest, PausedTheShowTimeStands) {
+    EXPECT_TRUE(show->game.paused());
+    EXPECT_EQ(show->game.showTimeMs(), 10000);
+}
+
+TEST_F(OmbrelPauseTest, ResumedTheShowGoesOnFromWhereItStood) {
+    show->game.setPaused(false);
+    show->nowMs += 500.0;
+    EXPECT_EQ(show->game.showTimeMs(), 10500);
+}
+
+// A maker's folder holds only what it changes: its own files win, the shipped ones fill in.
+using OmbrelFilesTest = ZemTest::GLTest;
+
+TEST_F(OmbrelFilesTest, AWorldElsewhereFindsItsOwnFilesFirstThenTheShippedOnes) {
+    ZemTest::TempDir folder;
+    std::ofstream(folder.file("mine.world"))
+        << "<ZEMWorld><entity type='Room' name='r'/>"
+           "<entity type='Entity' name='box'><template>crate.template</template>"
+           "<parent>r</parent></entity>"
+           "<entity type='Entity' name='gear'><model>kugghjul.obj</model><parent>r</parent>"
+           "</entity></ZEMWorld>";
+    std::ofstream(folder.file("crate.template"))
+        << "<template><model>crate.obj</model><radius>7.5</radius></template>";
+    ShowFiles files;
+    files.worldFile = folder.file("mine.world");
+    ShippedShow show(files);
+    auto* box = dynamic_cast<Zem::Main::BaseEntity*>(show.game.findEntity("box"));
+    auto* gear = dynamic_cast<Zem::Main::BaseEntity*>(show.game.findEntity("gear"));
+    ASSERT_NE(box, nullptr);
+    ASSERT_NE(gear, nullptr);
+    EXPECT_FLOAT_EQ(box->radius, 7.5f) << "the maker's template, not the shipped one";
+    EXPECT_NE(box->model, nullptr) << "the shipped mesh the template names";
+    EXPECT_NE(gear->model, nullptr);
+    EXPECT_EQ(show.game.findEntity("crate_hall"), nullptr) << "the shipped world is not loaded";
 }
 
 // Moves the current camera along z by `step` in its update, as an interpolator would: after the
@@ -336,16 +295,25 @@ const char* const doorwayWorld =
 // The vault drawn from behind the hall's wall is exactly 0; either room lit is about 0.02..0.09.
 constexpr float nearBlack = 0.005f;
 
-class DoorwayTest : public ZemTest::DeferredTest {
+// A camera walking five units a frame: z 3 -> -2 -> -7, so no frame finds it near the doorway's
+// plane, yet its path goes through.
+class OmbrelDoorwayTest : public ZemTest::DeferredTest {
 protected:
     void SetUp() override {
         DeferredTest::SetUp();
-        DemoTest::shippedDataWithWorld(dir, doorwayWorld);
+        ZemTest::shippedDataWithWorld(dir, doorwayWorld);
         // Ombrel searches its own paths only.
         Zem::Resource::ResourceManager::instance().reset();
         game.registerFactory("Walker", std::make_unique<Zem::Main::EntityFactoryOf<Walker>>());
         ASSERT_TRUE(game.init());
         ASSERT_NE(game.currentCamera(), nullptr);
+    }
+    // Two frames walking into the vault; the light of the frame drawn last, from the hall.
+    float walkIntoTheVault() {
+        step = -5.0f;
+        EXPECT_TRUE(game.update(0.05f));
+        EXPECT_TRUE(game.update(0.05f));
+        return meanLight();
     }
 
     // Mean of the frame's light image (what the compose tone-maps onto the screen).
@@ -358,7 +326,7 @@ protected:
         }
         return static_cast<float>(sum / (image.size() / 4));
     }
-    std::string roomOfCamera() {
+    std::string roomOfCamera() const {
         const Zem::Main::Entity* room = game.currentCamera()->room;
         return room == game.findEntity("hall")    ? "hall"
                : room == game.findEntity("vault") ? "vault"
@@ -366,35 +334,36 @@ protected:
     }
 
     ZemTest::TempDir dir;
-    DemoTest::StillShow show{dir.path() + "/"};
+    ZemTest::StillShow show{dir.path() + "/"};
     Ombrel& game = show.game;
 };
 
-TEST_F(DoorwayTest, ACameraFiveUnitsAFrameWalksThroughBothWaysAndTheNextFrameShowsTheNewRoom) {
-    // z 3 -> -2 -> -7: no frame finds it near the doorway's plane, yet its path goes through.
-    step = -5.0f;
-    ASSERT_TRUE(game.update(0.05f));
-    ASSERT_TRUE(game.update(0.05f));
-    const float hallLight = meanLight();
-    EXPECT_EQ(roomOfCamera(), "vault") << "carried in the frame it passed the opening";
+TEST_F(OmbrelDoorwayTest, ACameraIsCarriedThroughInTheFrameItPassesTheOpening) {
+    walkIntoTheVault();
+    EXPECT_EQ(roomOfCamera(), "vault");
     EXPECT_NEAR(game.currentCamera()->position.z, -7.0f, 1e-4f);
+}
 
+TEST_F(OmbrelDoorwayTest, TheNextFrameIsDrawnFromTheRoomWalkedInto) {
+    EXPECT_GT(walkIntoTheVault(), nearBlack) << "the hall is lit";
     step = 5.0f;
     ASSERT_TRUE(game.update(0.05f));
-    const float vaultLight = meanLight();
-    EXPECT_GT(hallLight, nearBlack);
-    EXPECT_GT(vaultLight, nearBlack) << "drawn from the vault, not from behind the hall's wall";
-    EXPECT_EQ(roomOfCamera(), "hall") << "and back through the same doorway";
+    EXPECT_GT(meanLight(), nearBlack) << "drawn from the vault, not from behind the hall's wall";
+}
 
+TEST_F(OmbrelDoorwayTest, ACameraIsCarriedBackThroughTheSameDoorway) {
+    walkIntoTheVault();
+    step = 5.0f;
+    ASSERT_TRUE(game.update(0.05f));
+    EXPECT_EQ(roomOfCamera(), "hall");
     ASSERT_TRUE(game.update(0.05f));
     EXPECT_GT(meanLight(), nearBlack);
     EXPECT_EQ(roomOfCamera(), "hall");
+}
 
-    SCOPED_TRACE("a path that misses the opening carries nothing");
+TEST_F(OmbrelDoorwayTest, APathThatMissesTheOpeningCarriesNothing) {
     game.currentCamera()->setChannel(0, 3.0f); // beside the doorway, x 1..5 is wall
-    step = -5.0f;
-    game.update(0.05f);
-    game.update(0.05f);
+    walkIntoTheVault();
     EXPECT_EQ(roomOfCamera(), "hall");
 }
 

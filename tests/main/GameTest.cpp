@@ -1,8 +1,11 @@
 #include "main/TestGame.h"
+#include "support/ReportRecorder.h"
+#include "support/mentions.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <new>
 
 using Zem::Main::currentGame;
 using Zem::Main::Entity;
@@ -57,6 +60,20 @@ TEST(GameTest, DestructionGoesInCreationOrderEvenWhenEntitiesDeleteOthers) {
                                         "delete probe factory"}),
               log);
     EXPECT_EQ(nullptr, currentGame);
+}
+
+// A world may ask for more than memory holds: that entity is skipped and the show goes on.
+TEST(GameTest, AnEntityThatRunsOutOfMemoryIsSkippedByName) {
+    struct ExhaustingFactory : Zem::Main::EntityFactory {
+        Entity* create(const Zem::Resource::XmlNode&) override { throw std::bad_alloc(); }
+    };
+    ZemTest::TestGame game;
+    game.registerFactory("Greedy", std::make_unique<ExhaustingFactory>());
+    Entity* made = nullptr;
+    const std::string said = ZemTest::reportedBy(
+        [&] { made = game.createEntity("Greedy", element("<entity name='hog'/>")); });
+    EXPECT_EQ(made, nullptr);
+    EXPECT_TRUE(ZemTest::mentions(said, {"Greedy", "\"hog\""})) << said;
 }
 
 } // namespace

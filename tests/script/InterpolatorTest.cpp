@@ -1,16 +1,15 @@
 #include "ScriptTestSupport.h"
 
-#include "graphics/HDRSettings.h"
 #include "main/BaseEntity.h"
 #include "main/Camera.h"
 #include "main/messageBox.h"
 #include "resource/XmlNode.h"
 #include "script/Interpolator.h"
-#include "script/ScreenMaster.h"
 #include "script/ScriptMaster.h"
 
 #include <gtest/gtest.h>
 
+using ScriptTest::mentions;
 using ScriptTest::reportedBy;
 using Zem::Resource::XmlNode;
 
@@ -41,6 +40,12 @@ protected:
         updateAt(ms);
         return box->getChannel(0);
     }
+    // A curve to 10 from 0 s, redirected to 20 a quarter of a second in, where it stands at 6.
+    void redirectAtAQuarterSecond() {
+        request("<endvalue>10</endvalue>");
+        ASSERT_NEAR(channelAt(250.0), 6.0f, 1e-5f);
+        request("<endvalue>20</endvalue>");
+    }
 
     ZemTest::FrameGame game;
     double nowMs = 0.0;
@@ -48,11 +53,21 @@ protected:
     Zem::Main::BaseEntity* box = nullptr;
 };
 
-TEST_F(InterpolatorTest, EasesFromThePresentValueToTheEndValueAndHoldsIt) {
+TEST_F(InterpolatorTest, ACurveStartsFromTheChannelsPresentValue) {
     nowMs = 1000.0;
     request("<endvalue>10</endvalue>");
     EXPECT_FLOAT_EQ(channelAt(1000.0), 2.0f);
+}
+
+TEST_F(InterpolatorTest, ACurveEasesOverItsLength) {
+    nowMs = 1000.0;
+    request("<endvalue>10</endvalue>");
     EXPECT_NEAR(channelAt(1250.0), 6.0f, 1e-5f);
+}
+
+TEST_F(InterpolatorTest, AFinishedCurveWritesItsEndValueAndGoes) {
+    nowMs = 1000.0;
+    request("<endvalue>10</endvalue>");
     EXPECT_FLOAT_EQ(channelAt(1600.0), 10.0f);
     EXPECT_TRUE(interpolator->tracks.empty());
     EXPECT_FLOAT_EQ(channelAt(1700.0), 10.0f);
@@ -71,19 +86,25 @@ TEST_F(InterpolatorTest, EqualEndSpeedsMakeAStraightLine) {
     }
 }
 
-TEST_F(InterpolatorTest, ASecondRequestContinuesTheRunningCurveSmoothly) {
-    request("<endvalue>10</endvalue>");
-    ASSERT_NEAR(channelAt(250.0), 6.0f, 1e-5f);
-    request("<endvalue>20</endvalue>");
+TEST_F(InterpolatorTest, ASecondRequestForAChannelTakesOverItsTrack) {
+    redirectAtAQuarterSecond();
+    EXPECT_EQ(interpolator->tracks.size(), 1u);
+}
+
+TEST_F(InterpolatorTest, ASecondRequestGoesOnWithoutAJumpInValueOrSpeed) {
+    redirectAtAQuarterSecond();
     ASSERT_EQ(interpolator->tracks.size(), 1u);
     EXPECT_NEAR(interpolator->tracks[0]->value(0.25f), 6.0f, 1e-5f);
     EXPECT_NEAR(interpolator->tracks[0]->speed(0.25f), 12.0f, 1e-4f);
+}
+
+TEST_F(InterpolatorTest, ASecondRequestEndsAtItsOwnEndValue) {
+    redirectAtAQuarterSecond();
     EXPECT_FLOAT_EQ(channelAt(750.0), 20.0f);
 }
 
-// A camera's step channel is applied as a step every frame; a screen master's channels are the
-// HDR settings.
-TEST_F(InterpolatorTest, CameraStepAndScreenMasterChannelsTakeEffect) {
+// A camera's step channel moves it by the value each time it is written.
+TEST_F(InterpolatorTest, TheChannelIsWrittenAtEveryUpdate) {
     const auto previous = Zem::Main::setMessageBoxHandler([](auto&&...) {}); // no input
     auto* camera = new Zem::Main::Camera(XmlNode("<entity name='cam'/>"));
     Zem::Main::setMessageBoxHandler(previous);
@@ -92,55 +113,53 @@ TEST_F(InterpolatorTest, CameraStepAndScreenMasterChannelsTakeEffect) {
     EXPECT_NEAR(camera->position.x, 0.5f, 1e-5f);
     updateAt(250.0);
     EXPECT_NEAR(camera->position.x, 1.0f, 1e-5f);
-
-    using Zem::Graphics::bloomScale;
-    using Zem::Graphics::exposure;
-    auto* screen = new ScreenMaster(XmlNode("<entity name='screen'/>"));
-    screen->setChannel(1, 2.0f);
-    EXPECT_EQ(bloomScale, 2.0f);
-    request("<endvalue>0.5</endvalue>", "screen");
-    updateAt(500.0);
-    EXPECT_NEAR(exposure, (0.18f + 0.5f) / 2.0f, 1e-6f);
-    // Process-wide: later tests get the program's starting values.
-    exposure = 0.18f;
-    bloomScale = 1.0f;
 }
 
-// Malformed requests, and any request to an interpolator without a script master with a tempo
-// ("still" has none), are rejected with a message naming the interpolator; nothing moves.
-TEST_F(InterpolatorTest, BadRequestsOrScriptMastersAreRejectedWithAMessage) {
+// Nothing moves, and the message names the interpolator.
+TEST_F(InterpolatorTest, MalformedRequestsAreRejectedNamingTheInterpolator) {
+    const std::string good = "<elaps>0 1 0</elaps><endvalue>10</endvalue>";
+    for (const std::string& malformed : {
+             "interptarget='box'>" + good,
+             "interptarget='box' index='x'>" + good,
+             std::string(
+                 "interptarget='box' index='0'><elaps>0 0 0</elaps><endvalue>10</endvalue>"),
+             std::string(
+                 "interptarget='box' index='0'><elaps>0 1 0</elaps><endvalue>ten</endvalue>"),
+             std::string(
+                 "interptarget='box' index='0'><elaps>0 1 0</elaps><startspeed>?</startspeed>"),
+         }) {
+        SCOPED_TRACE(malformed);
+        const std::string said = reportedBy([&] {
+            interpolator->command(0, XmlNode("<event " + malformed + "</event>"));
+            updateAt(0.0);
+        });
+        EXPECT_TRUE(interpolator->tracks.empty());
+        EXPECT_FLOAT_EQ(box->getChannel(0), 2.0f);
+        EXPECT_TRUE(mentions(said, {"\"interp\""})) << said;
+    }
+}
+
+// "nowhere" is no entity, "box" is no ScriptMaster and "still" has no tempo.
+TEST_F(InterpolatorTest, WithoutAScriptMasterWithATempoEveryRequestIsRejectedNamingIt) {
     reportedBy([&] {
         new ScriptMaster(XmlNode("<entity name='still'><script/></entity>"),
                          ScriptTest::musicAt(&nowMs));
     });
-    const std::string good = "<elaps>0 1 0</elaps><endvalue>10</endvalue>";
-    const std::pair<const char*, std::string> cases[] = {
-        {"clock", "interptarget='box'>" + good},
-        {"clock", "interptarget='box' index='x'>" + good},
-        {"clock", "interptarget='box' index='0'><elaps>0 0 0</elaps><endvalue>10</endvalue>"},
-        {"clock", "interptarget='box' index='0'><elaps>0 1 0</elaps><endvalue>ten</endvalue>"},
-        {"clock", "interptarget='box' index='0'><elaps>0 1 0</elaps><startspeed>?</startspeed>"},
-        {"nowhere", "interptarget='box' index='0'>" + good},
-        {"box", "interptarget='box' index='0'>" + good},
-        {"still", "interptarget='box' index='0'>" + good},
-    };
-    for (const auto& testCase : cases) {
-        // Named copies: a lambda may not capture a structured binding before C++20.
-        const std::string master = testCase.first;
-        const std::string& request = testCase.second;
-        SCOPED_TRACE(master + (" " + request));
+    for (const char* master : {"nowhere", "box", "still"}) {
+        SCOPED_TRACE(master);
         bool tracked = true;
         const std::string said = reportedBy([&] {
             Interpolator bad(XmlNode(std::string("<entity name='bad'><scriptmaster>") + master +
                                      "</scriptmaster></entity>"));
-            bad.command(0, XmlNode("<event " + request + "</event>"));
+            bad.command(0, XmlNode("<event interptarget='box' index='0'><elaps>0 1 0</elaps>"
+                                   "<endvalue>10</endvalue></event>"));
             tracked = !bad.tracks.empty();
             bad.update(0.0f);
         });
         EXPECT_FALSE(tracked);
-        EXPECT_NE(said.find("Interpolator \"bad\""), std::string::npos) << said;
+        EXPECT_FLOAT_EQ(box->getChannel(0), 2.0f);
+        EXPECT_TRUE(mentions(said, {"\"bad\""})) << said;
     }
-    EXPECT_FLOAT_EQ(box->getChannel(0), 2.0f);
 }
 
 } // namespace

@@ -1,11 +1,10 @@
 #include "ScriptTestSupport.h"
 
-#include "main/BaseEntity.h"
 #include "main/Camera.h"
 #include "main/messageBox.h"
 #include "resource/XmlNode.h"
-#include "script/Automator.h"
 #include "script/ScriptMaster.h"
+#include "script/SilentMusic.h"
 
 #include <gtest/gtest.h>
 
@@ -13,20 +12,12 @@
 #include <utility>
 #include <vector>
 
+using ScriptTest::mentions;
+using ScriptTest::Received;
+using ScriptTest::reportedBy;
 using Zem::Resource::XmlNode;
 
 namespace {
-
-using Received = std::vector<std::pair<int, std::string>>;
-
-class Recorder : public Zem::Main::BaseEntity {
-public:
-    using BaseEntity::BaseEntity;
-    void command(int time, const XmlNode& element) override {
-        received.emplace_back(time, element.attribute("command"));
-    }
-    Received received;
-};
 
 std::string event(const std::string& time, const std::string& command,
                   const std::string& target = "rec", const std::string& text = "") {
@@ -39,10 +30,23 @@ std::string repeat(const std::string& times) {
 
 // A step lasts 1 ms.
 const char* const tempoFast = "<offset>0</offset><bpm>15000</bpm>";
+// At 120 bpm a step lasts 125 ms and the clock rounds up: 1875 ms is still step 15 and 1876 ms
+// step 16 ("1 0 0"); 2000 ms is still step 16 and 2001 ms step 17.
+const char* const tempo120 = "<offset>0</offset><bpm>120</bpm>";
+constexpr double lastOfStep15 = 1875.0;
+constexpr double firstOfStep16 = 1876.0;
+constexpr double lastOfStep16 = 2000.0;
+constexpr double firstOfStep17 = 2001.0;
 
 class ScriptMasterTest : public ::testing::Test {
 protected:
-    void SetUp() override { recorder = new Recorder(XmlNode("<entity name='rec'/>")); }
+    void SetUp() override {
+        previousBoxes = Zem::Main::setMessageBoxHandler(
+            [this](const std::string&, const std::string& text, auto) {
+                cameraNotFoundBoxes += text == "Camera not found!";
+            });
+    }
+    void TearDown() override { Zem::Main::setMessageBoxHandler(previousBoxes); }
 
     ScriptMaster* makeScript(const std::string& settings, const std::string& children) {
         return new ScriptMaster(XmlNode("<entity name='script'>" + settings + "<script>" +
@@ -55,108 +59,122 @@ protected:
         nowMs = heardMs;
         master->update(0.0f);
     }
+    Received deliveredAt(ScriptMaster* master, double heardMs) {
+        at(master, heardMs);
+        return std::exchange(recorder->received, {});
+    }
+    // Updates a new script at each heard time in turn, expecting what each update delivers; a
+    // millisecond after the last nothing is left to deliver.
+    void expectDeliveries(const std::string& settings, const std::string& script,
+                          const std::vector<std::pair<double, Received>>& updates) {
+        ScriptMaster* master = makeScript(settings, script);
+        for (const auto& [heardMs, expected] : updates) {
+            EXPECT_EQ(deliveredAt(master, heardMs), expected) << "at " << heardMs << " ms";
+        }
+        EXPECT_EQ(deliveredAt(master, updates.back().first + 1.0), Received{}) << "afterwards";
+        EXPECT_TRUE(master->automators.empty());
+    }
 
     ZemTest::FrameGame game;
-    Recorder* recorder = nullptr;
+    ScriptTest::Recorder* recorder = new ScriptTest::Recorder(XmlNode("<entity name='rec'/>"));
     double nowMs = 0.0;
+    int cameraNotFoundBoxes = 0;
+    Zem::Main::MessageBoxHandler previousBoxes;
 };
 
-TEST_F(ScriptMasterTest, DeliversEachTimedCommandInTheUpdateWhereItFallsDue) {
-    struct Case {
-        std::string settings;
-        std::string script;
-        // Heard time of each update and what it delivers; nothing is left after the last.
-        std::vector<std::pair<double, Received>> updates;
-        const char* message = nullptr;
-    };
-    const Case cases[] = {
-        // At 120 bpm the clock rounds up: 1875 ms is step 15, 1876 ms step 16.
-        {"<offset>0</offset><bpm>120</bpm>",
-         event("1 0 0", "bar") + event("1 0 1", "step"),
-         {{0, {}}, {1875, {}}, {1876, {{16, "bar"}}}, {2000, {}}, {2001, {{17, "step"}}}}},
-        // The offset is the layer's to allow for: a stream time of 1776 ms is heard at 1876.
-        {"<offset>100</offset><bpm>120</bpm>",
-         event("1 0 0", "bar"),
-         {{0, {}}, {1875, {}}, {1876, {{16, "bar"}}}}},
-        {"<bpm>120</bpm>", event("1 0 0", "bar"), {{0, {}}, {1875, {}}, {1876, {{16, "bar"}}}}},
-        // Document order: d, due already, waits behind c; an unknown target gets nothing.
-        {tempoFast,
-         event("0 0 16", "a") + event("0 0 16", "lost", "nobody") + event("0 0 16", "b") +
-             event("0 0 32", "c") + event("0 0 4", "d"),
-         {{0, {}}, {20, {{16, "a"}, {16, "b"}}}, {32, {{32, "c"}, {4, "d"}}}}},
-        {tempoFast,
-         event("0 0 0", "a") + "<!-- a frame -->" + event("0 0 0", "b"),
-         {{0, {{0, "a"}}}, {0, {{0, "b"}}}}},
-        {"<offset>10</offset><bpm>15000</bpm>",
-         repeat("start='0 0 0' end='0 1 0' step='0 0 1'") + event("0 0 0", "after"),
-         {{0, {{0, "tick"}, {0, "after"}}}, {5, {{1, "tick"}, {2, "tick"}, {3, "tick"}}}}},
-        {tempoFast,
-         event("0 0 0", "setoffset", "script", "1 0 0") +
-             event("0 0 0", "setoffset", "script", "2 0 0") + event("1 0 0", "late"),
-         {{0, {}}, {47, {}}, {48, {{48, "late"}}}}},
-        {tempoFast,
-         repeat("start='0 0 0' end='0 1 0' step='0 0 0'") +
-             repeat("start='0 0 0' end='0 1 0' step='0 0 -2'") + event("0 0 0", "after"),
-         {{0, {{0, "after"}}}, {50, {}}},
-         "ScriptMaster \"script\": a \"repeat\" with the \"step\""},
-        {"<offset>50</offset>",
-         event("0 0 0", "a"),
-         {{0, {}}, {10000, {}}},
-         "ScriptMaster \"script\": no \"bpm\""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.settings + c.script);
-        std::vector<Received> delivered;
-        bool left = false;
-        const std::string said = ScriptTest::reportedBy([&] {
-            ScriptMaster* master = makeScript(c.settings, c.script);
-            for (const auto& update : c.updates) {
-                at(master, update.first);
-                delivered.push_back(std::exchange(recorder->received, {}));
-            }
-            at(master, c.updates.back().first + 1.0);
-            left = !master->automators.empty() || !recorder->received.empty();
-            delete master;
-        });
-        for (std::size_t i = 0; i < c.updates.size(); ++i) {
-            EXPECT_EQ(delivered[i], c.updates[i].second) << "at " << c.updates[i].first << " ms";
-        }
-        EXPECT_FALSE(left);
-        EXPECT_TRUE(c.message == nullptr || said.find(c.message) != std::string::npos) << said;
-    }
+TEST_F(ScriptMasterTest, EachEventIsDeliveredInTheUpdateWhereItsStepFallsDue) {
+    expectDeliveries(tempo120, event("1 0 0", "bar") + event("1 0 1", "step"),
+                     {{0, {}},
+                      {lastOfStep15, {}},
+                      {firstOfStep16, {{16, "bar"}}},
+                      {lastOfStep16, {}},
+                      {firstOfStep17, {{17, "step"}}}});
 }
 
-// An automator delivers every missed repetition, but not its end, and at most maxCatchUp at a
-// time: start="-99999999 0 0" once meant 1.6e9 deliveries in one update and the show hung.
-TEST_F(ScriptMasterTest, RepeatsCatchUpWithMissedStepsButOnlyWithTheLastOfTooMany) {
-    EXPECT_EQ(ScriptMaster::stepCount("0 -1 2.5"), -1);
-    EXPECT_EQ(ScriptMaster::stepCount("1e30 0 0"), std::numeric_limits<int32_t>::max());
+// The offset is the music layer's to allow for: a stream time of 1776 ms is heard at 1876.
+TEST_F(ScriptMasterTest, StepsFallDueAtTheHeardTimeWhateverTheOffset) {
+    expectDeliveries("<offset>100</offset><bpm>120</bpm>", event("1 0 0", "bar"),
+                     {{0, {}}, {lastOfStep15, {}}, {firstOfStep16, {{16, "bar"}}}});
+}
 
-    Automator even(0, 20, 2, XmlNode("<event target='rec' command='tick'/>"));
-    EXPECT_TRUE(even.advance(2));
-    EXPECT_TRUE(even.advance(9));
-    EXPECT_EQ(recorder->received,
-              (Received{{0, "tick"}, {2, "tick"}, {4, "tick"}, {6, "tick"}, {8, "tick"}}));
-    EXPECT_FALSE(even.advance(100));
-    EXPECT_EQ(recorder->received.back(), (std::pair<int, std::string>{18, "tick"}));
+TEST_F(ScriptMasterTest, WithoutAnOffsetTheClockRunsUnshifted) {
+    expectDeliveries("<bpm>120</bpm>", event("1 0 0", "bar"),
+                     {{0, {}}, {lastOfStep15, {}}, {firstOfStep16, {{16, "bar"}}}});
+}
 
-    Automator each(0, 1000, 1, XmlNode("<event target='rec' command='tock'/>"));
-    recorder->received.clear();
-    each.advance(Automator::maxCatchUp - 1);
-    EXPECT_EQ(recorder->received.size(), std::size_t(Automator::maxCatchUp));
-    recorder->received.clear();
-    each.advance(900);
-    EXPECT_EQ(recorder->received, (Received{{900, "tock"}}));
+// d, due already, waits behind c.
+TEST_F(ScriptMasterTest, EventsAreDeliveredInDocumentOrder) {
+    expectDeliveries(tempoFast,
+                     event("0 0 16", "a") + event("0 0 16", "b") + event("0 0 32", "c") +
+                         event("0 0 4", "d"),
+                     {{0, {}}, {20, {{16, "a"}, {16, "b"}}}, {32, {{32, "c"}, {4, "d"}}}});
+}
 
-    // The step due at 0, then 1 to 5 one by one: a few at a time is ordinary catching up.
-    recorder->received.clear();
+TEST_F(ScriptMasterTest, AnEventForAnUnknownTargetIsPassedOver) {
+    expectDeliveries(
+        tempoFast, event("0 0 16", "a") + event("0 0 16", "lost", "nobody") + event("0 0 16", "b"),
+        {{0, {}}, {16, {{16, "a"}, {16, "b"}}}});
+}
+
+// Scripts use a comment as a one-frame pause.
+TEST_F(ScriptMasterTest, ACommentEndsTheUpdateThatReachesIt) {
+    expectDeliveries(tempoFast, event("0 0 0", "a") + "<!-- a frame -->" + event("0 0 0", "b"),
+                     {{0, {{0, "a"}}}, {0, {{0, "b"}}}});
+}
+
+TEST_F(ScriptMasterTest, ARepeatDeliversItsEventAtEveryStepBeforeItsEnd) {
+    expectDeliveries("<offset>10</offset><bpm>15000</bpm>",
+                     repeat("start='0 0 0' end='0 1 0' step='0 0 1'"),
+                     {{0, {{0, "tick"}}}, {5, {{1, "tick"}, {2, "tick"}, {3, "tick"}}}});
+}
+
+TEST_F(ScriptMasterTest, TheScriptGoesOnPastAStartedRepeatInTheSameUpdate) {
+    expectDeliveries(tempoFast,
+                     repeat("start='0 0 0' end='0 0 1' step='0 0 1'") + event("0 0 0", "after"),
+                     {{0, {{0, "tick"}, {0, "after"}}}});
+}
+
+// start="-99999999 0 0" once meant 1.6e9 deliveries in one update and the show hung.
+TEST_F(ScriptMasterTest, ARepeatStartedLongBeforeTheScriptCatchesUpFromItsLatestStep) {
     ScriptMaster* master =
         makeScript(tempoFast, repeat("start='-99999999 0 0' end='1 0 0' step='0 0 1'"));
-    at(master, 0.0);
-    at(master, 5.0);
-    EXPECT_EQ(
-        recorder->received,
-        (Received{{0, "tick"}, {1, "tick"}, {2, "tick"}, {3, "tick"}, {4, "tick"}, {5, "tick"}}));
+    EXPECT_EQ(deliveredAt(master, 0.0), (Received{{0, "tick"}}));
+    EXPECT_EQ(deliveredAt(master, 5.0),
+              (Received{{1, "tick"}, {2, "tick"}, {3, "tick"}, {4, "tick"}, {5, "tick"}}));
+}
+
+TEST_F(ScriptMasterTest, ASecondSetOffsetReplacesTheFirst) {
+    // Two bars of offset: "1 0 0" falls due at step 48.
+    expectDeliveries(tempoFast,
+                     event("0 0 0", "setoffset", "script", "1 0 0") +
+                         event("0 0 0", "setoffset", "script", "2 0 0") + event("1 0 0", "late"),
+                     {{0, {}}, {47, {}}, {48, {{48, "late"}}}});
+}
+
+TEST_F(ScriptMasterTest, ARepeatWithoutAPositiveStepIsSkippedNamingItsScript) {
+    const std::string said = reportedBy([this] {
+        expectDeliveries(tempoFast,
+                         repeat("start='0 0 0' end='0 1 0' step='0 0 0'") +
+                             repeat("start='0 0 0' end='0 1 0' step='0 0 -2'") +
+                             event("0 0 0", "after"),
+                         {{0, {{0, "after"}}}, {50, {}}});
+    });
+    EXPECT_TRUE(mentions(said, {"\"script\"", "step", "0 0 -2"})) << said;
+}
+
+TEST_F(ScriptMasterTest, WithoutABpmTheScriptIsIgnoredNamingIt) {
+    const std::string said = reportedBy([this] {
+        expectDeliveries("<offset>50</offset>", event("0 0 0", "a"), {{0, {}}, {10000, {}}});
+    });
+    EXPECT_TRUE(mentions(said, {"\"script\"", "bpm"})) << said;
+}
+
+TEST_F(ScriptMasterTest, AStepCountIsTruncatedTowardZero) {
+    EXPECT_EQ(ScriptMaster::stepCount("0 -1 2.5"), -1);
+}
+
+TEST_F(ScriptMasterTest, AStepCountStopsAtTheLargestInteger) {
+    EXPECT_EQ(ScriptMaster::stepCount("1e30 0 0"), std::numeric_limits<int32_t>::max());
 }
 
 TEST_F(ScriptMasterTest, ExitEndsTheGameUpdateInWhichItIsDelivered) {
@@ -167,26 +185,79 @@ TEST_F(ScriptMasterTest, ExitEndsTheGameUpdateInWhichItIsDelivered) {
     }
 }
 
-TEST_F(ScriptMasterTest, SetCameraTreatsAnythingButACameraAsNotFound) {
-    int boxes = 0;
-    const auto previous =
-        Zem::Main::setMessageBoxHandler([&](const std::string&, const std::string& text, auto) {
-            boxes += text == "Camera not found!";
-        });
-    auto* camera = new Zem::Main::Camera(XmlNode("<entity name='cam'/>"));
-    const std::pair<const char*, const Zem::Main::Camera*> names[] = {
-        {"cam", camera}, {"nobody", nullptr}, {"cam", camera}, {"rec", nullptr}};
-    std::string script;
-    for (int i = 0; i < 4; ++i) {
-        script += event("0 0 " + std::to_string(i), "setcamera", "script", names[i].first);
+// On the silent clock a capture drives: "exit" comes after two bars of "setoffset", so it is
+// step 33; at 8 steps a second the step count, rounded up, reaches 33 just past 4000 ms.
+class ScriptMasterExitTest : public ScriptMasterTest {
+protected:
+    void SetUp() override {
+        ScriptMasterTest::SetUp();
+        master =
+            new ScriptMaster(XmlNode(R"(<entity name="s"><offset>100</offset><bpm>120</bpm><script>
+                <event time="1 0 0" target="s" command="setoffset">2 0 0</event>
+                <event time="0 0 1" target="s" command="exit"/></script></entity>)"),
+                             std::make_unique<SilentMusic>([this] { return nowMs; }));
     }
-    ScriptMaster* master = makeScript(tempoFast, script);
-    for (int ms = 0; ms < 4; ++ms) {
-        at(master, ms);
-        EXPECT_EQ(game.currentCamera(), names[ms].second) << ms;
+    // Whether the exit was delivered by updates at heardMs.
+    bool exitsAt(double heardMs) {
+        at(master, heardMs);
+        at(master, heardMs);
+        return game.exitRequested();
     }
-    EXPECT_EQ(boxes, 2);
-    Zem::Main::setMessageBoxHandler(previous);
+
+    static constexpr int32_t exitMs = 4001;
+    ScriptMaster* master = nullptr;
+};
+
+TEST_F(ScriptMasterExitTest, TheExitTimeIsFoundAheadPastASetOffset) {
+    EXPECT_EQ(master->exitTimeMs(), exitMs);
+}
+
+TEST_F(ScriptMasterExitTest, TheExitFallsDueOnTheMillisecondFoundAhead) {
+    EXPECT_TRUE(exitsAt(exitMs));
+}
+
+TEST_F(ScriptMasterExitTest, TheExitIsNotDueAMillisecondBefore) {
+    EXPECT_FALSE(exitsAt(exitMs - 1));
+}
+
+// Anything but a camera counts as not found.
+class ScriptMasterSetCameraTest : public ScriptMasterTest {
+protected:
+    // After the box handler: a camera without an input driver shows a box of its own.
+    void SetUp() override {
+        ScriptMasterTest::SetUp();
+        camera = new Zem::Main::Camera(XmlNode("<entity name='cam'/>"));
+    }
+    // The current camera after "setcamera" to each name in turn, a step apart.
+    const Zem::Main::Camera* afterSetCamera(std::initializer_list<const char*> names) {
+        std::string script;
+        int step = 0;
+        for (const char* name : names) {
+            script += event("0 0 " + std::to_string(step++), "setcamera", "script", name);
+        }
+        ScriptMaster* master = makeScript(tempoFast, script);
+        for (int ms = 0; ms < step; ++ms) {
+            at(master, ms);
+        }
+        return game.currentCamera();
+    }
+
+    Zem::Main::Camera* camera = nullptr;
+};
+
+TEST_F(ScriptMasterSetCameraTest, MakesTheNamedCameraCurrent) {
+    EXPECT_EQ(afterSetCamera({"cam"}), camera);
+    EXPECT_EQ(cameraNotFoundBoxes, 0);
+}
+
+TEST_F(ScriptMasterSetCameraTest, AMissingNameShowsCameraNotFoundAndLeavesNoCamera) {
+    EXPECT_EQ(afterSetCamera({"cam", "nobody"}), nullptr);
+    EXPECT_EQ(cameraNotFoundBoxes, 1);
+}
+
+TEST_F(ScriptMasterSetCameraTest, AnEntityThatIsNoCameraCountsAsNotFound) {
+    EXPECT_EQ(afterSetCamera({"cam", "rec"}), nullptr);
+    EXPECT_EQ(cameraNotFoundBoxes, 1);
 }
 
 } // namespace

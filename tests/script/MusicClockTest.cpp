@@ -1,72 +1,16 @@
-#include "ScriptTestSupport.h"
-
 #include "script/MusicClock.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
 #include <utility>
-
-using ScriptTest::musicAt;
 
 namespace {
 
 constexpr int rate = 44100;
-
-// Without a device, or without the file, stream time + offset is the time since play: whole
-// milliseconds, never back, on past the end of the music. A seek jumps (back too), a pause
-// stands still; before play a seek only sets the clock.
-TEST(MusicTest, WithoutADeviceOrFileStreamTimePlusOffsetIsTheTimeSincePlay) {
-    // seekTo -1: none; pause -1: leave as it is, 0: resume, 1: pause; heard afterwards.
-    const struct {
-        double advance;
-        int seekTo, pause, heard;
-    } steps[] = {
-        {0.9, -1, -1, 0},       {0.2, -1, -1, 1},           {1874.0, -1, -1, 1875},
-        {-15.0, -1, -1, 1875},  {600015.0, -1, -1, 601875}, {0.0, 40000, -1, 40000},
-        {250.0, -1, -1, 40250}, {0.0, 300, -1, 300},        {0.0, -1, 1, 300},
-        {5000.0, -1, -1, 300},  {0.0, 9000, -1, 9000},      {700.0, -1, -1, 9000},
-        {0.0, -1, 0, 9000},     {10.0, -1, -1, 9010},       {0.0, -20, -1, 0},
-        {15.5, -1, -1, 15},
-    };
-    for (const std::string file : {"data/Ombrel.ogg", "data/no-such-music.ogg"}) {
-        for (const int offset : {0, 100, -30}) {
-            SCOPED_TRACE(file + " offset " + std::to_string(offset));
-            double nowMs = 5000.0;
-            auto music = musicAt(&nowMs);
-            EXPECT_FALSE(music->init(rate, 32, 0)) << "the dummy driver counts as no device";
-            music->setBufferSize(offset);
-            MusicStream* stream = nullptr;
-            const std::string said =
-                ScriptTest::reportedBy([&] { stream = music->openStream(file, 0x2000, 0, 0); });
-            EXPECT_EQ(said.find("Unable to load " + file) != std::string::npos,
-                      file.find("no-such") != std::string::npos);
-            nowMs += 750.0;
-            EXPECT_EQ(music->streamTime(stream), -offset) << "nothing heard before play";
-            ASSERT_TRUE(music->seekStream(stream, 5000));
-            nowMs += 300.0;
-            EXPECT_EQ(music->streamTime(stream), 5000 - offset);
-            ASSERT_TRUE(music->playStream(0, stream));
-            for (const auto& step : steps) {
-                nowMs += step.advance;
-                EXPECT_TRUE(step.seekTo == -1 || music->seekStream(stream, step.seekTo));
-                EXPECT_TRUE(step.pause == -1 || music->pauseStream(stream, step.pause == 1));
-                EXPECT_EQ(music->streamTime(stream) + offset, step.heard) << "at " << nowMs;
-            }
-            EXPECT_FALSE(music->seekStream(nullptr, 0));
-            EXPECT_FALSE(music->pauseStream(nullptr, true));
-        }
-    }
-}
-
-TEST(MusicTest, DecodesTheScoreWhenADeviceTakesIt) {
-    const double nowMs = 0.0;
-    auto music = musicAt(&nowMs, true);
-    music->init(rate, 32, 0);
-    music->setBufferSize(0); // short blocks: closing the dummy device waits for one or two
-    MusicStream* stream = music->openStream("data/Ombrel.ogg", 0x2000, 0, 0);
-    EXPECT_NEAR(music->streamLengthMs(stream), 150000, 50) << "75 bars at 120 bpm";
-}
 
 // Reads a clock started at startMs every stepMs until endMs; before each reading feed(clock,
 // now) hands it what the device took by then. Readings never go back; check(now, heard, last)
@@ -180,34 +124,74 @@ void expectHeard(MusicClock& clock, std::initializer_list<std::pair<double, doub
 }
 
 // A device that takes its first block 600 ms after play: nothing is heard until its pending
-// 50 ms have played, then the clock goes with it. A device that never starts: the clock stands
-// for the wait, then runs on; a seek waits again, as long as it is told. Paused, the clock
-// stands and ignores the device.
-TEST(MusicClockTest, StandsWhileItWaitsForTheDeviceOrIsPaused) {
+// 50 ms have played, then the clock goes with it.
+TEST(MusicClockTest, StandsUntilASlowDeviceIsHeard) {
     MusicClock slow;
     slow.start(0.0, 3000.0);
     expectHeard(slow, {{500.0, 0.0}});
     slow.deviceTook(0, 2205, 600.0, rate);
     expectHeard(slow, {{640.0, 0.0}, {750.0, 100.0}});
+}
 
+TEST(MusicClockTest, WithADeviceThatNeverStartsItStandsForTheWaitThenRunsOn) {
     MusicClock dead;
     dead.start(0.0, 3000.0);
     expectHeard(dead, {{2999.0, 0.0}, {3500.0, 500.0}});
+}
+
+TEST(MusicClockTest, ASeekWaitsForTheDeviceAsLongAsItIsTold) {
+    MusicClock dead;
+    dead.start(0.0);
     dead.seek(4000.0, 10000.0, 250.0);
     expectHeard(dead, {{4200.0, 10000.0}, {4300.0, 10050.0}});
+}
 
-    MusicClock paused;
-    expectHeard(paused, {{500.0, 0.0}}); // not started
-    paused.start(1000.0);
-    expectHeard(paused, {{1400.0, 400.0}});
-    paused.pause(1500.0);
-    paused.deviceTook(rate, 0, 1600.0, rate);
-    expectHeard(paused, {{2500.0, 500.0}});
-    paused.resume(3000.0);
-    expectHeard(paused, {{3100.0, 600.0}, {3050.0, 600.0}}); // the second one out of order
-    paused.seek(3100.0, 100.0);
-    expectHeard(paused, {{3200.0, 200.0}});
-    EXPECT_EQ(paused.frameToHand(3200.0, 441, rate), 8820 + 441);
+TEST(MusicClockTest, ReadsZeroBeforeItStarts) {
+    MusicClock idle;
+    expectHeard(idle, {{500.0, 0.0}});
+}
+
+TEST(MusicClockTest, WithoutADeviceItRunsWithTheSteadyClockFromTheStart) {
+    MusicClock clock;
+    clock.start(1000.0);
+    expectHeard(clock, {{1400.0, 400.0}});
+}
+
+// Paused at 500 ms of music; the device, paying no heed, reports a block a second on.
+class MusicClockPausedTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        clock.start(1000.0);
+        clock.pause(1500.0);
+        clock.deviceTook(rate, 0, 1600.0, rate);
+    }
+    MusicClock clock;
+};
+
+TEST_F(MusicClockPausedTest, StandsAndIgnoresTheDevice) {
+    expectHeard(clock, {{2500.0, 500.0}});
+}
+
+TEST_F(MusicClockPausedTest, ResumedRunsOnFromWhereItStood) {
+    clock.resume(3000.0);
+    expectHeard(clock, {{3100.0, 600.0}});
+}
+
+TEST_F(MusicClockPausedTest, AReadingOutOfOrderNeverGoesBack) {
+    clock.resume(3000.0);
+    expectHeard(clock, {{3100.0, 600.0}, {3050.0, 600.0}});
+}
+
+TEST_F(MusicClockPausedTest, ASeekMovesItBack) {
+    clock.resume(3000.0);
+    clock.seek(3100.0, 100.0);
+    expectHeard(clock, {{3200.0, 200.0}});
+}
+
+TEST_F(MusicClockPausedTest, TheFrameToHandIsTheOneHeardOnceThePendingFramesHavePlayed) {
+    clock.resume(3000.0);
+    clock.seek(3100.0, 100.0);
+    EXPECT_EQ(clock.frameToHand(3200.0, 441, rate), 8820 + 441);
 }
 
 // A device heard 100 ms ahead is neither jumped to nor chased faster than 10 % over real time.

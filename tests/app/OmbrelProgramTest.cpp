@@ -1,7 +1,9 @@
 // The real program, run as a maker or a capture would run it.
+#include "app/CommandLine.h"
 #include "graphics/FrameImage.h"
 #include "support/ImageCapture.h"
 #include "support/TempDir.h"
+#include "support/mentions.h"
 
 #include <gtest/gtest.h>
 
@@ -68,16 +70,38 @@ double probeDuration(const std::string& file, const char* stream) {
 
 const char* const smallSecond = "--start 10 --end 11 --fps 30 --size 64x48";
 
-TEST(CaptureRun, TheSameShowGivesTheSameBytesAndOneFramePerStep) {
-    ZemTest::TempDir dir;
-    // The stats overlay is for the person watching: it never reaches the captured frames.
-    for (const char* name : {"a", "b"}) {
-        const std::string stats = name[0] == 'b' ? " --stats" : "";
-        const ProgramRun run = ombrel("--capture " + dir.file(name) + " " + smallSecond + stats);
-        ASSERT_EQ(run.exitCode, 0) << run.errors;
-        EXPECT_NE(run.errors.find("Captured 30 frames"), std::string::npos) << run.errors;
+// A second of the show captured into a folder.
+class OmbrelProgramCaptureTest : public ::testing::Test {
+protected:
+    ProgramRun capture(const std::string& name, const std::string& more = "") {
+        return ombrel("--capture " + dir.file(name) + " " + smallSecond + more);
     }
-    ASSERT_EQ(countFrames(dir.file("a")), 30u);
+
+    ZemTest::TempDir dir;
+};
+
+TEST_F(OmbrelProgramCaptureTest, WritesOneFrameOfTheAskedSizePerStep) {
+    const ProgramRun run = capture("a");
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_TRUE(ZemTest::mentions(run.errors, {dir.file("a")})) << run.errors;
+    EXPECT_EQ(countFrames(dir.file("a")), 30u);
+    const FrameImage first = FrameImage::readPng(dir.file("a/frame-000000.png"));
+    EXPECT_EQ(first.width(), 64);
+    EXPECT_EQ(first.height(), 48);
+}
+
+// One second of 16-bit stereo at 44100 Hz.
+TEST_F(OmbrelProgramCaptureTest, WritesTheMusicTheFramesCover) {
+    const ProgramRun run = capture("a");
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(fs::file_size(dir.file("a/music.wav")), 44u + 44100u * 4u);
+}
+
+// The same show gives the same bytes every time; the stats overlay is for the person watching.
+TEST_F(OmbrelProgramCaptureTest, TheStatsOverlayNeverReachesTheCapturedFrames) {
+    ASSERT_EQ(capture("a").exitCode, 0);
+    ASSERT_EQ(capture("b", " --stats").exitCode, 0);
+    ASSERT_EQ(countFrames(dir.file("b")), 30u);
     for (int i = 0; i < 30; i += 7) {
         char name[32];
         std::snprintf(name, sizeof name, "/frame-%06d.png", i);
@@ -85,35 +109,28 @@ TEST(CaptureRun, TheSameShowGivesTheSameBytesAndOneFramePerStep) {
                   ZemTest::TempDir::readFile(dir.file("b") + name))
             << name;
     }
-    // One second of 16-bit stereo at 44100 Hz.
-    EXPECT_EQ(fs::file_size(dir.file("a/music.wav")), 44u + 44100u * 4u);
-    const FrameImage first = FrameImage::readPng(dir.file("a/frame-000000.png"));
-    EXPECT_EQ(first.width(), 64);
-    EXPECT_EQ(first.height(), 48);
 }
 
-// A capture that starts late steps through the show first: its first frame is frame 300 of a
-// capture from the start at 30 fps, but for the eye adaptation, which starts afresh.
-TEST(CaptureRun, ALateStartShowsWhatACaptureFromTheStartShowsThen) {
-    ZemTest::TempDir dir;
+// Its first frame is frame 300 of a capture from the start at 30 fps, but for the eye
+// adaptation, which starts afresh.
+TEST_F(OmbrelProgramCaptureTest, ALateStartShowsWhatACaptureFromTheStartShowsThen) {
     for (const auto& [name, start] : {std::pair{"whole", ""}, {"late", " --start 10"}}) {
         const ProgramRun run =
             ombrel("--capture " + dir.file(name) + start + " --end 10.02 --fps 30 --size 64x48");
         ASSERT_EQ(run.exitCode, 0) << run.errors;
     }
     ASSERT_EQ(countFrames(dir.file("whole")), 301u);
-    const auto frame = [&dir](const char* name) { return FrameImage::readPng(dir.file(name)); };
+    const auto frame = [this](const char* name) { return FrameImage::readPng(dir.file(name)); };
     const FrameImage started = frame("late/frame-000000.png");
     EXPECT_GE(ZemTest::psnr(frame("whole/frame-000300.png"), started), 40.0);
     // Not a black or frozen picture that would match anything.
     EXPECT_LT(ZemTest::psnr(frame("whole/frame-000150.png"), started), 30.0);
 }
 
-TEST(CaptureRun, VideoAndMusicLastAsLongAsTheFrames) {
+TEST_F(OmbrelProgramCaptureTest, VideoAndMusicLastAsLongAsTheFrames) {
     if (!commandExists("ffmpeg") || !commandExists("ffprobe")) {
         GTEST_SKIP() << "ffmpeg is not installed";
     }
-    ZemTest::TempDir dir;
     const std::string video = dir.file("show.mp4");
     const ProgramRun run = ombrel("--capture " + video + " " + smallSecond);
     ASSERT_EQ(run.exitCode, 0) << run.errors;
@@ -122,37 +139,27 @@ TEST(CaptureRun, VideoAndMusicLastAsLongAsTheFrames) {
     EXPECT_NEAR(probeDuration(video, "a:0"), 1.0, 1.0 / 30.0);
 }
 
-// Bad use is one line, then the usage, and exit code 2; an output that cannot be written fails
-// with 1 and leaves no complete-looking file. Without ffmpeg a video is refused at once,
-// pointing at the PNG form.
-TEST(CaptureRun, BadUseAndOutputsThatCannotBeWrittenEndWithTheirMessage) {
-    ZemTest::TempDir dir;
+TEST_F(OmbrelProgramCaptureTest, AnOutputThatCannotBeWrittenEndsWithExitCode1NamingIt) {
     std::ofstream(dir.file("plain")) << "x";
-    const std::string video = dir.file("show.mp4");
-    const struct {
-        std::string arguments, prefix;
-        int exitCode;
-        std::string said = "", alsoSaid = ""; // a bad use's error starts with `said`
-    } cases[] = {
-        {"--fps fast", "", 2, "ombrel: --fps needs a number from 1 to 1000, not 'fast'\nUsage:"},
-        {"--help", "", 0},
-        {"--capture " + dir.file("plain/frames") + " " + smallSecond, "", 1,
-         "capture failed: cannot make the folder"},
-        {"--capture " + video + " " + smallSecond, "PATH=/nonexistent", 1,
-         "needs the ffmpeg program", "--capture DIR"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.arguments);
-        const ProgramRun run = ombrel(c.arguments, c.prefix);
-        EXPECT_EQ(run.exitCode, c.exitCode);
-        EXPECT_NE(run.errors.find(c.said), std::string::npos) << run.errors;
-        if (c.exitCode == 2) {
-            EXPECT_EQ(run.errors.rfind(c.said, 0), 0u) << run.errors;
-        }
-        EXPECT_NE(run.errors.find(c.alsoSaid), std::string::npos) << run.errors;
-    }
-    EXPECT_FALSE(fs::exists(video));
-    EXPECT_FALSE(fs::exists(video + ".part.wav"));
+    const ProgramRun run = capture("plain/frames");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(ZemTest::mentions(run.errors, {dir.file("plain/frames")})) << run.errors;
+}
+
+// Bad use is one line naming what was wrong, then the usage.
+TEST(OmbrelProgramUsageTest, BadUseEndsWithExitCode2AndOneLineNamingTheOption) {
+    const ProgramRun run = ombrel("--fps fast");
+    EXPECT_EQ(run.exitCode, 2);
+    const std::string line = run.errors.substr(0, run.errors.find('\n'));
+    EXPECT_EQ(line.rfind("ombrel: ", 0), 0u) << line;
+    EXPECT_TRUE(ZemTest::mentions(line, {"--fps", "'fast'"})) << line;
+    EXPECT_EQ(run.errors, line + "\n" + Zem::App::CommandLine::usage());
+}
+
+TEST(OmbrelProgramUsageTest, HelpPrintsTheUsageAndEndsWithExitCode0) {
+    const ProgramRun run = ombrel("--help");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.output, Zem::App::CommandLine::usage());
 }
 
 // The real program on a show that ends by itself after 1.5 s, its script first asking for a
@@ -176,7 +183,7 @@ void expectShortShowRunsToItsExit(const std::string& display, const std::string&
 
 // The freeze: under a real display the "Camera not found!" box waited for a click and the show
 // stood still.
-TEST(UnattendedRunTest, AMessageBoxNobodyAnswersDoesNotStopTheShow) {
+TEST(OmbrelProgramUnattendedTest, AMessageBoxNobodyAnswersDoesNotStopTheShow) {
     if (!commandExists("xvfb-run")) {
         GTEST_SKIP() << "xvfb-run is not installed";
     }
@@ -185,7 +192,7 @@ TEST(UnattendedRunTest, AMessageBoxNobodyAnswersDoesNotStopTheShow) {
 }
 
 // No video driver at all: the boxes are lines on standard error and the show runs unseen.
-TEST(UnattendedRunTest, AVideoDriverThatDoesNotExistEndsCleanlyWithItsMessage) {
+TEST(OmbrelProgramUnattendedTest, AVideoDriverThatDoesNotExistEndsCleanlyWithItsMessage) {
     expectShortShowRunsToItsExit("env SDL_VIDEODRIVER=nonexistent",
                                  "ERROR: Failed To Register The Window Class.\n");
 }
@@ -214,33 +221,51 @@ std::array<double, 3> meanColour(const std::string& png) {
     return mean;
 }
 
-TEST(TutorialTest, TheReadmeWorldPlaysAsTheStepsSay) {
-    const std::string world = tutorialWorld();
-    ASSERT_NE(world.find("<ZEMWorld>"), std::string::npos) << "the tutorial's world is not found";
-    ZemTest::TempDir dir;
-    fs::create_directories(dir.file("my"));
-    std::ofstream(dir.file("my/two-rooms.world")) << world;
+// The README's tutorial world, captured one frame a second from the start to the script's exit,
+// as step 5 takes them.
+class OmbrelProgramTutorialTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string world = tutorialWorld();
+        ASSERT_NE(world.find("<ZEMWorld>"), std::string::npos)
+            << "the tutorial's world is not found";
+        fs::create_directories(dir.file("my"));
+        std::ofstream(dir.file("my/two-rooms.world")) << world;
+        played = ombrel("--capture " + shots + " --fps 1 --size 320x240 " +
+                        dir.file("my/two-rooms.world"));
+        ASSERT_EQ(played.exitCode, 0) << played.output << played.errors;
+    }
 
-    // One frame a second from the start to the script's exit, as step 5 takes them.
+    ZemTest::TempDir dir;
     const std::string shots = dir.file("shots");
-    const ProgramRun run =
-        ombrel("--capture " + shots + " --fps 1 --size 320x240 " + dir.file("my/two-rooms.world"));
-    const std::string said = run.output + run.errors;
-    ASSERT_EQ(run.exitCode, 0) << said;
+    ProgramRun played;
+};
+
+TEST_F(OmbrelProgramTutorialTest, TheWorldLoadsWithoutAComplaint) {
+    const std::string said = played.output + played.errors;
     for (const char* complaint :
          {"Unable to load", "Skipping", "No world", "not found", "ignored"}) {
         EXPECT_EQ(said.find(complaint), std::string::npos) << said;
     }
-    // The exit at bar 12 of 120 beats a minute: 24 s.
+}
+
+// The exit at bar 12 of 120 beats a minute: 24 s.
+TEST_F(OmbrelProgramTutorialTest, TheShowEndsAtTheScriptsExit) {
     EXPECT_TRUE(fs::exists(shots + "/frame-000023.png"));
     EXPECT_FALSE(fs::exists(shots + "/frame-000024.png"));
+}
 
+TEST_F(OmbrelProgramTutorialTest, TheHallIsLitWarmAtTwoSeconds) {
     const auto hall = meanColour(shots + "/frame-000002.png");
+    EXPECT_GT(hall[0] + hall[1] + hall[2], 0.3);
+    EXPECT_GT(hall[0], hall[2]);
+}
+
+// Seen through the doorway.
+TEST_F(OmbrelProgramTutorialTest, TheVaultIsLitBlueAtTwelveSeconds) {
     const auto vault = meanColour(shots + "/frame-000012.png");
-    EXPECT_GT(hall[0] + hall[1] + hall[2], 0.3) << "lit";
-    EXPECT_GT(vault[0] + vault[1] + vault[2], 0.3) << "lit";
-    EXPECT_GT(hall[0], hall[2]) << "the warm hall at 2 s";
-    EXPECT_GT(vault[2], vault[0]) << "the blue vault at 12 s, through the doorway";
+    EXPECT_GT(vault[0] + vault[1] + vault[2], 0.3);
+    EXPECT_GT(vault[2], vault[0]);
 }
 
 } // namespace

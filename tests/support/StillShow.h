@@ -10,30 +10,28 @@
 #include <memory>
 #include <string>
 
-namespace DemoTest {
+namespace ZemTest {
 
 // Ombrel on drivers that do nothing, its files under `workingDir` (ending in "/").
 class StillShow {
 public:
     explicit StillShow(const std::string& workingDir) {
-        engine.registerDriver(
-            "input", std::unique_ptr<ZemTest::StillInput>(input = new ZemTest::StillInput));
-        engine.registerDriver(
-            "display", std::unique_ptr<ZemTest::StillDisplay>(display = new ZemTest::StillDisplay));
+        engine.registerDriver("input", std::unique_ptr<StillInput>(input = new StillInput));
+        engine.registerDriver("display", std::unique_ptr<StillDisplay>(display = new StillDisplay));
         engine.setWorkingDir(workingDir);
         game.engine = &engine;
         engine.setGame(&game);
     }
 
     Zem::Main::Engine engine;
-    ZemTest::StillInput* input = nullptr;
-    ZemTest::StillDisplay* display = nullptr;
+    StillInput* input = nullptr;
+    StillDisplay* display = nullptr;
     Ombrel game;
 };
 
 // A data/ folder in `dir` with the shipped files but a main.world of the test's own; called
 // again, it replaces only the world.
-inline void shippedDataWithWorld(const ZemTest::TempDir& dir, const std::string& world) {
+inline void shippedDataWithWorld(const TempDir& dir, const std::string& world) {
     namespace fs = std::filesystem;
     const fs::path data = dir.file("data");
     fs::create_directories(data);
@@ -46,4 +44,4 @@ inline void shippedDataWithWorld(const ZemTest::TempDir& dir, const std::string&
     std::ofstream(data / "main.world", std::ios::binary) << world;
 }
 
-} // namespace DemoTest
+} // namespace ZemTest

@@ -1,0 +1,99 @@
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+using namespace std::string_literals;
+using Zem::App::CaptureOptions;
+using Zem::App::CommandLine;
+using Zem::App::PlayerOptions;
+using Arguments = std::vector<std::string>;
+
+namespace {
+
+TEST(CommandLineTest, AcceptsWhatItUnderstands) {
+    for (const Arguments& arguments : {
+             Arguments{},
+             Arguments{"--capture", "out", "--fps=30", "--size", "320x240", "--start", "2.5",
+                       "--end=4"},
+             Arguments{"my/world.world", "--data", "elsewhere"},
+             Arguments{"--stats", "--capture", "out"},
+         }) {
+        EXPECT_EQ(CommandLine(arguments).outcome(), CommandLine::Outcome::Run)
+            << testing::PrintToString(arguments);
+    }
+}
+
+TEST(CommandLineTest, HelpIsAskedForByEitherNameWhateverFollows) {
+    EXPECT_EQ(CommandLine({"--help"}).outcome(), CommandLine::Outcome::Help);
+    EXPECT_EQ(CommandLine({"-h", "--bogus"}).outcome(), CommandLine::Outcome::Help);
+}
+
+TEST(CommandLineTest, ARateOf1000FramesASecondIsTheHighestTaken) {
+    EXPECT_EQ(CommandLine({"--fps", "1000"}).outcome(), CommandLine::Outcome::Run);
+    EXPECT_EQ(CommandLine({"--fps", "1000.5"}).outcome(), CommandLine::Outcome::BadUse);
+}
+
+// Bad use is refused with one line that names the option (or the arguments) it is about.
+TEST(CommandLineTest, BadUseIsRefusedWithOneLineNamingTheOption) {
+    const struct {
+        Arguments arguments;
+        std::vector<std::string> named;
+    } cases[] = {
+        {{"--bogus"}, {"--bogus"}},
+        {{"--fps"}, {"--fps"}},
+        {{"--fps", "0"}, {"--fps", "'0'"}},
+        {{"--fps", "30fps"}, {"--fps", "'30fps'"}},
+        {{"--size", "320"}, {"--size", "'320'"}},
+        {{"--size", "321x240"}, {"--size", "'321x240'"}},
+        {{"--size", "320x241"}, {"--size", "'320x241'"}},
+        {{"--size", "0x0"}, {"--size", "'0x0'"}},
+        {{"--start", "-1"}, {"--start", "'-1'"}},
+        {{"--start", "nan"}, {"--start", "'nan'"}},
+        {{"--start", "5", "--end", "5"}, {"--end", "--start"}},
+        {{"--fullscreen=yes"}, {"--fullscreen"}},
+        {{"--stats=on"}, {"--stats"}},
+        {{"a.world", "b.world"}, {"'a.world'", "'b.world'"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.arguments));
+        const CommandLine line(c.arguments);
+        EXPECT_EQ(line.outcome(), CommandLine::Outcome::BadUse);
+        for (const std::string& name : c.named) {
+            EXPECT_NE(line.error().find(name), std::string::npos) << line.error();
+        }
+        EXPECT_EQ(line.error().find('\n'), std::string::npos) << line.error();
+    }
+}
+
+TEST(CommandLineTest, CarriesValuesIntoTheOptions) {
+    const CommandLine line({"--capture=show.mp4", "--fps", "24", "--size", "320x240", "--start",
+                            "10", "--end", "11.5", "--data", "mine", "--stats", "w/x.world"});
+    ASSERT_EQ(line.outcome(), CommandLine::Outcome::Run);
+    const PlayerOptions& o = line.options();
+    const CaptureOptions& c = o.capture;
+    EXPECT_EQ(std::tuple(o.capturing, c.output, c.fps, c.width, c.height, o.startSeconds,
+                         o.endSeconds, o.files.musicPath(), o.files.worldFile, o.stats),
+              std::tuple(true, "show.mp4"s, 24.0, 320, 240, 10.0, 11.5, "mine/Ombrel.ogg"s,
+                         "w/x.world"s, true));
+}
+
+TEST(CommandLineTest, WithoutOptionsTheShowPlaysAsItAlwaysDid) {
+    const PlayerOptions d = CommandLine({}).options();
+    EXPECT_EQ(std::tuple(d.capturing, d.stats, d.display.width, d.display.height,
+                         d.display.fullscreen, d.files.musicPath()),
+              std::tuple(false, false, 640, 480, true, "data/Ombrel.ogg"s));
+}
+
+TEST(CommandLineTest, TheUsageDescribesEveryOption) {
+    const std::string usage = CommandLine::usage();
+    for (const char* option : {"--help", "--data", "--window", "--fullscreen", "--stats ",
+                               "--start", "--end", "--loop", "--capture", "--fps", "--size"}) {
+        EXPECT_NE(usage.find(option), std::string::npos) << option;
+    }
+}
+
+} // namespace

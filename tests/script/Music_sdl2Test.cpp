@@ -1,0 +1,239 @@
+// The platform's music layer: without a device (the dummy driver), and on a real sound server, a
+// private PulseAudio with a null sink started by tools/pulse-null-sink.sh (skipped where
+// PulseAudio is not installed).
+#include "ScriptTestSupport.h"
+
+#include "script/Music.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+using ScriptTest::musicAt;
+using ScriptTest::reportedBy;
+
+namespace {
+
+constexpr int rate = 44100;
+
+// What is done to a playback, and the heard time (stream time plus offset) it reads afterwards.
+struct Step {
+    enum Action { After, Seek, Pause, Resume, Play } action;
+    double value; // milliseconds the test's clock moves on, or the time sought
+    int32_t heard;
+};
+Step after(double ms, int32_t heard) {
+    return {Step::After, ms, heard};
+}
+Step seek(int32_t ms, int32_t heard) {
+    return {Step::Seek, double(ms), heard};
+}
+Step pause(int32_t heard) {
+    return {Step::Pause, 0.0, heard};
+}
+Step resume(int32_t heard) {
+    return {Step::Resume, 0.0, heard};
+}
+Step play(int32_t heard) {
+    return {Step::Play, 0.0, heard};
+}
+
+// Takes the steps on the layer without a device, the test's clock at 5000 ms when the stream is
+// opened (and played, when `playing`), for a file found and one that is not, each with several
+// offsets: without a device the time is the same whatever the file.
+void expectPlayback(bool playing, const std::vector<Step>& steps) {
+    for (const std::string file : {"data/Ombrel.ogg", "data/no-such-music.ogg"}) {
+        for (const int offset : {0, 100, -30}) {
+            SCOPED_TRACE(file + " offset " + std::to_string(offset));
+            double nowMs = 5000.0;
+            auto music = musicAt(&nowMs);
+            music->init(rate, 32, 0);
+            music->setBufferSize(offset);
+            MusicStream* stream = nullptr;
+            reportedBy([&] { stream = music->openStream(file, 0x2000, 0, 0); });
+            ASSERT_TRUE(!playing || music->playStream(0, stream));
+            for (const Step& step : steps) {
+                nowMs += step.action == Step::After ? step.value : 0.0;
+                const bool done = step.action == Step::Seek
+                                      ? music->seekStream(stream, int32_t(step.value))
+                                  : step.action == Step::Pause  ? music->pauseStream(stream, true)
+                                  : step.action == Step::Resume ? music->pauseStream(stream, false)
+                                  : step.action == Step::Play   ? music->playStream(0, stream)
+                                                                : true;
+                ASSERT_TRUE(done);
+                EXPECT_EQ(music->streamTime(stream) + offset, step.heard) << "at " << nowMs;
+            }
+        }
+    }
+}
+
+TEST(MusicSdl2Test, TheDummyDriverCountsAsNoDevice) {
+    const double nowMs = 0.0;
+    EXPECT_FALSE(musicAt(&nowMs)->init(rate, 32, 0));
+}
+
+TEST(MusicSdl2Test, OnlyAFileThatCannotBeOpenedIsReportedAsUnableToLoad) {
+    const double nowMs = 0.0;
+    auto music = musicAt(&nowMs);
+    for (const std::string file : {"data/Ombrel.ogg", "data/no-such-music.ogg"}) {
+        const std::string said = reportedBy([&] { music->openStream(file, 0x2000, 0, 0); });
+        EXPECT_EQ(said.find("Unable to load " + file) != std::string::npos,
+                  file.find("no-such") != std::string::npos)
+            << said;
+    }
+}
+
+TEST(MusicSdl2Test, NothingIsHeardBeforePlay) {
+    expectPlayback(false, {after(750.0, 0)});
+}
+
+TEST(MusicSdl2Test, ASeekBeforePlayOnlySetsWhereTheClockStands) {
+    expectPlayback(false, {seek(5000, 5000), after(300.0, 5000), play(0), after(0.9, 0)});
+}
+
+TEST(MusicSdl2Test, PlayingTheHeardTimeIsTheWholeMillisecondsSincePlay) {
+    expectPlayback(true, {after(0.9, 0), after(0.2, 1), after(1874.0, 1875)});
+}
+
+TEST(MusicSdl2Test, TheHeardTimeNeverGoesBack) {
+    expectPlayback(true, {after(1875.0, 1875), after(-15.0, 1875)});
+}
+
+TEST(MusicSdl2Test, TheHeardTimeRunsOnPastTheEndOfTheMusic) {
+    expectPlayback(true, {after(601875.0, 601875)});
+}
+
+TEST(MusicSdl2Test, ASeekJumpsForwardOrBack) {
+    expectPlayback(true, {seek(40000, 40000), after(250.0, 40250), seek(300, 300)});
+}
+
+TEST(MusicSdl2Test, PausedTheHeardTimeStands) {
+    expectPlayback(true, {after(300.0, 300), pause(300), after(5000.0, 300)});
+}
+
+TEST(MusicSdl2Test, ASeekWhilePausedMovesTheClockWhichStaysPaused) {
+    expectPlayback(true, {pause(0), seek(9000, 9000), after(700.0, 9000)});
+}
+
+TEST(MusicSdl2Test, ResumedTheHeardTimeGoesOnFromWhereItStood) {
+    expectPlayback(
+        true, {after(300.0, 300), pause(300), after(700.0, 300), resume(300), after(10.0, 310)});
+}
+
+TEST(MusicSdl2Test, ASeekBelowZeroStopsAtZero) {
+    expectPlayback(true, {seek(-20, 0), after(15.5, 15)});
+}
+
+TEST(MusicSdl2Test, ANullStreamCannotSeekOrPause) {
+    const double nowMs = 0.0;
+    auto music = musicAt(&nowMs);
+    EXPECT_FALSE(music->seekStream(nullptr, 0));
+    EXPECT_FALSE(music->pauseStream(nullptr, true));
+}
+
+TEST(MusicSdl2Test, DecodesTheScoreWhenADeviceTakesIt) {
+    const double nowMs = 0.0;
+    auto music = musicAt(&nowMs, true);
+    music->init(rate, 32, 0);
+    music->setBufferSize(0); // short blocks: closing the dummy device waits for one or two
+    MusicStream* stream = music->openStream("data/Ombrel.ogg", 0x2000, 0, 0);
+    EXPECT_NEAR(music->streamLengthMs(stream), 150000, 50) << "75 bars at 120 bpm";
+}
+
+// Reads up to the end of a line; what follows stays in the pipe.
+std::string lineFrom(FILE* pipe) {
+    std::string line;
+    for (int c; (c = std::fgetc(pipe)) != EOF && c != '\n';) {
+        line += static_cast<char>(c);
+    }
+    return line;
+}
+
+class MusicSdl2PulseTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (std::system("command -v pulseaudio >/dev/null && command -v parec >/dev/null") != 0) {
+            GTEST_SKIP() << "pulseaudio or parec is not installed (apt-get install pulseaudio "
+                            "pulseaudio-utils): the music layer is not tested on a sound server";
+        }
+        char dirTemplate[] = "/tmp/zem-pulse-test-XXXXXX";
+        ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+        dir = dirTemplate;
+        FILE* sink = popen(("tools/pulse-null-sink.sh start " + dir).c_str(), "r");
+        ASSERT_NE(sink, nullptr);
+        const std::string server = lineFrom(sink);
+        pclose(sink);
+        ASSERT_EQ(server.rfind("PULSE_SERVER=", 0), 0u) << "the null sink did not start";
+        setenv("PULSE_SERVER", server.substr(13).c_str(), 1);
+        setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
+        // parec records the sink's monitor, 20 ms at a time, as 16-bit mono, after a line with
+        // its process id. Unbuffered: each read takes what has come.
+        recording = popen("echo $$; exec parec --raw --format=s16le --channels=1 "
+                          "--latency-msec=20 -d zem_null.monitor",
+                          "r");
+        ASSERT_NE(recording, nullptr);
+        setvbuf(recording, nullptr, _IONBF, 0);
+        recorder = std::atoi(lineFrom(recording).c_str());
+    }
+
+    void TearDown() override {
+        if (recording != nullptr) {
+            kill(recorder, SIGTERM);
+            pclose(recording);
+        }
+        if (!dir.empty()) {
+            std::system(("tools/pulse-null-sink.sh stop " + dir + "; rm -rf " + dir).c_str());
+        }
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        unsetenv("PULSE_SERVER");
+    }
+
+    std::string dir;
+    FILE* recording = nullptr;
+    pid_t recorder = -1;
+};
+
+// Two seconds of the score through the sink: it is heard (the monitor records it) and the clock
+// read as the script reads it only ever moves forward. Order, not speed: the clock is read each
+// time a piece of the recording comes in.
+TEST_F(MusicSdl2PulseTest, TheScoreReachesTheSinkAndTheClockNeverGoesBack) {
+    constexpr int offset = 100;
+    auto music = Music::create();
+    ASSERT_TRUE(music->init(44100, 32, 0)) << "no PulseAudio device";
+    music->setBufferSize(offset);
+    MusicStream* stream = music->openStream("data/Ombrel.ogg", 0x2000, 0, 0);
+    ASSERT_GT(music->streamLengthMs(stream), 2000) << "the score was not decoded for the device";
+    EXPECT_EQ(music->streamTime(stream) + offset, 0);
+    music->playStream(0, stream);
+    int32_t last = 0;
+    int readings = 0;
+    int backwards = 0;
+    int loudest = 0;
+    while (last < 2000) {
+        int16_t samples[2048]; // waits for the next piece of the recording
+        const ssize_t got = read(fileno(recording), samples, sizeof samples);
+        ASSERT_GT(got, 0) << "parec stopped";
+        for (ssize_t i = 0; i < got / 2; ++i) {
+            loudest = std::max(loudest, std::abs(static_cast<int>(samples[i])));
+        }
+        const int32_t heard = music->streamTime(stream) + offset;
+        backwards += heard < last ? 1 : 0;
+        last = std::max(last, heard);
+        ++readings;
+    }
+    music.reset();
+    EXPECT_EQ(backwards, 0) << "of " << readings << " readings";
+    EXPECT_GT(readings, 20);
+    EXPECT_GT(loudest, 3000) << "the sink's monitor recorded no music";
+}
+
+} // namespace
