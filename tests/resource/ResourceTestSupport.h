@@ -8,6 +8,7 @@
 #include "support/GLContext.h"
 #include "support/ReportRecorder.h"
 #include "support/ResourceScope.h"
+#include "support/mentions.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
@@ -28,16 +29,7 @@ inline const std::string square = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n"
                                   "vn 0 0 1\nvn 0 0 1\nvn 0 0 1\nvn 0 0 1\n";
 inline const std::string triangle = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
 
-// Whether the text names every one of the words: a report is checked for what it concerns, not
-// for its wording.
-inline bool mentions(std::string_view text, std::initializer_list<std::string_view> words) {
-    for (const std::string_view word : words) {
-        if (text.find(word) == std::string_view::npos) {
-            return false;
-        }
-    }
-    return true;
-}
+using ZemTest::mentions;
 
 inline void putLittleEndian(std::string& bytes, std::size_t at, uint32_t value, int size = 4) {
     for (int i = 0; i < size; ++i) {
