@@ -92,10 +92,17 @@ protected:
         red = solidTexture(255, 0, 0);
         green = solidTexture(0, 255, 0);
         blue = solidTexture(0, 0, 255);
+        for (float& channel : material.diffuse) {
+            channel = 1.0f;
+        }
+        for (float& channel : material.specular) {
+            channel = 1.0f;
+        }
+        plain = std::make_unique<MeshThenBillboard>(*mesh, blue.get());
     }
     void TearDown() override {
+        EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
         // The textures are this test's, not the cache's.
-        Material& material = *mesh->materials[0];
         material.diffuseTexture = material.specularTexture = nullptr;
         material.bumpTexture = material.normalTexture = nullptr;
         DeferredTest::TearDown();
@@ -107,49 +114,55 @@ protected:
     }
 
     std::unique_ptr<Zem::Resource::Mesh> mesh = squareMesh();
+    Material& material = *mesh->materials[0];
+    const GBufferShader::SharedObjects& gBuffer = GBufferShader::sharedObjects();
     std::unique_ptr<Texture> red;
     std::unique_ptr<Texture> green;
     std::unique_ptr<Texture> blue;
+    // The white square, then a square with the blue texture.
+    std::unique_ptr<MeshThenBillboard> plain;
 };
 
-// Each material's build of the program reads the maps it has and skips the rest; whatever is
-// drawn after a material's group, outside any material, reads its own texture again.
-TEST_F(GBufferVariantsTest, EachMaterialShowsItsMapsAndADrawAfterItItsOwnTexture) {
-    const GBufferShader::SharedObjects& gBuffer = GBufferShader::sharedObjects();
-    Material& material = *mesh->materials[0];
-    for (float& channel : material.diffuse) {
-        channel = 1.0f;
-    }
-    for (float& channel : material.specular) {
-        channel = 1.0f;
-    }
-
-    MeshThenBillboard plain(*mesh, blue.get());
-    renderFrame({&plain});
-    EXPECT_EQ((std::array<float, 4>{1, 1, 1, 1}), at(gBuffer.colourTarget, true)) << "no maps";
-    EXPECT_EQ((std::array<float, 4>{1, 1, 1, 0}), at(gBuffer.aux1Target, true));
-    EXPECT_EQ((std::array<float, 4>{0, 0, 1, 1}), at(gBuffer.colourTarget, false))
-        << "the billboard after the mesh keeps its texture";
-
-    material.diffuseTexture = red.get();
-    renderFrame({&plain});
-    EXPECT_EQ((std::array<float, 4>{1, 0, 0, 1}), at(gBuffer.colourTarget, true)) << "diffuse map";
-    EXPECT_EQ((std::array<float, 4>{1, 1, 1, 0}), at(gBuffer.aux1Target, true));
-
-    material.diffuseTexture = nullptr;
-    material.specularTexture = green.get();
-    renderFrame({&plain});
+TEST_F(GBufferVariantsTest, AMaterialWithoutMapsShowsItsOwnColours) {
+    renderFrame({plain.get()});
     EXPECT_EQ((std::array<float, 4>{1, 1, 1, 1}), at(gBuffer.colourTarget, true));
-    EXPECT_EQ((std::array<float, 4>{0, 1, 0, 0}), at(gBuffer.aux1Target, true)) << "specular map";
+    EXPECT_EQ((std::array<float, 4>{1, 1, 1, 0}), at(gBuffer.aux1Target, true));
+}
+
+TEST_F(GBufferVariantsTest, ADiffuseMapShowsInTheColourTarget) {
+    material.diffuseTexture = red.get();
+    renderFrame({plain.get()});
+    EXPECT_EQ((std::array<float, 4>{1, 0, 0, 1}), at(gBuffer.colourTarget, true));
+    EXPECT_EQ((std::array<float, 4>{1, 1, 1, 0}), at(gBuffer.aux1Target, true));
+}
+
+TEST_F(GBufferVariantsTest, ASpecularMapShowsInTheAux1Target) {
+    material.specularTexture = green.get();
+    renderFrame({plain.get()});
+    EXPECT_EQ((std::array<float, 4>{1, 1, 1, 1}), at(gBuffer.colourTarget, true));
+    EXPECT_EQ((std::array<float, 4>{0, 1, 0, 0}), at(gBuffer.aux1Target, true));
+}
+
+// Whatever is drawn after a material's group, outside any material, reads its own texture again.
+TEST_F(GBufferVariantsTest, ADrawAfterAMaterialWithoutMapsShowsItsOwnTexture) {
+    renderFrame({plain.get()});
     EXPECT_EQ((std::array<float, 4>{0, 0, 1, 1}), at(gBuffer.colourTarget, false));
-    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+}
+
+TEST_F(GBufferVariantsTest, ADrawAfterASpecularMappedMaterialShowsItsOwnTexture) {
+    material.specularTexture = green.get();
+    renderFrame({plain.get()});
+    EXPECT_EQ((std::array<float, 4>{0, 0, 1, 1}), at(gBuffer.colourTarget, false));
+}
+
+TEST_F(GBufferVariantsTest, AfterTheFrameNoPassChoosesMaterialPrograms) {
+    renderFrame({plain.get()});
+    EXPECT_EQ(nullptr, Zem::Graphics::ShaderRegistry::instance().materialPrograms);
 }
 
 // Outside the pass nothing chooses programs: a mesh drawn by another pass keeps that pass's.
-TEST_F(GBufferVariantsTest, OnlyTheGeometryPassChoosesWhileItDraws) {
-    MeshThenBillboard plain(*mesh, nullptr);
-    renderFrame({&plain});
-    EXPECT_EQ(nullptr, Zem::Graphics::ShaderRegistry::instance().materialPrograms);
+TEST_F(GBufferVariantsTest, AMeshDrawnOutsideTheGeometryPassKeepsTheCurrentProgram) {
+    renderFrame({plain.get()});
     glUseProgram(0);
     Zem::Resource::drawMesh(*mesh);
     GLint current = -1;

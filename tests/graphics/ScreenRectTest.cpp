@@ -32,34 +32,41 @@ std::vector<float> square(float z, float half, float depthSlope = 0.0f) {
 
 const std::vector<uint32_t> corners = {0, 1, 2, 0, 2, 3};
 const ScreenRect screen = ScreenRect::whole(640, 480);
+const Matrix4 projection = perspective();
 
-TEST(ScreenRectTest, BoundsOfAShapeClippedAtTheNearPlane) {
-    const Matrix4 p = perspective();
-    // Head-on at 5 units: 57.2 pixels a unit, so 0.5 either side of the centre is 28.6 pixels.
-    const ScreenRect ahead = ScreenRect::ofPoints(square(-5.0f, 0.5f), corners, p, screen);
-    EXPECT_EQ(ScreenRect(290, 210, 60, 60), ahead);
+// At 5 units: 57.2 pixels a unit, so 0.5 either side of the centre is 28.6 pixels.
+TEST(ScreenRectTest, AShapeHeadOnCoversItsProjectionRoundedOutwards) {
+    EXPECT_EQ(ScreenRect(290, 210, 60, 60),
+              ScreenRect::ofPoints(square(-5.0f, 0.5f), corners, projection, screen));
+}
 
-    EXPECT_TRUE(ScreenRect::ofPoints(square(5.0f, 0.5f), corners, p, screen).empty())
-        << "behind the eye";
+TEST(ScreenRectTest, AShapeBehindTheEyeCoversNothing) {
+    EXPECT_TRUE(ScreenRect::ofPoints(square(5.0f, 0.5f), corners, projection, screen).empty());
+}
 
-    // Leaning back, the upper edge passes behind the eye: what remains reaches the top of the
-    // screen across its whole width, and down only as far as the lower corners (12 pixels up).
-    const ScreenRect crossing =
-        ScreenRect::ofPoints(square(-1.0f, 2.0f, 1.5f), corners, p, screen);
-    EXPECT_EQ(ScreenRect(0, 10, 640, 470), crossing);
+// Leaning back, the upper edge passes behind the eye: what remains reaches the top of the
+// screen across its whole width, and down only as far as the lower corners (12 pixels up).
+TEST(ScreenRectTest, AShapeCrossingTheNearPlaneCoversWhatLiesBeyondIt) {
+    EXPECT_EQ(ScreenRect(0, 10, 640, 470),
+              ScreenRect::ofPoints(square(-1.0f, 2.0f, 1.5f), corners, projection, screen));
+}
 
+TEST(ScreenRectTest, TooManyPointsCoverTheWholeViewport) {
     std::vector<float> many;
     std::vector<uint32_t> all;
     for (uint32_t i = 0; i < 100; ++i) {
         many.insert(many.end(), {0.001f * float(i), 0.0f, -5.0f});
         all.push_back(i);
     }
-    EXPECT_EQ(screen, ScreenRect::ofPoints(many, all, p, screen)) << "too many points: everything";
+    EXPECT_EQ(screen, ScreenRect::ofPoints(many, all, projection, screen));
 }
 
-TEST(ScreenRectTest, IntersectionKeepsTheOverlapOrNothing) {
+TEST(ScreenRectTest, IntersectionKeepsTheOverlap) {
     EXPECT_EQ(ScreenRect(5, 5, 5, 5),
               ScreenRect(0, 0, 10, 10).intersection(ScreenRect(5, 5, 10, 10)));
+}
+
+TEST(ScreenRectTest, RectanglesThatOnlyTouchIntersectInNothing) {
     EXPECT_TRUE(ScreenRect(0, 0, 10, 10).intersection(ScreenRect(10, 0, 5, 5)).empty());
 }
 

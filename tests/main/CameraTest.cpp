@@ -1,13 +1,13 @@
-#include "main/TestGame.h"
-
-#include "graphics/Portal.h"
 #include "main/Camera.h"
+#include "graphics/Portal.h"
 #include "main/SimpleRoom.h"
-#include "main/messageBox.h"
+#include "main/TestGame.h"
+#include "support/ReportRecorder.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 
 using Zem::Graphics::Portal;
 using Zem::Graphics::Vector3;
@@ -18,16 +18,10 @@ using ZemTest::element;
 
 namespace {
 
+// Rooms joined by portals in a game without an engine; the boxes shown are recorded.
 class CameraTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        previousHandler = Zem::Main::setMessageBoxHandler(
-            [this](const std::string&, const std::string& text, Zem::Main::MessageIcon) {
-                shown.push_back(text);
-            });
-        game.registerFactory("Room", std::make_unique<SimpleRoom::Factory>());
-    }
-    void TearDown() override { Zem::Main::setMessageBoxHandler(previousHandler); }
+    void SetUp() override { game.registerFactory("Room", std::make_unique<SimpleRoom::Factory>()); }
 
     SimpleRoom* room(const std::string& name) {
         return static_cast<SimpleRoom*>(
@@ -39,64 +33,101 @@ protected:
         made->partner = partner;
         return made;
     }
+    // A portal in `from` bound to a new, unbound one in `to`.
+    void door(const std::string& from, const std::string& to) { portal(from, portal(to)); }
     Camera* camera(const std::string& parent) {
         return new Camera(element("<entity><parent>" + parent + "</parent></entity>"));
     }
 
+    ZemTest::ShownBoxes boxes;
     ZemTest::TestGame game;
-    std::vector<std::string> shown;
-    Zem::Main::MessageBoxHandler previousHandler;
 };
 
-TEST_F(CameraTest, ChannelsMoveAlongAndTurnAboutTheCamerasOwnAxes) {
-    Camera camera(element("<entity><rotation>0 90 0</rotation><radius>5</radius></entity>"));
-    EXPECT_EQ(std::vector<std::string>{"Error no input!"}, shown); // the game has no engine
-    EXPECT_EQ(0.4f, camera.radius);
-    camera.setChannel(8, 1.0f);
-    EXPECT_LT((camera.position - Vector3(1, 0, 0)).length(), 1e-5f);
-    camera.setChannel(6, 1.0f);
-    EXPECT_LT((camera.position - Vector3(1, 0, -1)).length(), 1e-5f);
-    for (int frame = 0; frame < 3; ++frame) {
-        camera.setChannel(10, 2.0f);
-    }
-    EXPECT_LT((camera.rotation - Vector3(0, 96, 0)).length(), 1e-4f);
+TEST_F(CameraTest, WithoutAnInputDriverItShowsErrorNoInput) {
+    Camera camera(element("<entity/>"));
+    EXPECT_EQ(std::vector<std::string>{"[] Error no input!"}, boxes.texts);
 }
 
-TEST_F(CameraTest, RoomsJoinedBothWaysAreEachActivatedOnceDepthFirst) {
+TEST_F(CameraTest, ItsRadiusIsAlwaysPointFour) {
+    Camera camera(element("<entity><radius>5</radius></entity>"));
+    EXPECT_EQ(0.4f, camera.radius);
+}
+
+// Turned 90 degrees about y, the camera's own x axis is world -z and its z axis world +x.
+TEST_F(CameraTest, ChannelsSixToEightMoveItAlongItsOwnAxes) {
+    const std::pair<unsigned, Vector3> moves[] = {{6, {2, 3, 3}}, {7, {2, 4, 4}}, {8, {3, 3, 4}}};
+    for (const auto& [channel, expected] : moves) {
+        Camera camera(element("<entity><position>2 3 4</position><rotation>0 90 0</rotation>"
+                              "</entity>"));
+        camera.setChannel(channel, 1.0f);
+        EXPECT_LT((camera.position - expected).length(), 1e-5f) << "channel " << channel;
+    }
+}
+
+TEST_F(CameraTest, ChannelsNineToElevenAddToItsRotation) {
+    const std::pair<unsigned, Vector3> turns[] = {
+        {9, {6, 90, 0}}, {10, {0, 96, 0}}, {11, {0, 90, 6}}};
+    for (const auto& [channel, expected] : turns) {
+        Camera camera(element("<entity><rotation>0 90 0</rotation></entity>"));
+        for (int frame = 0; frame < 3; ++frame) {
+            camera.setChannel(channel, 2.0f);
+        }
+        EXPECT_LT((camera.rotation - expected).length(), 1e-4f) << "channel " << channel;
+    }
+}
+
+// From a, b comes before d; c, reached from b, leads back to a.
+TEST_F(CameraTest, ActivateListsTheRoomsItReachesOnceEachDepthFirst) {
     SimpleRoom* a = room("a");
     SimpleRoom* b = room("b");
     SimpleRoom* c = room("c");
-    Portal* toA = portal("b");
-    toA->partner = portal("a", toA);
-    portal("b", portal("c"));
-    // Unbound, and bound to a partner in no room: both lead nowhere.
-    portal("a");
-    portal("a", portal("nowhere"));
-    // The walk of a room's list ends at its first null entry.
     SimpleRoom* d = room("d");
-    a->entities.push_back(nullptr);
-    portal("a", portal("d"));
+    door("a", "b");
+    door("a", "d");
+    door("b", "c");
+    door("c", "a");
     Camera* viewer = camera("a");
-
     viewer->activate();
-    EXPECT_EQ((std::vector<Room*>{a, b, c}), viewer->activeRooms);
-    EXPECT_TRUE(a->active && b->active && c->active);
-    EXPECT_FALSE(d->active);
-    viewer->deactivate();
-    EXPECT_FALSE(a->active || b->active || c->active);
+    EXPECT_EQ((std::vector<Room*>{a, b, c, d}), viewer->activeRooms);
 }
 
-TEST_F(CameraTest, GameSwitchMovesTheActiveRoomsAndDeletionClearsTheCurrentCamera) {
-    SimpleRoom* hall = room("hall");
-    SimpleRoom* cellar = room("cellar");
-    Camera* second = camera("cellar");
-    game.makeCameraCurrent(camera("hall"));
-    EXPECT_TRUE(hall->active);
-    game.makeCameraCurrent(second);
-    EXPECT_FALSE(hall->active);
-    EXPECT_TRUE(cellar->active);
-    delete second;
-    EXPECT_EQ(nullptr, game.currentCamera());
+TEST_F(CameraTest, ActivateFlagsTheRoomsItReaches) {
+    SimpleRoom* a = room("a");
+    SimpleRoom* b = room("b");
+    door("a", "b");
+    camera("a")->activate();
+    EXPECT_TRUE(a->active);
+    EXPECT_TRUE(b->active);
+}
+
+TEST_F(CameraTest, PortalsWithoutAPartnerInARoomLeadNowhere) {
+    SimpleRoom* a = room("a");
+    portal("a");
+    ZemTest::ReportRecorder reports; // "nowhere" is no room
+    door("a", "nowhere");
+    Camera* viewer = camera("a");
+    viewer->activate();
+    EXPECT_EQ(std::vector<Room*>{a}, viewer->activeRooms);
+}
+
+TEST_F(CameraTest, TheWalkOfARoomsEntitiesEndsAtItsFirstNullEntry) {
+    SimpleRoom* a = room("a");
+    SimpleRoom* d = room("d");
+    a->entities.push_back(nullptr);
+    door("a", "d");
+    camera("a")->activate();
+    EXPECT_FALSE(d->active);
+}
+
+TEST_F(CameraTest, DeactivateClearsTheFlagsOfTheRoomsItActivatedAndForgetsThem) {
+    SimpleRoom* a = room("a");
+    SimpleRoom* b = room("b");
+    door("a", "b");
+    Camera* viewer = camera("a");
+    viewer->activate();
+    viewer->deactivate();
+    EXPECT_FALSE(a->active || b->active);
+    EXPECT_TRUE(viewer->activeRooms.empty());
 }
 
 } // namespace

@@ -7,9 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 using Zem::Resource::ResourceManager;
@@ -57,7 +60,10 @@ public:
     }
     bool update(float) override {
         journal += "game.update" + cached();
-        return ++frames != stopOnFrame;
+        if (++frames == signalOnFrame) {
+            std::raise(signal);
+        }
+        return frames != stopOnFrame;
     }
     bool shutdown() override {
         journal += "game.shutdown ";
@@ -67,6 +73,9 @@ public:
     std::string& journal;
     int stopOnFrame = 1;
     int frames = 0;
+    // Raised during that frame's update.
+    int signalOnFrame = 0;
+    int signal = SIGTERM;
 };
 
 class EngineTest : public ::testing::Test {
@@ -88,47 +97,132 @@ protected:
     std::unique_ptr<Zem::Main::Engine> engine = std::make_unique<Zem::Main::Engine>();
 };
 
-TEST_F(EngineTest, RunLogsItsLinesExactlyAndVisitsDriversDisplayFirst) {
-    ZemTest::MeshFiles files;
-    files.write("a.testmesh", {{0, 0, 0, 1, 0, 0, 0, 1, 0}});
-    ASSERT_NE(nullptr, ResourceManager::instance().get("a.testmesh")); // as the game's own
+// The engine's own lines of a whole run, each phase's calls journalled on their own.
+class EngineRunTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        files.write("a.testmesh", {{0, 0, 0, 1, 0, 0, 0, 1, 0}});
+        ASSERT_NE(nullptr, ResourceManager::instance().get("a.testmesh")); // as the game's own
+        testing::internal::CaptureStdout();
+        engine->init(XmlNode("<config><display/></config>"));
+        phases.push_back(take());
+        engine->run();
+        phases.push_back(take());
+        engine->shutdown();
+        phases.push_back(take());
+        engine.reset();
+        phases.push_back(take());
+        printed = testing::internal::GetCapturedStdout();
+    }
+    std::string take() { return std::exchange(journal, std::string()); }
 
-    testing::internal::CaptureStdout();
-    engine->init(XmlNode("<config><display/></config>"));
-    engine->run();
-    engine->shutdown();
-    engine.reset();
-    const std::string shared = "Initializing Engine with working dir " + dir.path() +
-                               "\nInitializing display\nInitializing input\n"
-                               "Engine: Entering main loop\nShutting down Engine\n";
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), shared);
-    EXPECT_EQ(TempDir::readFile(dir.file("zem.log")),
-              "Created zem.log:\n" + shared + "Closing log zem.log\n");
-    // The game's resources go before the drivers (and the GL context).
-    EXPECT_EQ(journal, "display.init(display) input.init() game.init display.update input.update "
-                       "game.update(1 cached) game.shutdown display.shutdown(0 cached) "
-                       "input.shutdown(0 cached) display.destroy input.destroy ");
+    ZemTest::MeshFiles files;
+    // Init, run, shutdown, destruction.
+    std::vector<std::string> phases;
+    std::string printed;
+    const std::string lines = "Initializing Engine with working dir " + dir.path() +
+                              "\nInitializing display\nInitializing input\n"
+                              "Engine: Entering main loop\nShutting down Engine\n";
+};
+
+TEST_F(EngineRunTest, StandardOutputHasTheStartUpAndShutdownLines) {
+    EXPECT_EQ(lines, printed);
 }
 
-TEST_F(EngineTest, AFailingDriverLetsTheFrameRunOnAndStepsFollowTheClockAcrossWrapAround) {
-    const std::vector<std::uint32_t> readings = {1000, 1016, 0xFFFFFFF0u, 0xFFFFFFF0u, 0x10u};
-    std::size_t next = 0;
-    engine->setClock([&] { return readings[std::min(next++, readings.size() - 1)]; });
+TEST_F(EngineRunTest, TheLogHasTheSameLinesBetweenItsOpeningAndClosingLines) {
+    EXPECT_EQ("Created zem.log:\n" + lines + "Closing log zem.log\n",
+              TempDir::readFile(dir.file("zem.log")));
+}
+
+TEST_F(EngineRunTest, InitStartsTheDriversInNameOrderWithTheirOwnElementsThenTheGame) {
+    EXPECT_EQ("display.init(display) input.init() game.init ", phases[0]);
+}
+
+TEST_F(EngineRunTest, AFrameUpdatesTheDriversInNameOrderThenTheGame) {
+    EXPECT_EQ("display.update input.update game.update(1 cached) ", phases[1]);
+}
+
+// The game's resources go while the drivers (and the GL context) are still there.
+TEST_F(EngineRunTest, ShutdownEndsTheGameAndEmptiesTheCacheBeforeTheDrivers) {
+    EXPECT_EQ("game.shutdown display.shutdown(0 cached) input.shutdown(0 cached) ", phases[2]);
+}
+
+TEST_F(EngineRunTest, DestructionDestroysTheDriversInNameOrder) {
+    EXPECT_EQ("display.destroy input.destroy ", phases[3]);
+}
+
+TEST_F(EngineTest, ADriverFailingToStartLeavesTheOthersAndTheGameStarted) {
     driver("display").failInit = true;
+    EXPECT_TRUE(engine->init(XmlNode("<config/>")));
+    EXPECT_EQ("display.init() input.init() game.init ", journal);
+}
+
+TEST_F(EngineTest, ADriverFailingAFrameEndsTheRunAsFailedAfterTheGamesFrame) {
+    engine->init(XmlNode("<config/>"));
     driver("display").failOnFrame = 2;
     game.stopOnFrame = 3;
+    EXPECT_FALSE(engine->run());
+    EXPECT_EQ(2, game.frames);
+}
 
-    EXPECT_TRUE(engine->init(XmlNode("<config/>")));
-    EXPECT_EQ(journal, "display.init() input.init() game.init ");
-    EXPECT_FALSE(engine->run()); // the display ended it
-    EXPECT_EQ(game.frames, 2);
-    EXPECT_TRUE(engine->run()); // the game ended it
-    EXPECT_EQ(game.frames, 3);
-    const std::vector<float> expected = {0.016f, (0xFFFFFFF0u - 1016u) * 0.001f, 0.032f};
-    ASSERT_EQ(driver("input").steps.size(), expected.size());
+TEST_F(EngineTest, TheGameEndingItsFrameEndsTheRunAsDone) {
+    engine->init(XmlNode("<config/>"));
+    game.stopOnFrame = 2;
+    EXPECT_TRUE(engine->run());
+    EXPECT_EQ(2, game.frames);
+}
+
+// Between two runs the clock is read again: the step starts from the second run's start.
+TEST_F(EngineTest, EachStepIsTheClocksAdvanceSinceTheFrameBeforeInSeconds) {
+    const std::vector<std::uint32_t> readings = {1000, 1016, 1066, 5000, 5033};
+    std::size_t next = 0;
+    engine->setClock([&] { return readings[std::min(next++, readings.size() - 1)]; });
+    engine->init(XmlNode("<config/>"));
+    game.stopOnFrame = 2;
+    engine->run();
+    game.stopOnFrame = 3;
+    engine->run();
+    const std::vector<float> expected = {0.016f, 0.05f, 0.033f};
+    ASSERT_EQ(expected.size(), driver("input").steps.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_FLOAT_EQ(driver("input").steps[i], expected[i]) << "frame " << i + 1;
+        EXPECT_FLOAT_EQ(expected[i], driver("input").steps[i]) << "frame " << i + 1;
     }
+}
+
+TEST_F(EngineTest, AStepAcrossTheClocksWrapAroundIsTheTimeThatPassed) {
+    const std::vector<std::uint32_t> readings = {0xFFFFFFF0u, 0x10u};
+    std::size_t next = 0;
+    engine->setClock([&] { return readings[std::min(next++, readings.size() - 1)]; });
+    engine->init(XmlNode("<config/>"));
+    engine->run();
+    ASSERT_EQ(1u, driver("input").steps.size());
+    EXPECT_FLOAT_EQ(0.032f, driver("input").steps[0]);
+}
+
+TEST_F(EngineTest, SigintOrSigtermEndsTheRunAsFailedAtTheEndOfThatFrame) {
+    engine->init(XmlNode("<config/>"));
+    game.stopOnFrame = 5;
+    game.signalOnFrame = 2;
+    for (const int signal : {SIGINT, SIGTERM}) {
+        game.frames = 0;
+        game.signal = signal;
+        EXPECT_FALSE(engine->run()) << signal;
+        EXPECT_EQ(2, game.frames) << signal;
+    }
+}
+
+TEST_F(EngineTest, AStopOnASignalIsLoggedWithTheSignalsNumber) {
+    engine->init(XmlNode("<config/>"));
+    game.stopOnFrame = 5;
+    game.signalOnFrame = 2;
+    engine->run();
+    const std::string log = TempDir::readFile(dir.file("zem.log"));
+    const std::string loopStarted = "Engine: Entering main loop\n";
+    ASSERT_NE(log.find(loopStarted), std::string::npos) << log;
+    EXPECT_NE(log.find(std::to_string(SIGTERM), log.find(loopStarted) + loopStarted.size()),
+              std::string::npos)
+        << log;
 }
 
 } // namespace

@@ -1,15 +1,14 @@
-#include "main/TestGame.h"
-
+#include "main/Entity.h"
 #include "main/Room.h"
+#include "main/TestGame.h"
 #include "physics/Occluder.h"
-#include "support/SceneFixtures.h"
 #include "support/ReportRecorder.h"
+#include "support/SceneFixtures.h"
 
 #include <gtest/gtest.h>
 
 using Zem::Graphics::Matrix4;
 using Zem::Graphics::Vector3;
-using Zem::Main::BaseEntity;
 using Zem::Main::Entity;
 using Zem::Main::Room;
 using ZemTest::element;
@@ -22,101 +21,192 @@ void expectMatrixNear(const Matrix4& expected, const Matrix4& actual) {
     }
 }
 
-TEST(EntityTest, NameOnlyGivesAListedDefaultAndPositionsKeepWhatCannotBeRead) {
-    ZemTest::TestGame game;
-    auto* entity = new BaseEntity(element("<entity name='crate'/>"));
-    EXPECT_EQ(Vector3(0, 0, 0), entity->position);
-    EXPECT_EQ(std::vector<Entity*>{entity}, game.entities);
-    EXPECT_EQ(entity, game.findEntity("crate"));
+// Entities in a game, with "*.testmesh" files to load and their reports recorded.
+class EntityTest : public ::testing::Test {
+protected:
+    // One triangle in the first and third groups, two in the second.
+    void writeThreeGroups() {
+        const std::vector<float> one = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+        files.write("three.testmesh",
+                    {one, {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 1, 0, 1, 0, 1, 1}, one});
+    }
+    // Hall, an entity "a" in it, entities whose parents are a later room and no room, cellar.
+    void buildHallAndCellar() {
+        hall = new Room(element("<entity name='hall'/>"));
+        a = new Entity(element("<entity name='a'><parent>hall</parent></entity>"));
+        early = new Entity(element("<entity name='crate'><parent>cellar</parent></entity>"));
+        notInARoom = new Entity(element("<entity name='c'><parent>a</parent></entity>"));
+        cellar = new Room(element("<entity name='cellar'/>"));
+    }
 
-    const struct {
-        const char* text;
-        Vector3 expected;
-    } cases[] = {{"1,2,3", {1, 2, 3}}, {"1 2", {1, 2, 0}}, {"abc", {0, 0, 0}}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        BaseEntity placed(
-            element(std::string("<entity><position>") + c.text + "</position></entity>"));
-        EXPECT_EQ(c.expected, placed.position);
+    ZemTest::TestGame game;
+    ZemTest::MeshFiles files;
+    ZemTest::ReportRecorder reports;
+    Room* hall = nullptr;
+    Room* cellar = nullptr;
+    Entity* a = nullptr;
+    Entity* early = nullptr;
+    Entity* notInARoom = nullptr;
+};
+
+TEST_F(EntityTest, ANewEntityListsItselfInTheCurrentGame) {
+    auto* entity = new Entity(element("<entity/>"));
+    EXPECT_EQ(std::vector<Entity*>{entity}, game.entities);
+}
+
+TEST_F(EntityTest, ItsNameAttributeNamesIt) {
+    Entity entity(element("<entity name='crate'/>"));
+    EXPECT_EQ(&entity, game.findEntity("crate"));
+}
+
+TEST_F(EntityTest, WithoutAPositionItStandsAtTheOrigin) {
+    Entity entity(element("<entity name='crate'/>"));
+    EXPECT_EQ(Vector3(0, 0, 0), entity.position);
+}
+
+TEST_F(EntityTest, APositionKeepsTheDefaultOfEachNumberItCannotRead) {
+    const std::pair<const char*, Vector3> cases[] = {
+        {"1,2,3", {1, 2, 3}}, {"1 2", {1, 2, 0}}, {"abc", {0, 0, 0}}};
+    for (const auto& [text, expected] : cases) {
+        Entity placed(element(std::string("<entity><position>") + text + "</position></entity>"));
+        EXPECT_EQ(expected, placed.position) << text;
     }
 }
 
-TEST(EntityTest, WorldMatrixIsTRyRxRzRebuiltOnceAfterAChannelWriteUnlessSetByHand) {
-    BaseEntity entity(element("<entity><position>1 2 3</position><rotation>30 40 50</rotation>"
-                              "</entity>"));
+TEST_F(EntityTest, TheWorldMatrixMovesAModelTurnedAboutZThenXThenY) {
+    Entity entity(element("<entity><position>1 2 3</position><rotation>30 40 50</rotation>"
+                          "</entity>"));
     expectMatrixNear(Matrix4::translation(1, 2, 3) * Matrix4::rotation(40, 0, 1, 0) *
                          Matrix4::rotation(30, 1, 0, 0) * Matrix4::rotation(50, 0, 0, 1),
                      entity.getWorldMatrix());
+}
+
+TEST_F(EntityTest, TheInverseWorldMatrixUndoesTheWorldMatrix) {
+    Entity entity(element("<entity><position>1 2 3</position><rotation>30 40 50</rotation>"
+                          "</entity>"));
     expectMatrixNear(Matrix4::identity(), entity.getWorldMatrix() * entity.getInverseWorldMatrix());
+}
 
-    entity.setChannel(4, 90.0f);
-    const Matrix4 rebuilt = entity.getWorldMatrix();
-    expectMatrixNear(Matrix4::translation(1, 2, 3) * Matrix4::rotation(90, 0, 1, 0) *
-                         Matrix4::rotation(30, 1, 0, 0) * Matrix4::rotation(50, 0, 0, 1),
-                     rebuilt);
-    entity.position = Vector3(7, 7, 7); // no channel write: nothing rebuilt
-    EXPECT_EQ(rebuilt, entity.getWorldMatrix());
-    entity.setChannel(6, 99.0f); // past the entity's channels: ignored
-    EXPECT_EQ(rebuilt, entity.getWorldMatrix());
+TEST_F(EntityTest, TheWorldMatrixIsRebuiltOnlyWhenMarkedDirty) {
+    Entity entity(element("<entity><position>1 2 3</position></entity>"));
+    const Matrix4 built = entity.getWorldMatrix();
+    entity.position = Vector3(7, 7, 7);
+    EXPECT_EQ(built, entity.getWorldMatrix());
+}
 
-    SCOPED_TRACE("autoMatrix false");
+TEST_F(EntityTest, WithoutAutoMatrixAMatrixSetByHandOutlivesADirtyMark) {
+    Entity entity(element("<entity><position>1 2 3</position></entity>"));
     const Matrix4 m = Matrix4::translation(4, 5, 6) * Matrix4::rotation(30, 1, 0, 0);
     entity.autoMatrix = false;
     entity.setWorldMatrix(m);
-    entity.setChannel(0, 5.0f);
+    entity.position.x = 5.0f;
+    entity.matrixDirty = true;
     EXPECT_EQ(m, entity.getWorldMatrix());
+}
+
+TEST_F(EntityTest, SetWorldMatrixStoresItsInverseToo) {
+    Entity entity(element("<entity/>"));
+    const Matrix4 m = Matrix4::translation(4, 5, 6) * Matrix4::rotation(30, 1, 0, 0);
+    entity.setWorldMatrix(m);
     expectMatrixNear(m.inverse(), entity.getInverseWorldMatrix());
 }
 
-TEST(EntityTest, ParentNamesAnEarlierRoomAndRoomListsFollowMovesAndDeletionOfEither) {
-    ZemTest::TestGame game;
-    auto* hall = new Room(element("<entity name='hall'/>"));
-    auto* a = new BaseEntity(element("<entity name='a'><parent>hall</parent></entity>"));
-    auto* early = new BaseEntity(element("<entity name='b'><parent>cellar</parent></entity>"));
-    auto* notARoom = new BaseEntity(element("<entity name='c'><parent>a</parent></entity>"));
-    auto* cellar = new Room(element("<entity name='cellar'/>"));
+TEST_F(EntityTest, AParentRoomCreatedBeforeItTakesItIn) {
+    buildHallAndCellar();
     EXPECT_EQ(std::vector<Entity*>{a}, hall->entities);
     EXPECT_EQ(hall, a->room);
-    EXPECT_EQ(nullptr, early->room);
-    EXPECT_EQ(nullptr, notARoom->room);
-    EXPECT_TRUE(cellar->entities.empty());
+}
 
+TEST_F(EntityTest, AParentCreatedAfterItLeavesItInNoRoom) {
+    buildHallAndCellar();
+    EXPECT_EQ(nullptr, early->room);
+    EXPECT_TRUE(cellar->entities.empty());
+}
+
+TEST_F(EntityTest, AParentItCannotJoinIsReportedNamingTheEntityAndTheParent) {
+    buildHallAndCellar();
+    ASSERT_EQ(2u, reports.lines.size());
+    EXPECT_NE(reports.lines[0].find("crate"), std::string::npos) << reports.lines[0];
+    EXPECT_NE(reports.lines[0].find("cellar"), std::string::npos) << reports.lines[0];
+}
+
+TEST_F(EntityTest, AParentThatIsNoRoomLeavesItInNoRoom) {
+    buildHallAndCellar();
+    EXPECT_EQ(nullptr, notInARoom->room);
+}
+
+TEST_F(EntityTest, SetRoomMovesItFromTheOldRoomsListToTheEndOfTheNewOnes) {
+    buildHallAndCellar();
     early->setRoom(hall);
     a->setRoom(cellar);
     EXPECT_EQ(std::vector<Entity*>{early}, hall->entities);
     EXPECT_EQ(std::vector<Entity*>{a}, cellar->entities);
-    delete a;
-    EXPECT_TRUE(cellar->entities.empty());
-    EXPECT_EQ((std::vector<Entity*>{hall, early, notARoom, cellar}), game.entities);
-    delete hall; // its entities are left without a room
-    EXPECT_EQ(nullptr, early->room);
+    EXPECT_EQ(cellar, a->room);
 }
 
-TEST(EntityTest, CollisionModelGroupsGetStartIdPlusStepTimesTheirNumberAndMissingMeshesAreNamed) {
-    ZemTest::MeshFiles files;
-    const std::vector<float> one = {0, 0, 0, 1, 0, 0, 0, 1, 0};
-    files.write("three.testmesh",
-                {one, {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 1, 0, 1, 0, 1, 1}, one});
-    BaseEntity entity(element("<entity><collisionmodel startid='10' step='5'>three.testmesh"
-                              "</collisionmodel></entity>"));
+TEST_F(EntityTest, ADeletedEntityLeavesItsRoom) {
+    buildHallAndCellar();
+    delete a;
+    EXPECT_TRUE(hall->entities.empty());
+}
+
+TEST_F(EntityTest, ADeletedEntityLeavesTheGame) {
+    buildHallAndCellar();
+    delete a;
+    EXPECT_EQ((std::vector<Entity*>{hall, early, notInARoom, cellar}), game.entities);
+}
+
+TEST_F(EntityTest, CollisionModelGroupsGetTheStartIdPlusTheStepTimesTheirNumber) {
+    writeThreeGroups();
+    Entity entity(element("<entity><collisionmodel startid='10' step='5'>three.testmesh"
+                          "</collisionmodel></entity>"));
     std::vector<int32_t> ids;
     for (const auto& occluder : entity.occluders) {
         ids.push_back(occluder->id);
-        EXPECT_EQ(&entity, occluder->owner);
     }
     EXPECT_EQ((std::vector<int32_t>{10, 15, 15, 20}), ids);
+}
 
-    ZemTest::captureReports();
-    BaseEntity ghost(element("<entity name='ghost'><collisionmodel>gone.testmesh</collisionmodel>"
-                             "<model>gone.testmesh</model></entity>"));
-    BaseEntity twin(element("<entity name='twin'><model>gone.testmesh</model></entity>"));
-    BaseEntity nameless(element("<entity><model>lost.testmesh</model></entity>"));
-    // Each missing mesh is reported once, with the first entity that asked for it.
-    EXPECT_EQ("Entity \"ghost\": no collision model \"gone.testmesh\"\n"
-              "An entity without a name: no model \"lost.testmesh\"\n",
-              ZemTest::takeReports());
+TEST_F(EntityTest, ItOwnsTheOccludersOfItsCollisionModel) {
+    writeThreeGroups();
+    Entity entity(element("<entity><collisionmodel>three.testmesh</collisionmodel></entity>"));
+    ASSERT_EQ(4u, entity.occluders.size());
+    for (const auto& occluder : entity.occluders) {
+        EXPECT_EQ(&entity, occluder->owner);
+    }
+}
+
+TEST_F(EntityTest, AMissingCollisionModelLeavesItWithoutOccluders) {
+    Entity ghost(element("<entity><collisionmodel>gone.testmesh</collisionmodel></entity>"));
     EXPECT_TRUE(ghost.occluders.empty());
+}
+
+TEST_F(EntityTest, AMissingCollisionModelIsReportedNamingTheEntityAndTheFile) {
+    Entity ghost(
+        element("<entity name='ghost'><collisionmodel>gone.testmesh</collisionmodel></entity>"));
+    ASSERT_EQ(1u, reports.lines.size());
+    EXPECT_NE(reports.lines[0].find("ghost"), std::string::npos) << reports.lines[0];
+    EXPECT_NE(reports.lines[0].find("gone.testmesh"), std::string::npos) << reports.lines[0];
+}
+
+TEST_F(EntityTest, AMissingModelLeavesItWithoutOne) {
+    Entity ghost(element("<entity><model>gone.testmesh</model></entity>"));
     EXPECT_EQ(nullptr, ghost.model);
+}
+
+TEST_F(EntityTest, AMissingModelOfANamelessEntityIsReportedNamingTheFile) {
+    Entity nameless(element("<entity><model>lost.testmesh</model></entity>"));
+    ASSERT_EQ(1u, reports.lines.size());
+    EXPECT_NE(reports.lines[0].find("lost.testmesh"), std::string::npos) << reports.lines[0];
+}
+
+// Whether as a model or a collision model: the first entity asking for it is named.
+TEST_F(EntityTest, AMissingMeshIsReportedOnlyOnce) {
+    Entity ghost(element("<entity name='ghost'><collisionmodel>gone.testmesh</collisionmodel>"
+                         "<model>gone.testmesh</model></entity>"));
+    Entity twin(element("<entity name='twin'><model>gone.testmesh</model></entity>"));
+    ASSERT_EQ(1u, reports.lines.size());
+    EXPECT_NE(reports.lines[0].find("ghost"), std::string::npos) << reports.lines[0];
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 #include "main/Room.h"
 #include "graphics/Portal.h"
+#include "graphics/ShaderRegistry.h"
 #include "graphics/View.h"
 #include "main/TestGame.h"
+#include "support/FakePasses.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +12,14 @@
 #include <string>
 #include <vector>
 
+using Zem::Graphics::Matrix4;
 using Zem::Graphics::Portal;
+using Zem::Graphics::ShaderRegistry;
 using Zem::Graphics::View;
 using Zem::Main::Entity;
 using Zem::Main::Room;
 using ZemTest::element;
+using ZemTest::FakePassFactory;
 
 namespace {
 
@@ -23,64 +28,202 @@ std::string placed(const std::string& position, float radius) {
            "</radius></entity>";
 }
 
-std::unique_ptr<Entity> entityAt(Room& room, const std::string& position, float radius) {
-    auto entity = std::make_unique<Entity>(element(placed(position, radius)));
-    entity->setRoom(&room);
-    return entity;
+// A hall and a yard, the eye at the origin looking along -z, and two fake passes.
+class RoomTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(registry.reset());
+        registry.registerFactory(std::make_unique<FakePassFactory>(250, 1000, log));
+        registry.registerFactory(std::make_unique<FakePassFactory>(360, 2000, log));
+        registry.defaultGeometryPass = 250;
+    }
+    void TearDown() override {
+        root.reset();
+        EXPECT_TRUE(registry.reset());
+    }
+
+    static std::unique_ptr<Entity> entityAt(Room& room, const std::string& position, float radius) {
+        auto entity = std::make_unique<Entity>(element(placed(position, radius)));
+        entity->setRoom(&room);
+        return entity;
+    }
+    Portal& portalAt(Room& room, const std::string& position, float radius = 1.0f) {
+        portals.push_back(std::make_unique<Portal>(element(placed(position, radius))));
+        portals.back()->setRoom(&room);
+        return *portals.back();
+    }
+    // A portal in the hall bound to a new partner in the yard, 100 units to the right.
+    Portal& doorway(const std::string& position) {
+        Portal& portal = portalAt(hall, position);
+        portal.partner = &portalAt(yard, "100 0 -5");
+        return portal;
+    }
+    void traverse() {
+        root.reset();
+        hall.traverse(root);
+    }
+    // A view of the yard through a door 10 units ahead of the root's eye.
+    View& throughDoor() {
+        View& child = root.allocateChild();
+        child.parent = &root;
+        child.portal = &portalAt(hall, "0 0 -10");
+        return child;
+    }
+    bool gathered(View& view, const std::unique_ptr<Entity>& entity) {
+        yard.gatherVisible(view.visible, view);
+        return std::count(view.visible.begin(), view.visible.end(), entity.get()) == 1;
+    }
+
+    ShaderRegistry& registry = ShaderRegistry::instance();
+    ZemTest::PassLog log;
+    Room hall{element("<entity/>")};
+    Room yard{element("<entity/>")};
+    std::vector<std::unique_ptr<Portal>> portals;
+    View root;
+};
+
+TEST_F(RoomTest, TheRootViewGathersTheSpheresReachingInFrontOfTheEye) {
+    auto wide = entityAt(hall, "0 0 0.5", 1.0f);
+    auto narrow = entityAt(hall, "0 0 0.5", 0.4f);
+    auto ahead = entityAt(hall, "0 0 -30", 0.0f);
+    hall.gatherVisible(root.visible, root);
+    EXPECT_EQ((std::vector<Entity*>{wide.get(), ahead.get()}), root.visible);
 }
 
-bool contains(const std::vector<Entity*>& list, const std::unique_ptr<Entity>& entity) {
-    return std::find(list.begin(), list.end(), entity.get()) != list.end();
+TEST_F(RoomTest, GatheringReplacesWhatTheListHeld) {
+    auto ahead = entityAt(hall, "0 0 -30", 0.0f);
+    auto behind = entityAt(hall, "0 0 30", 0.0f);
+    root.visible.push_back(behind.get()); // from an earlier frame
+    hall.gatherVisible(root.visible, root);
+    EXPECT_EQ(std::vector<Entity*>{ahead.get()}, root.visible);
 }
 
-TEST(GatherVisibleTest, RootViewKeepsSpheresReachingInFrontOfTheEye) {
-    Room room(element("<entity/>"));
-    auto wide = entityAt(room, "0 0 0.5", 1.0f);
-    auto narrow = entityAt(room, "0 0 0.5", 0.4f);
-    auto ahead = entityAt(room, "0 0 -30", 0.0f);
-    View view;
-    view.visible.push_back(narrow.get()); // stale content from an earlier frame
-    room.gatherVisible(view.visible, view);
-    EXPECT_EQ((std::vector<Entity*>{wide.get(), ahead.get()}), view.visible);
-
-    view.eyeMatrix = Zem::Graphics::Matrix4::rotation(180, 0, 1, 0);
-    room.gatherVisible(view.visible, view);
-    EXPECT_EQ((std::vector<Entity*>{wide.get(), narrow.get()}), view.visible);
+TEST_F(RoomTest, TheEyeMatrixDecidesWhatLiesInFront) {
+    auto wide = entityAt(hall, "0 0 0.5", 1.0f);
+    auto narrow = entityAt(hall, "0 0 0.5", 0.4f);
+    auto ahead = entityAt(hall, "0 0 -30", 0.0f);
+    root.eyeMatrix = Matrix4::rotation(180, 0, 1, 0);
+    hall.gatherVisible(root.visible, root);
+    EXPECT_EQ((std::vector<Entity*>{wide.get(), narrow.get()}), root.visible);
 }
 
 // The door stands where its (unset) partner would put the eye, so the child's eye is the root's.
-TEST(GatherVisibleTest, ThroughPortalsOnlyEntitiesInEveryConeBackToTheRootAreGathered) {
-    Room far(element("<entity/>"));
-    Portal door(element(placed("0 0 -10", 1.0f)));
-    View root, child, grandchild;
-    child.parent = &root;
-    child.portal = &door;
-    auto inCone = entityAt(far, "0 0 -20", 1.0f);
-    auto outside = entityAt(far, "15 0 -20", 1.0f);
-    auto around = entityAt(far, "0 0 20", 25.0f);
-    far.gatherVisible(child.visible, child);
-    EXPECT_TRUE(contains(child.visible, inCone));
-    EXPECT_FALSE(contains(child.visible, outside));
-    EXPECT_TRUE(contains(child.visible, around));
+TEST_F(RoomTest, ThroughAPortalOnlyTheEntitiesInItsConeAreGathered) {
+    View& child = throughDoor();
+    auto inCone = entityAt(yard, "0 0 -20", 1.0f);
+    auto outside = entityAt(yard, "15 0 -20", 1.0f);
+    EXPECT_TRUE(gathered(child, inCone));
+    EXPECT_FALSE(gathered(child, outside));
+}
 
-    SCOPED_TRACE("eye inside the portal's sphere: the plain test decides");
-    door.radius = 12.0f;
-    far.gatherVisible(child.visible, child);
-    EXPECT_TRUE(contains(child.visible, outside));
+TEST_F(RoomTest, ThroughAPortalAnEntityWhoseSphereHoldsTheEyeIsGathered) {
+    View& child = throughDoor();
+    auto around = entityAt(yard, "0 0 20", 25.0f);
+    EXPECT_TRUE(gathered(child, around));
+}
 
-    SCOPED_TRACE("a window seen through the door");
-    door.radius = 1.0f;
-    Portal window(element(placed("5 0 -30", 10.0f)));
+TEST_F(RoomTest, AnEyeInsideThePortalsSphereGathersByThePlainTestAlone) {
+    View& child = throughDoor();
+    child.portal->radius = 12.0f;
+    auto outside = entityAt(yard, "15 0 -20", 1.0f);
+    EXPECT_TRUE(gathered(child, outside));
+}
+
+// A window seen through the door: the hidden entity is in the window's cone, not the door's.
+TEST_F(RoomTest, ThroughTwoPortalsAnEntityOutsideTheOuterConeIsNotGathered) {
+    View& child = throughDoor();
+    View& grandchild = child.allocateChild();
+    grandchild.portal = &portalAt(hall, "5 0 -30", 10.0f);
+    auto hidden = entityAt(yard, "6 0 -40", 1.0f);
+    grandchild.parent = &root;
+    ASSERT_TRUE(gathered(grandchild, hidden)) << "through the window alone";
     grandchild.parent = &child;
-    grandchild.portal = &window;
-    auto hidden = entityAt(far, "6 0 -40", 1.0f);
-    auto shown = entityAt(far, "0 0 -40", 1.0f);
-    far.gatherVisible(grandchild.visible, grandchild);
-    EXPECT_FALSE(contains(grandchild.visible, hidden));
-    EXPECT_TRUE(contains(grandchild.visible, shown));
-    grandchild.parent = &root; // through the window alone it would be seen
-    far.gatherVisible(grandchild.visible, grandchild);
-    EXPECT_TRUE(contains(grandchild.visible, hidden));
+    EXPECT_FALSE(gathered(grandchild, hidden));
+}
+
+TEST_F(RoomTest, ThroughTwoPortalsAnEntityInsideBothConesIsGathered) {
+    View& child = throughDoor();
+    View& grandchild = child.allocateChild();
+    grandchild.parent = &child;
+    grandchild.portal = &portalAt(hall, "5 0 -30", 10.0f);
+    auto shown = entityAt(yard, "0 0 -40", 1.0f);
+    EXPECT_TRUE(gathered(grandchild, shown));
+}
+
+TEST_F(RoomTest, ADeletedRoomLeavesItsEntitiesInNoRoom) {
+    auto cellar = std::make_unique<Room>(element("<entity/>"));
+    auto crate = entityAt(*cellar, "0 0 0", 1.0f);
+    cellar.reset();
+    EXPECT_EQ(nullptr, crate->room);
+}
+
+TEST_F(RoomTest, TraverseOpensAChildViewThroughAPortalFacingTheEye) {
+    Portal& door = doorway("0 0 -5");
+    traverse();
+    ASSERT_EQ(1, root.childCount);
+    EXPECT_EQ(&door, root.children[0].portal);
+    EXPECT_EQ(1, root.children[0].depth);
+}
+
+TEST_F(RoomTest, EachViewSubmitsItsRoomFirst) {
+    doorway("0 0 -5");
+    traverse();
+    ASSERT_EQ(1, root.childCount);
+    EXPECT_EQ(&hall, root.submitted[0]);
+    EXPECT_EQ(&yard, root.children[0].submitted[0]);
+}
+
+// W_portal * inverse(W_partner) carries the yard 100 units to the left.
+TEST_F(RoomTest, AChildViewIsPlacedByThePortalTimesTheInverseOfItsPartner) {
+    doorway("0 0 -5");
+    traverse();
+    ASSERT_EQ(1, root.childCount);
+    EXPECT_EQ(Matrix4::translation(-100, 0, 0), root.children[0].localMatrix);
+}
+
+TEST_F(RoomTest, APortalThatCannotShowItsPartnersRoomOpensNoView) {
+    const std::pair<const char*, void (*)(Portal&)> cases[] = {
+        {"seen from its back", [](Portal& door) { door.rotation.y = 180; }},
+        {"partner in no room", [](Portal& door) { door.partner->setRoom(nullptr); }},
+        {"unbound", [](Portal& door) { door.partner = nullptr; }}};
+    for (const auto& [name, spoil] : cases) {
+        spoil(doorway("0 0 -5"));
+        traverse();
+        EXPECT_EQ(0, root.childCount) << name;
+        portals.clear();
+    }
+}
+
+TEST_F(RoomTest, PortalsFacingEachOtherOpenViewsDownToTheDepthLimit) {
+    Portal& there = doorway("0 0 -5");
+    static_cast<Portal*>(there.partner)->partner = &there;
+    traverse();
+    const View* view = &root;
+    while (view->childCount > 0) {
+        ASSERT_EQ(1, view->childCount);
+        view = &view->children[0];
+    }
+    EXPECT_EQ(10, view->depth);
+}
+
+TEST_F(RoomTest, ChildViewsFollowTheOrderOfTheRoomsPortals) {
+    for (int i = 0; i < 11; ++i) {
+        doorway(std::to_string(i - 5) + " 0 -5");
+    }
+    traverse();
+    ASSERT_EQ(11, root.childCount);
+    EXPECT_EQ(portals[20].get(), root.children[10].portal);
+}
+
+TEST_F(RoomTest, ARepeatedTraversalMakesNoNewPassSets) {
+    for (int i = 0; i < 11; ++i) {
+        doorway(std::to_string(i - 5) + " 0 -5");
+    }
+    for (int frame = 0; frame < 2; ++frame) {
+        traverse();
+        root.reset();
+        EXPECT_EQ(12 * 2, log.creates) << "frame " << frame;
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "main/BaseEntity.h"
 #include "main/Game.h"
+#include "main/messageBox.h"
 #include "resource/XmlNode.h"
 
 #include <string>
@@ -49,6 +50,25 @@ public:
     std::vector<std::string>& log;
     std::string label;
     int created = 0;
+};
+
+// Records the message boxes shown while it lives, as "[caption] text"; none reaches the user.
+class ShownBoxes {
+public:
+    ShownBoxes() {
+        previous = Zem::Main::setMessageBoxHandler(
+            [this](const std::string& caption, const std::string& text, Zem::Main::MessageIcon) {
+                texts.push_back("[" + caption + "] " + text);
+            });
+    }
+    ~ShownBoxes() { Zem::Main::setMessageBoxHandler(std::move(previous)); }
+    ShownBoxes(const ShownBoxes&) = delete;
+    ShownBoxes& operator=(const ShownBoxes&) = delete;
+
+    std::vector<std::string> texts;
+
+private:
+    Zem::Main::MessageBoxHandler previous;
 };
 
 } // namespace ZemTest
