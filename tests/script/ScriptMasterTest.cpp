@@ -70,15 +70,15 @@ TEST_F(ScriptMasterTest, DeliversEachTimedCommandInTheUpdateWhereItFallsDue) {
         const char* message = nullptr;
     };
     const Case cases[] = {
-        // At 120 bpm the clock rounds up: 1875 ms is step 15, 1876 ms step 16.
+        // At 120 bpm a step is due from its first millisecond: 1999 ms is step 15, 2000 ms 16.
         {"<offset>0</offset><bpm>120</bpm>",
          event("1 0 0", "bar") + event("1 0 1", "step"),
-         {{0, {}}, {1875, {}}, {1876, {{16, "bar"}}}, {2000, {}}, {2001, {{17, "step"}}}}},
-        // The offset is the layer's to allow for: a stream time of 1776 ms is heard at 1876.
+         {{0, {}}, {1999, {}}, {2000, {{16, "bar"}}}, {2124, {}}, {2125, {{17, "step"}}}}},
+        // The offset is the layer's to allow for: a stream time of 1900 ms is heard at 2000.
         {"<offset>100</offset><bpm>120</bpm>",
          event("1 0 0", "bar"),
-         {{0, {}}, {1875, {}}, {1876, {{16, "bar"}}}}},
-        {"<bpm>120</bpm>", event("1 0 0", "bar"), {{0, {}}, {1875, {}}, {1876, {{16, "bar"}}}}},
+         {{0, {}}, {1999, {}}, {2000, {{16, "bar"}}}}},
+        {"<bpm>120</bpm>", event("1 0 0", "bar"), {{0, {}}, {1999, {}}, {2000, {{16, "bar"}}}}},
         // Document order: d, due already, waits behind c; an unknown target gets nothing.
         {tempoFast,
          event("0 0 16", "a") + event("0 0 16", "lost", "nobody") + event("0 0 16", "b") +
