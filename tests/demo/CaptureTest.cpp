@@ -121,6 +121,8 @@ public:
     void seek(int32_t) override {}
     void setPaused(bool) override {}
     bool paused() const override { return false; }
+    void setPictureLeadMs(double) override {}
+    std::string cameraName() const override { return ""; }
     void reload() override {}
     void observeFrames(Zem::Graphics::RenderObserver*) override {}
 
@@ -155,9 +157,10 @@ TEST(ShowClock, ScriptExitIsFoundAheadAndFallsDueOnThatMillisecond) {
         double now = 0.0;
         XmlNode element(world);
         ScriptMaster script(element, std::make_unique<SilentMusic>([&now] { return now; }));
-        // Two bars of offset plus one step is step 33; at 8 steps a second the step count,
-        // rounded up, reaches 33 just past 4000 ms.
-        ASSERT_EQ(script.exitTimeMs(), 4001);
+        // Two bars of offset plus one step is step 33, which begins at 4125 ms at 8 steps a
+        // second.
+        ASSERT_EQ(script.exitTimeMs(), 4125);
+        script.update(0.0f);
         now = script.exitTimeMs() - before;
         script.update(0.0f);
         script.update(0.0f);
