@@ -11,6 +11,7 @@
 
 #include "script/Music.h"
 #include "support/HeardClicks.h"
+#include "support/Percentile.h"
 
 #include <unistd.h>
 

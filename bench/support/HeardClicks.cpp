@@ -190,10 +190,4 @@ void MonitorRecorder::readAll() {
     }
 }
 
-double percentile95(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t index = static_cast<size_t>(std::ceil(0.95 * values.size())) - 1;
-    return values[std::min(index, values.size() - 1)];
-}
-
 } // namespace ZemBench

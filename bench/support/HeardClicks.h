@@ -67,7 +67,4 @@ private:
     std::vector<Read> reads;
 };
 
-// The 95th percentile of the values (not empty).
-double percentile95(std::vector<double> values);
-
 } // namespace ZemBench
