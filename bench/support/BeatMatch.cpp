@@ -1,0 +1,90 @@
+#include "support/BeatMatch.h"
+
+#include "support/Percentile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+namespace ZemBench {
+
+std::vector<LoggedFrame> readFrameLog(std::istream& in) {
+    std::vector<LoggedFrame> frames;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        std::istringstream fields(line);
+        LoggedFrame frame;
+        if (fields >> frame.presentedMs >> frame.showMs >> frame.camera) {
+            frames.push_back(frame);
+        }
+    }
+    return frames;
+}
+
+std::vector<LoggedFrame> cutsIn(const std::vector<LoggedFrame>& frames) {
+    std::vector<LoggedFrame> cuts;
+    for (size_t i = 1; i < frames.size(); ++i) {
+        if (frames[i].camera != frames[i - 1].camera) {
+            cuts.push_back(frames[i]);
+        }
+    }
+    return cuts;
+}
+
+double medianFrameIntervalMs(const std::vector<LoggedFrame>& frames) {
+    if (frames.size() < 2) {
+        return 0.0;
+    }
+    std::vector<double> intervals;
+    for (size_t i = 1; i < frames.size(); ++i) {
+        intervals.push_back(frames[i].presentedMs - frames[i - 1].presentedMs);
+    }
+    const size_t middle = intervals.size() / 2;
+    std::nth_element(intervals.begin(), intervals.begin() + middle, intervals.end());
+    if (intervals.size() % 2 == 1) {
+        return intervals[middle];
+    }
+    const double upper = intervals[middle];
+    return (upper + *std::max_element(intervals.begin(), intervals.begin() + middle)) / 2.0;
+}
+
+std::vector<double> clicksOnBeats(const std::vector<double>& heardMs, double beatMs, size_t beats) {
+    std::vector<double> onBeats(beats, -1.0);
+    if (heardMs.empty() || beatMs <= 0.0) {
+        return onBeats;
+    }
+    const double firstMs = heardMs.front();
+    for (const double heard : heardMs) {
+        const double beatsIn = (heard - firstMs) / beatMs;
+        const double nearest = std::round(beatsIn);
+        if (std::abs(beatsIn - nearest) > 1.0 / 3.0 || nearest >= static_cast<double>(beats)) {
+            continue;
+        }
+        double& slot = onBeats[static_cast<size_t>(nearest)];
+        if (slot < 0.0) {
+            slot = heard;
+        }
+    }
+    return onBeats;
+}
+
+OffsetSummary summarize(const std::vector<double>& offsetsMs) {
+    OffsetSummary summary;
+    summary.count = offsetsMs.size();
+    if (offsetsMs.empty()) {
+        return summary;
+    }
+    std::vector<double> sizes;
+    for (const double offset : offsetsMs) {
+        summary.meanMs += offset;
+        sizes.push_back(std::abs(offset));
+    }
+    summary.meanMs /= static_cast<double>(offsetsMs.size());
+    summary.p95Ms = percentile95(sizes);
+    return summary;
+}
+
+} // namespace ZemBench

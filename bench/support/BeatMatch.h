@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <istream>
+#include <string>
+#include <vector>
+
+// The picture's cuts matched with the heard beats they fall on.
+namespace ZemBench {
+
+// A line of the player's frame log.
+struct LoggedFrame {
+    double presentedMs = 0.0;
+    int showMs = 0;
+    std::string camera;
+};
+
+// The frames of a frame log ("<steady ms on screen> <show ms> <camera>" a line); comment lines
+// and lines that do not read as a frame are left out.
+std::vector<LoggedFrame> readFrameLog(std::istream& in);
+
+// The first frame showing each new camera, in order: a cut. The first frame's camera is where
+// the show starts, no cut.
+std::vector<LoggedFrame> cutsIn(const std::vector<LoggedFrame>& frames);
+
+// The median time between frames going on screen; 0 with fewer than two frames.
+double medianFrameIntervalMs(const std::vector<LoggedFrame>& frames);
+
+// The heard clicks (steady ms, in order) placed on their beats: element k is the click of beat
+// k + 1, or a negative number when none was heard. The first click heard is beat 1; one heard
+// more than a third of a beat off the beat grid is a stray and left out.
+std::vector<double> clicksOnBeats(const std::vector<double>& heardMs, double beatMs,
+                                  std::size_t beats);
+
+struct OffsetSummary {
+    double meanMs = 0.0;
+    // The 95th percentile of the offsets' sizes.
+    double p95Ms = 0.0;
+    std::size_t count = 0;
+};
+
+OffsetSummary summarize(const std::vector<double>& offsetsMs);
+
+} // namespace ZemBench
