@@ -34,21 +34,24 @@ std::vector<LoggedFrame> cutsIn(const std::vector<LoggedFrame>& frames) {
     return cuts;
 }
 
-double medianFrameIntervalMs(const std::vector<LoggedFrame>& frames) {
+FrameIntervals frameIntervals(const std::vector<LoggedFrame>& frames) {
+    FrameIntervals result;
     if (frames.size() < 2) {
-        return 0.0;
+        return result;
     }
     std::vector<double> intervals;
     for (size_t i = 1; i < frames.size(); ++i) {
         intervals.push_back(frames[i].presentedMs - frames[i - 1].presentedMs);
     }
+    std::sort(intervals.begin(), intervals.end());
     const size_t middle = intervals.size() / 2;
-    std::nth_element(intervals.begin(), intervals.begin() + middle, intervals.end());
-    if (intervals.size() % 2 == 1) {
-        return intervals[middle];
-    }
-    const double upper = intervals[middle];
-    return (upper + *std::max_element(intervals.begin(), intervals.begin() + middle)) / 2.0;
+    result.medianMs = intervals.size() % 2 == 1 ? intervals[middle]
+                                                : (intervals[middle - 1] + intervals[middle]) / 2.0;
+    result.longestMs = intervals.back();
+    result.slow =
+        static_cast<size_t>(intervals.end() - std::upper_bound(intervals.begin(), intervals.end(),
+                                                               2.0 * result.medianMs));
+    return result;
 }
 
 std::vector<double> clicksOnBeats(const std::vector<double>& heardMs, double beatMs, size_t beats) {

@@ -23,8 +23,15 @@ std::vector<LoggedFrame> readFrameLog(std::istream& in);
 // the show starts, no cut.
 std::vector<LoggedFrame> cutsIn(const std::vector<LoggedFrame>& frames);
 
-// The median time between frames going on screen; 0 with fewer than two frames.
-double medianFrameIntervalMs(const std::vector<LoggedFrame>& frames);
+// The times between frames going on screen; all 0 with fewer than two frames.
+struct FrameIntervals {
+    double medianMs = 0.0;
+    double longestMs = 0.0;
+    // Frames that stood more than twice the median.
+    std::size_t slow = 0;
+};
+
+FrameIntervals frameIntervals(const std::vector<LoggedFrame>& frames);
 
 // The heard clicks (steady ms, in order) placed on their beats: element k is the click of beat
 // k + 1, or a negative number when none was heard. The first click heard is beat 1; one heard

@@ -43,11 +43,19 @@ TEST(BeatMatchTest, TheCameraTheShowStartsWithIsNoCut) {
 
 TEST(BeatMatchTest, MedianFrameIntervalIsNotMovedByOneSlowFrame) {
     EXPECT_DOUBLE_EQ(
-        ZemBench::medianFrameIntervalMs(frames("0 0 c\n16 0 c\n32 0 c\n132 0 c\n148 0 c\n")), 16.0);
+        ZemBench::frameIntervals(frames("0 0 c\n16 0 c\n32 0 c\n132 0 c\n148 0 c\n")).medianMs,
+        16.0);
 }
 
 TEST(BeatMatchTest, MedianFrameIntervalOfAnEvenCountIsTheMeanOfTheMiddleTwo) {
-    EXPECT_DOUBLE_EQ(ZemBench::medianFrameIntervalMs(frames("0 0 c\n10 0 c\n30 0 c\n")), 15.0);
+    EXPECT_DOUBLE_EQ(ZemBench::frameIntervals(frames("0 0 c\n10 0 c\n30 0 c\n")).medianMs, 15.0);
+}
+
+TEST(BeatMatchTest, FramesStandingOverTwiceTheMedianAreCountedSlowAndTheLongestKept) {
+    const auto intervals =
+        ZemBench::frameIntervals(frames("0 0 c\n16 0 c\n48 0 c\n64 0 c\n164 0 c\n180 0 c\n"));
+    EXPECT_EQ(intervals.slow, 1u);
+    EXPECT_DOUBLE_EQ(intervals.longestMs, 100.0);
 }
 
 TEST(BeatMatchTest, ClicksArePlacedOnBeatsCountedFromTheFirstHeard) {
