@@ -356,6 +356,9 @@ int measure(const Options& options, Folder& folder) {
     if (cuts.size() != static_cast<size_t>(options.beats)) {
         std::printf("%zu cuts in the frame log for %d beats\n", cuts.size(), options.beats);
     }
+    if (heard.size() != static_cast<size_t>(options.beats)) {
+        std::printf("%zu clicks heard for %d beats\n", heard.size(), options.beats);
+    }
 
     std::vector<double> offsets;
     for (size_t k = 0; k < static_cast<size_t>(options.beats); ++k) {
@@ -382,6 +385,16 @@ int measure(const Options& options, Folder& folder) {
         return 1;
     }
     // Other work on the machine delays frames and sound alike: the figures hold for this load.
+    double shortestGap = 1e300;
+    double longestGap = 0.0;
+    for (size_t k = 1; k < onBeats.size() && onBeats[k] >= 0.0; ++k) {
+        shortestGap = std::min(shortestGap, onBeats[k] - onBeats[k - 1]);
+        longestGap = std::max(longestGap, onBeats[k] - onBeats[k - 1]);
+    }
+    if (longestGap > 0.0) {
+        std::printf("sound: clicks heard %.1f to %.1f ms apart (a beat is %.1f ms)\n", shortestGap,
+                    longestGap, beatMs);
+    }
     const ZemBench::FrameIntervals intervals = ZemBench::frameIntervals(frames);
     std::printf("frames: %zu on screen, longest %.1f ms, %zu over twice the median; load "
                 "average %.2f before, %.2f after\n",

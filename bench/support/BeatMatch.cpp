@@ -56,20 +56,15 @@ FrameIntervals frameIntervals(const std::vector<LoggedFrame>& frames) {
 
 std::vector<double> clicksOnBeats(const std::vector<double>& heardMs, double beatMs, size_t beats) {
     std::vector<double> onBeats(beats, -1.0);
-    if (heardMs.empty() || beatMs <= 0.0) {
-        return onBeats;
-    }
-    const double firstMs = heardMs.front();
+    size_t next = 0;
     for (const double heard : heardMs) {
-        const double beatsIn = (heard - firstMs) / beatMs;
-        const double nearest = std::round(beatsIn);
-        if (std::abs(beatsIn - nearest) > 1.0 / 3.0 || nearest >= static_cast<double>(beats)) {
+        if (next >= beats) {
+            break;
+        }
+        if (next > 0 && heard - onBeats[next - 1] < beatMs / 2.0) {
             continue;
         }
-        double& slot = onBeats[static_cast<size_t>(nearest)];
-        if (slot < 0.0) {
-            slot = heard;
-        }
+        onBeats[next++] = heard;
     }
     return onBeats;
 }

@@ -34,8 +34,9 @@ struct FrameIntervals {
 FrameIntervals frameIntervals(const std::vector<LoggedFrame>& frames);
 
 // The heard clicks (steady ms, in order) placed on their beats: element k is the click of beat
-// k + 1, or a negative number when none was heard. The first click heard is beat 1; one heard
-// more than a third of a beat off the beat grid is a stray and left out.
+// k + 1, or a negative number when none was heard. The clicks are counted in order, so a sound
+// that stalls delays them without moving them to another beat; one heard within half a beat of
+// the click before it is a stray and left out.
 std::vector<double> clicksOnBeats(const std::vector<double>& heardMs, double beatMs,
                                   std::size_t beats);
 
