@@ -387,13 +387,17 @@ int measure(const Options& options, Folder& folder) {
     // Other work on the machine delays frames and sound alike: the figures hold for this load.
     double shortestGap = 1e300;
     double longestGap = 0.0;
-    for (size_t k = 1; k < onBeats.size() && onBeats[k] >= 0.0; ++k) {
+    for (size_t k = 1; k < onBeats.size(); ++k) {
+        if (onBeats[k] < 0.0 || onBeats[k - 1] < 0.0) {
+            continue;
+        }
         shortestGap = std::min(shortestGap, onBeats[k] - onBeats[k - 1]);
         longestGap = std::max(longestGap, onBeats[k] - onBeats[k - 1]);
     }
     if (longestGap > 0.0) {
-        std::printf("sound: clicks heard %.1f to %.1f ms apart (a beat is %.1f ms)\n", shortestGap,
-                    longestGap, beatMs);
+        std::printf(
+            "sound: clicks on neighbouring beats heard %.1f to %.1f ms apart (a beat is %.1f ms)\n",
+            shortestGap, longestGap, beatMs);
     }
     const ZemBench::FrameIntervals intervals = ZemBench::frameIntervals(frames);
     std::printf("frames: %zu on screen, longest %.1f ms, %zu over twice the median; load "

@@ -56,15 +56,23 @@ FrameIntervals frameIntervals(const std::vector<LoggedFrame>& frames) {
 
 std::vector<double> clicksOnBeats(const std::vector<double>& heardMs, double beatMs, size_t beats) {
     std::vector<double> onBeats(beats, -1.0);
-    size_t next = 0;
+    size_t beat = 0;
+    double lastMs = 0.0;
     for (const double heard : heardMs) {
-        if (next >= beats) {
+        if (beat > 0) {
+            const double gap = (heard - lastMs) / beatMs;
+            if (gap < 0.5) {
+                continue;
+            }
+            beat += static_cast<size_t>(std::llround(gap));
+        } else {
+            beat = 1;
+        }
+        if (beat > beats) {
             break;
         }
-        if (next > 0 && heard - onBeats[next - 1] < beatMs / 2.0) {
-            continue;
-        }
-        onBeats[next++] = heard;
+        onBeats[beat - 1] = heard;
+        lastMs = heard;
     }
     return onBeats;
 }

@@ -34,9 +34,10 @@ struct FrameIntervals {
 FrameIntervals frameIntervals(const std::vector<LoggedFrame>& frames);
 
 // The heard clicks (steady ms, in order) placed on their beats: element k is the click of beat
-// k + 1, or a negative number when none was heard. The clicks are counted in order, so a sound
-// that stalls delays them without moving them to another beat; one heard within half a beat of
-// the click before it is a stray and left out.
+// k + 1, or a negative number when none was heard. The first click heard is beat 1 and each next
+// one is as many beats on as the time since the one before says, to the nearest beat: a sound
+// that stalls delays a click without moving it to another beat, and a lost click leaves its
+// beat empty. One heard within half a beat of the click before it is a stray and left out.
 std::vector<double> clicksOnBeats(const std::vector<double>& heardMs, double beatMs,
                                   std::size_t beats);
 
