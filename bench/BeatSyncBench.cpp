@@ -10,6 +10,7 @@
 #include "support/BeatMatch.h"
 #include "support/HeardClicks.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -214,7 +215,17 @@ bool writeWorld(const fs::path& path, const Options& options) {
     return static_cast<bool>(out);
 }
 
-// ombrel in the folder (its zem.log stays there), its output in ombrel.log there.
+std::vector<char*> pointers(std::vector<std::string>& strings) {
+    std::vector<char*> result;
+    for (std::string& text : strings) {
+        result.push_back(text.data());
+    }
+    result.push_back(nullptr);
+    return result;
+}
+
+// ombrel in the folder (its zem.log stays there), its output in ombrel.log there. All is made
+// before the fork: the recorder's thread may hold the allocator's lock at that moment.
 pid_t startProgram(const Options& options, const fs::path& folder) {
     std::vector<std::string> args = {options.program, (folder / "beats.world").string(),
                                      "--data",        (folder / "data").string(),
@@ -225,23 +236,31 @@ pid_t startProgram(const Options& options, const fs::path& folder) {
         std::snprintf(fps, sizeof fps, "%g", options.maxFps);
         args.insert(args.end(), {"--max-fps", fps});
     }
-    const std::string log = (folder / "ombrel.log").string();
+    std::vector<std::string> environment = {"SDL_VIDEODRIVER=offscreen",
+                                            "SDL_AUDIODRIVER=pulseaudio"};
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        const std::string entry = *variable;
+        if (entry.rfind("SDL_VIDEODRIVER=", 0) != 0 && entry.rfind("SDL_AUDIODRIVER=", 0) != 0) {
+            environment.push_back(entry);
+        }
+    }
+    const std::vector<char*> argv = pointers(args);
+    const std::vector<char*> envp = pointers(environment);
+    const std::string where = folder.string();
+    const int log =
+        open((folder / "ombrel.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (log < 0) {
+        return -1;
+    }
     const pid_t child = fork();
     if (child == 0) {
-        if (chdir(folder.c_str()) != 0 || !std::freopen(log.c_str(), "w", stdout) ||
-            dup2(fileno(stdout), 2) < 0) {
+        if (chdir(where.c_str()) != 0 || dup2(log, 1) < 0 || dup2(log, 2) < 0) {
             _exit(126);
         }
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
-        std::vector<char*> argv;
-        for (const std::string& arg : args) {
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        }
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
+        execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
+    close(log);
     return child;
 }
 
@@ -395,9 +414,9 @@ int measure(const Options& options, Folder& folder) {
         longestGap = std::max(longestGap, onBeats[k] - onBeats[k - 1]);
     }
     if (longestGap > 0.0) {
-        std::printf(
-            "sound: clicks on neighbouring beats heard %.1f to %.1f ms apart (a beat is %.1f ms)\n",
-            shortestGap, longestGap, beatMs);
+        std::printf("sound: clicks on neighbouring beats heard %.1f to %.1f ms apart (a beat is "
+                    "%.1f ms); the recording lacks %.0f ms\n",
+                    shortestGap, longestGap, beatMs, recorder.missingMs());
     }
     const ZemBench::FrameIntervals intervals = ZemBench::frameIntervals(frames);
     std::printf("frames: %zu on screen, longest %.1f ms, %zu over twice the median; load "

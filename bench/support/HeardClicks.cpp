@@ -4,6 +4,7 @@
 
 #include <vorbis/vorbisfile.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -91,7 +92,8 @@ std::vector<double> decodedClickTimesMs(const std::string& path, int quietFrames
 
 bool MonitorRecorder::start(const std::string& sink, std::string& error) {
     int pipeEnds[2];
-    if (pipe(pipeEnds) != 0) {
+    // Programs started later must not hold the pipe open.
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0) {
         error = "cannot make a pipe for parec";
         return false;
     }
@@ -157,6 +159,15 @@ double MonitorRecorder::frameTimeMs(int64_t frame) const {
                         it->stampMs - static_cast<double>(it->endFrame - frame) / clickFramesPerMs);
     }
     return best;
+}
+
+double MonitorRecorder::missingMs() const {
+    if (reads.size() < 2) {
+        return 0.0;
+    }
+    const double spanMs = reads.back().stampMs - reads.front().stampMs;
+    return spanMs -
+           static_cast<double>(reads.back().endFrame - reads.front().endFrame) / clickFramesPerMs;
 }
 
 std::vector<double> MonitorRecorder::heardClicksMs(int quietFrames) const {
