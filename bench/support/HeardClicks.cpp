@@ -161,13 +161,26 @@ double MonitorRecorder::frameTimeMs(int64_t frame) const {
     return best;
 }
 
+// Each read bounds when the recording's first frame was made: its stamp less the time its
+// frames last. The earliest bound of the first seconds against that of the last seconds: sound
+// the server dropped moves the later bounds on by its length; a late read only raises one bound.
 double MonitorRecorder::missingMs() const {
-    if (reads.size() < 2) {
+    if (reads.empty()) {
         return 0.0;
     }
-    const double spanMs = reads.back().stampMs - reads.front().stampMs;
-    return spanMs -
-           static_cast<double>(reads.back().endFrame - reads.front().endFrame) / clickFramesPerMs;
+    constexpr double spanMs = 2000.0;
+    double firstBound = 1e300;
+    double lastBound = 1e300;
+    for (const Read& read : reads) {
+        const double bound = read.stampMs - static_cast<double>(read.endFrame) / clickFramesPerMs;
+        if (read.stampMs < reads.front().stampMs + spanMs) {
+            firstBound = std::min(firstBound, bound);
+        }
+        if (read.stampMs > reads.back().stampMs - spanMs) {
+            lastBound = std::min(lastBound, bound);
+        }
+    }
+    return lastBound - firstBound;
 }
 
 std::vector<double> MonitorRecorder::heardClicksMs(int quietFrames) const {

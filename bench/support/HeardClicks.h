@@ -45,8 +45,8 @@ public:
 
     // The steady time (ms) at which a recorded frame reached the monitor.
     double frameTimeMs(int64_t frame) const;
-    // How much of the monitor's sound the recording lacks: the time its reads spanned less the
-    // time the samples they brought last. The server drops what parec does not read in time.
+    // How much of the monitor's sound the recording lacks, in ms: the server drops what parec
+    // does not read in time.
     double missingMs() const;
     // The steady times at which each click's onset was heard.
     std::vector<double> heardClicksMs(int quietFrames = clickRate / 4) const;
