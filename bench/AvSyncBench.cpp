@@ -10,37 +10,23 @@
 // the steady time since play.
 
 #include "script/Music.h"
-#include "support/OggVorbisWriter.h"
+#include "support/HeardClicks.h"
+#include "support/Percentile.h"
 
-#include <vorbis/vorbisfile.h>
-
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-namespace {
+using ZemBench::percentile95;
 
-constexpr int rate = 44100;
-constexpr double framesPerMs = rate / 1000.0;
-// A click: a short tone that starts at full strength, so its onset is one sample sharp.
-constexpr double clickMs = 8.0;
-constexpr double clickHz = 1000.0;
-constexpr double clickLevel = 0.7;
-// An onset is the first sample this loud after a quiet stretch.
-constexpr int onsetThreshold = 9000;
-constexpr int quietFrames = rate / 4;
+namespace {
 
 struct Options {
     int offsetMs = 100;
@@ -115,158 +101,6 @@ Options parse(int argc, char** argv) {
     return options;
 }
 
-// Mono float samples of the click track: silence with a click at every whole second.
-std::vector<float> clickTrack(double seconds) {
-    std::vector<float> samples(static_cast<size_t>((seconds + 2.0) * rate), 0.0f);
-    const int clickFrames = static_cast<int>(clickMs * framesPerMs);
-    for (int second = 1; second <= static_cast<int>(seconds); ++second) {
-        const size_t first = static_cast<size_t>(second) * rate;
-        for (int n = 0; n < clickFrames; ++n) {
-            const double phase = 2.0 * M_PI * clickHz * n / rate + M_PI / 2.0;
-            samples[first + static_cast<size_t>(n)] =
-                static_cast<float>(clickLevel * std::sin(phase));
-        }
-    }
-    return samples;
-}
-
-// Onsets (sample indices) of the clicks in mono 16-bit samples.
-std::vector<int64_t> onsets(const std::vector<int16_t>& samples) {
-    std::vector<int64_t> found;
-    int64_t lastLoud = -quietFrames;
-    for (size_t i = 0; i < samples.size(); ++i) {
-        if (std::abs(static_cast<int>(samples[i])) >= onsetThreshold) {
-            if (static_cast<int64_t>(i) - lastLoud >= quietFrames) {
-                found.push_back(static_cast<int64_t>(i));
-            }
-            lastLoud = static_cast<int64_t>(i);
-        }
-    }
-    return found;
-}
-
-// Where the clicks start in the file as the decoder gives it back: the music time of each click.
-std::vector<double> clickTimesMs(const std::string& path) {
-    OggVorbis_File file;
-    if (ov_fopen(path.c_str(), &file) != 0) {
-        return {};
-    }
-    std::vector<int16_t> samples;
-    char buffer[8192];
-    int section = 0;
-    long got = 0;
-    while ((got = ov_read(&file, buffer, sizeof buffer, 0, 2, 1, &section)) > 0) {
-        const auto* read = reinterpret_cast<const int16_t*>(buffer);
-        samples.insert(samples.end(), read, read + got / 2);
-    }
-    ov_clear(&file);
-    std::vector<double> times;
-    for (const int64_t onset : onsets(samples)) {
-        times.push_back(static_cast<double>(onset) / framesPerMs);
-    }
-    return times;
-}
-
-// parec's output, every read stamped with the steady clock.
-class Recorder {
-public:
-    bool start(const std::string& sink) {
-        int pipeEnds[2];
-        if (pipe(pipeEnds) != 0) {
-            return false;
-        }
-        child = fork();
-        if (child == 0) {
-            dup2(pipeEnds[1], 1);
-            close(pipeEnds[0]);
-            close(pipeEnds[1]);
-            const std::string device = sink + ".monitor";
-            // The sink's own format: no resampler between the sink and the recording.
-            execlp("parec", "parec", "--raw", "--format=s16le", "--rate=44100", "--channels=2",
-                   "--latency-msec=5", "-d", device.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(pipeEnds[1]);
-        if (child < 0) {
-            close(pipeEnds[0]);
-            return false;
-        }
-        fd = pipeEnds[0];
-        reader = std::thread([this] { readAll(); });
-        return true;
-    }
-
-    bool flowing() {
-        std::lock_guard<std::mutex> lock(mutex);
-        return !samples.empty();
-    }
-
-    void stop() {
-        if (child > 0) {
-            kill(child, SIGTERM);
-            waitpid(child, nullptr, 0);
-            child = -1;
-        }
-        if (reader.joinable()) {
-            reader.join();
-        }
-        if (fd >= 0) {
-            close(fd);
-            fd = -1;
-        }
-    }
-
-    // The steady time at which a recorded frame reached the monitor: every read gives a bound
-    // (its frames existed before it returned); the earliest of the reads in the next second wins.
-    double frameTimeMs(int64_t frame) const {
-        auto it = std::upper_bound(reads.begin(), reads.end(), frame,
-                                   [](int64_t f, const Read& r) { return f < r.endFrame; });
-        double best = 1e300;
-        for (auto first = it; it != reads.end() && it->stampMs < first->stampMs + 1000.0; ++it) {
-            best = std::min(best,
-                            it->stampMs - static_cast<double>(it->endFrame - frame) / framesPerMs);
-        }
-        return best;
-    }
-
-    std::vector<int16_t> samples;
-
-private:
-    struct Read {
-        int64_t endFrame;
-        double stampMs;
-    };
-
-    void readAll() {
-        std::vector<char> buffer(65536);
-        std::vector<char> carry;
-        for (;;) {
-            const ssize_t got = read(fd, buffer.data(), buffer.size());
-            const double stamp = Music::steadyMilliseconds();
-            if (got <= 0) {
-                return;
-            }
-            carry.insert(carry.end(), buffer.begin(), buffer.begin() + got);
-            // Stereo frames; the left channel is enough.
-            const size_t whole = carry.size() / 4;
-            std::lock_guard<std::mutex> lock(mutex);
-            const size_t old = samples.size();
-            samples.resize(old + whole);
-            for (size_t i = 0; i < whole; ++i) {
-                std::memcpy(&samples[old + i], carry.data() + 4 * i, 2);
-            }
-            carry.erase(carry.begin(), carry.begin() + static_cast<std::ptrdiff_t>(whole * 4));
-            reads.push_back({static_cast<int64_t>(samples.size()), stamp});
-        }
-    }
-
-    pid_t child = -1;
-    int fd = -1;
-    std::thread reader;
-    std::mutex mutex;
-    std::vector<Read> reads;
-};
-
 struct ClockWatch {
     bool wentBack = false;
     // The largest amount by which the clock moved further than the steady time between two
@@ -279,12 +113,6 @@ void runCommand(const std::string& command) {
     if (std::system(command.c_str()) != 0) {
         std::fprintf(stderr, "AvSyncBench: \"%s\" failed\n", command.c_str());
     }
-}
-
-double percentile95(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t index = static_cast<size_t>(std::ceil(0.95 * values.size())) - 1;
-    return values[std::min(index, values.size() - 1)];
 }
 
 } // namespace
@@ -303,34 +131,22 @@ int main(int argc, char** argv) {
     close(tempFd);
     const std::string path = pathTemplate;
     std::fprintf(stderr, "Encoding %.0f s of clicks...\n", options.seconds);
-    ZemTools::OggVorbisSettings settings;
-    settings.channels = 1;
-    settings.sampleRate = rate;
-    settings.quality = 0.9f;
-    const bool encoded = ZemTools::writeOggVorbis(clickTrack(options.seconds), settings, path);
-    const std::vector<double> clicks = encoded ? clickTimesMs(path) : std::vector<double>{};
+    const bool encoded = ZemBench::writeClickTrack(
+        ZemBench::clickTrack(1.0, static_cast<int>(options.seconds), options.seconds + 2.0), path);
+    const std::vector<double> clicks =
+        encoded ? ZemBench::decodedClickTimesMs(path) : std::vector<double>{};
     if (clicks.empty()) {
         std::fprintf(stderr, "AvSyncBench: cannot write the click track to %s\n", path.c_str());
         std::remove(path.c_str());
         return 1;
     }
 
-    Recorder recorder;
-    if (!options.noDevice) {
-        if (!recorder.start(options.sink)) {
-            std::fprintf(stderr, "AvSyncBench: cannot start parec\n");
-            return 1;
-        }
-        const double waitFrom = Music::steadyMilliseconds();
-        while (!recorder.flowing() && Music::steadyMilliseconds() - waitFrom < 5000.0) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        if (!recorder.flowing()) {
-            std::fprintf(stderr, "AvSyncBench: nothing recorded from %s.monitor\n",
-                         options.sink.c_str());
-            recorder.stop();
-            return 1;
-        }
+    ZemBench::MonitorRecorder recorder;
+    std::string error;
+    if (!options.noDevice && !recorder.start(options.sink, error)) {
+        std::fprintf(stderr, "AvSyncBench: %s\n", error.c_str());
+        std::remove(path.c_str());
+        return 1;
     }
 
     // Exactly the ScriptMaster's calls.
@@ -406,8 +222,7 @@ int main(int argc, char** argv) {
             heardMs[k] = playMs + clicks[k];
         }
     } else {
-        for (const int64_t onset : onsets(recorder.samples)) {
-            const double heard = recorder.frameTimeMs(onset);
+        for (const double heard : recorder.heardClicksMs()) {
             for (size_t k = 0; k < clicks.size(); ++k) {
                 if (reachedMs[k] >= 0.0 && std::abs(heard - reachedMs[k]) < 500.0) {
                     heardMs[k] = heard;

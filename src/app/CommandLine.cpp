@@ -77,6 +77,11 @@ std::string CommandLine::usage() {
            "  --end S            end at S seconds (default: the script's \"exit\", else the end\n"
            "                     of the music)\n"
            "  --loop             play from --start to --end again and again\n"
+           "  --max-fps N        draw at most N frames a second (default: as many as the\n"
+           "                     display takes)\n"
+           "  --frame-log FILE   write a line per frame to FILE: when it went on screen (steady\n"
+           "                     milliseconds; in a capture, its show time), the show time and\n"
+           "                     the camera it showed\n"
            "\n"
            "Keys while playing: Space pauses and resumes, Left and Right jump 5 s back and\n"
            "forward, Home goes to the start, Escape ends the show. A shader or texture saved\n"
@@ -99,7 +104,8 @@ bool CommandLine::bad(const std::string& reason) {
 
 bool CommandLine::takesValue(const std::string& option) const {
     return option == "--data" || option == "--window" || option == "--capture" ||
-           option == "--fps" || option == "--size" || option == "--start" || option == "--end";
+           option == "--fps" || option == "--size" || option == "--start" || option == "--end" ||
+           option == "--max-fps" || option == "--frame-log";
 }
 
 bool CommandLine::parse(const std::vector<std::string>& arguments) {
@@ -188,6 +194,16 @@ bool CommandLine::apply(const std::string& option, const std::string& value) {
             return bad("--size needs even WIDTHxHEIGHT from 16x16 to 8192x8192, not '" + value +
                        "'");
         }
+    } else if (option == "--max-fps") {
+        if (!readNumber(value, number) || number < 1.0 || number > 1000.0) {
+            return bad("--max-fps needs a number from 1 to 1000, not '" + value + "'");
+        }
+        parsed.maxFps = number;
+    } else if (option == "--frame-log") {
+        if (value.empty()) {
+            return bad("--frame-log needs a file");
+        }
+        parsed.frameLog = value;
     } else if (option == "--start" || option == "--end") {
         if (!readNumber(value, number) || number < 0.0 || number > longestShowSeconds) {
             return bad(option + " needs seconds from 0 to 86400, not '" + value + "'");

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "app/FrameLog.h"
 #include "app/FrameStats.h"
 #include "app/LiveReload.h"
+#include "app/PictureLead.h"
 #include "app/PlayerOptions.h"
 #include "app/Transport.h"
 
+#include <functional>
 #include <memory>
 
 namespace Zem::Graphics {
@@ -19,19 +22,23 @@ class Show;
 
 namespace Zem::App {
 
-// The maker's tools around a show played live, run after each of the engine's turns: the frame
-// stats and their overlay, the transport's keys, start, end and loop, and live reload.
+// What a show played live needs around the engine's turns: each frame drawn as the show will
+// stand when it is seen, at most so many frames a second, and the maker's tools (the frame stats
+// and their overlay, the transport's keys, start, end and loop, live reload).
 class LivePlay {
 public:
-    // The clock is the file watcher's (the wall clock by default).
-    LivePlay(Main::Show& show, const PlayerOptions& options,
-             Resource::FileWatcher::Clock watchClock = {});
+    // Steady milliseconds.
+    using Clock = std::function<double()>;
+
+    // The clock times the turns and the file watcher (the steady clock by default).
+    LivePlay(Main::Show& show, const PlayerOptions& options, Clock clock = {});
     ~LivePlay();
 
     // Once the world is loaded: goes to the start and notes the files as they are now.
     void begin();
-    // After the frame is drawn and the world stepped: the overlay over the picture, the keys
-    // read, the end or the loop, then a reload of what changed on disk. False ends the run.
+    // After the world was stepped and the frame drawn: the overlay over the picture, the
+    // picture's lead for the next frame, the keys read, the end or the loop, then a reload of what
+    // changed on disk, and a wait for the frame cap. False ends the run.
     bool afterTurn(const Input::InputBase* input, const Graphics::DisplayBase* display);
 
     // Null unless the options ask for stats.
@@ -39,11 +46,18 @@ public:
 
 private:
     void showStats(const Graphics::DisplayBase* display);
+    void logFrame(const Graphics::DisplayBase* display);
+    void waitForFrameCap(double turnEndedMs);
 
     Main::Show& show;
+    Clock clock;
     Transport transport;
     LiveReload reload;
     std::unique_ptr<FrameStats> stats;
+    PictureLead lead;
+    FrameLog frameLog;
+    double minimumTurnMs = 0.0;
+    double lastTurnStartMs = 0.0;
 };
 
 } // namespace Zem::App

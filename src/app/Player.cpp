@@ -1,5 +1,6 @@
 #include "app/Player.h"
 
+#include "app/FrameLog.h"
 #include "app/LivePlay.h"
 #include "app/capture/CaptureRun.h"
 #include "demo/Ombrel.h"
@@ -63,6 +64,8 @@ bool Player::capture(Main::Engine& engine, Ombrel& show) const {
     show.useMusic(
         [&run] { return std::make_unique<SilentMusic>([&run] { return run.showTimeMs(); }); });
     engine.init(Resource::XmlNode());
+    FrameLog frameLog(options.frameLog);
+    run.logFramesTo(&frameLog);
     if (!run.run(show, [&engine] { return engine.stopRequested(); })) {
         Main::report("ombrel: capture failed: " + run.error());
         return false;

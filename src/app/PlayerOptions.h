@@ -4,6 +4,8 @@
 #include "demo/ShowFiles.h"
 #include "graphics/DisplaySettings.h"
 
+#include <string>
+
 namespace Zem::App {
 
 // How the program was asked to run, from its command line.
@@ -20,6 +22,10 @@ struct PlayerOptions {
     bool loop = false;
     // Frame cost: an overlay on the picture and a line a second on standard output.
     bool stats = false;
+    // At most this many frames a second while playing; 0: as many as the display takes.
+    double maxFps = 0.0;
+    // A file that gets a line per frame: when it went on screen and what it showed.
+    std::string frameLog;
     // Renders offline into capture.output instead of playing.
     bool capturing = false;
     CaptureOptions capture;

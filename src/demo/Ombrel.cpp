@@ -70,6 +70,7 @@ void Ombrel::loadWorld() {
     }
     // An entity of another type under the name counts as no camera at all.
     makeCameraCurrent(dynamic_cast<Camera*>(findEntity("camera")));
+    setPictureLeadMs(pictureLeadMs);
 }
 
 void Ombrel::rebuildWorld() {
@@ -116,11 +117,32 @@ int32_t Ombrel::endTimeMs() const {
     return script != nullptr ? script->exitTimeMs() : -1;
 }
 
+template <typename Action> void Ombrel::forEachScriptMaster(Action&& action) {
+    for (Entity* entity : entities) {
+        if (auto* script = dynamic_cast<ScriptMaster*>(entity)) {
+            action(*script);
+        }
+    }
+}
+
 void Ombrel::setPaused(bool pause) {
     isPaused = pause;
-    if (ScriptMaster* script = scriptMaster()) {
-        script->setPaused(pause);
-    }
+    // One that has not started (its room not yet active) starts when its room does.
+    forEachScriptMaster([pause](ScriptMaster& script) {
+        if (!script.startPending) {
+            script.setPaused(pause);
+        }
+    });
+}
+
+void Ombrel::setPictureLeadMs(double leadMs) {
+    pictureLeadMs = leadMs;
+    forEachScriptMaster([leadMs](ScriptMaster& script) { script.setPictureLeadMs(leadMs); });
+}
+
+std::string Ombrel::cameraName() const {
+    const Camera* camera = currentCamera();
+    return camera != nullptr ? camera->name : std::string();
 }
 
 void Ombrel::seek(int32_t targetMs) {
@@ -142,7 +164,8 @@ void Ombrel::seek(int32_t targetMs) {
     for (int64_t i = 1; i <= steps && scriptMaster() == script; ++i) {
         const double at = std::min<double>(targetMs, now + i * seekStepMs);
         const double before = now + (i - 1) * seekStepMs;
-        if (!script->seek(static_cast<int32_t>(std::floor(at)))) {
+        // The music is heard the picture's lead behind the show time asked for.
+        if (!script->seek(static_cast<int32_t>(std::floor(at - pictureLeadMs)))) {
             Zem::Main::report("This music cannot seek: the show stays where it is");
             break;
         }
@@ -165,12 +188,22 @@ void Ombrel::useMusic(ScriptMaster::Factory::MusicMaker maker) {
 }
 
 const ScriptMaster* Ombrel::scriptMaster() const {
+    const ScriptMaster* first = nullptr;
     for (const Entity* entity : entities) {
-        if (const auto* script = dynamic_cast<const ScriptMaster*>(entity)) {
-            return script;
+        if (const auto* interpolator = dynamic_cast<const Interpolator*>(entity)) {
+            if (interpolator->scriptMaster != nullptr) {
+                return interpolator->scriptMaster;
+            }
+        } else if (dynamic_cast<const CubeGrid*>(entity) != nullptr) {
+            // A cube grid's wave runs on "mainscript".
+            if (const auto* main = dynamic_cast<const ScriptMaster*>(findEntity("mainscript"))) {
+                return main;
+            }
+        } else if (first == nullptr) {
+            first = dynamic_cast<const ScriptMaster*>(entity);
         }
     }
-    return nullptr;
+    return first;
 }
 
 ScriptMaster* Ombrel::scriptMaster() {
@@ -248,11 +281,11 @@ void Ombrel::showBlackScreen() {
 }
 
 bool Ombrel::update(float dt) {
-    draw();
     // Paused, the picture stands still: nothing moves, the music and the script wait.
     if (!isPaused) {
         step(dt);
     }
+    draw();
     const bool escapeHeld = input != nullptr && input->keys[Zem::Input::VirtualKey::Escape] == 1.0f;
     const bool windowClosed = input != nullptr && input->closeRequested;
     return !(escapeHeld || windowClosed || exitRequested());

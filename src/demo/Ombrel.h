@@ -34,9 +34,9 @@ public:
 
     // Always true: a missing world leaves an empty scene and the run goes on.
     bool init() override;
-    // Renders the frame, then (unless paused) updates the current camera and every entity that is
-    // in no room or in an active one, then settles portal crossings made by those updates. False
-    // ends the run.
+    // Unless paused, updates the current camera and every entity that is in no room or in an
+    // active one and settles the portal crossings those updates made; then renders the frame, so
+    // that it shows the world as the updates left it. False ends the run.
     bool update(float dt) override;
     bool shutdown() override;
 
@@ -48,7 +48,8 @@ public:
     // The music layers the world's script masters play on (the platform's when not set);
     // before init.
     void useMusic(ScriptMaster::Factory::MusicMaker maker);
-    // The world's first script master, or null.
+    // The show's clock: the script master the world's interpolators and cube grids read, else
+    // the world's first; null without one.
     const ScriptMaster* scriptMaster() const;
     ScriptMaster* scriptMaster();
 
@@ -64,8 +65,12 @@ public:
     // Forward by stepping the show without drawing, backward by building the world again from
     // its file and stepping from the start; the music waits meanwhile.
     void seek(int32_t heardMs) override;
+    // Every script master that has started stands still, and goes on from there.
     void setPaused(bool paused) override;
     bool paused() const override { return isPaused; }
+    // Every script master's clock, now and in a world built again.
+    void setPictureLeadMs(double leadMs) override;
+    std::string cameraName() const override;
     // The world, its templates and meshes read anew; shaders and textures reload in place.
     void reload() override;
     void observeFrames(Zem::Graphics::RenderObserver* observer) override {
@@ -88,6 +93,8 @@ private:
     void settleCrossings();
     // Loads the world file and makes its "camera" current.
     void loadWorld();
+    // Runs action on every script master of the world.
+    template <typename Action> void forEachScriptMaster(Action&& action);
     std::unique_ptr<ScriptMaster::Factory> makeScriptMasterFactory() const;
     // The file name the world is loaded under.
     std::string worldName() const;
@@ -106,5 +113,6 @@ private:
     // Held while the world's entities live; the cache owns it.
     Zem::Resource::Resource* world = nullptr;
     bool isPaused = false;
+    double pictureLeadMs = 0.0;
     Zem::Graphics::RenderObserver* frameObserver = nullptr;
 };

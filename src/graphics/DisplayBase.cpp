@@ -7,6 +7,7 @@
 #include <GL/glew.h>
 #include <GL/glu.h>
 
+#include <chrono>
 #include <iostream>
 #include <string>
 
@@ -57,6 +58,11 @@ void DisplayBase::readSettings(const Resource::XmlNode& config) {
     if (vsyncText == "1" || vsyncText == "true") {
         vsync = true;
     }
+}
+
+void DisplayBase::notePresented() {
+    using namespace std::chrono;
+    lastPresentedMs = duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
 }
 
 void DisplayBase::say(const std::string& text) const {

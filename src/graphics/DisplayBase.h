@@ -18,6 +18,10 @@ public:
     // Presents the frame drawn since the last swap.
     virtual void swapBuffers() = 0;
 
+    // When the last swap returned, in steady milliseconds (the clock of std::chrono's
+    // steady_clock): the moment the frame drawn before it went on screen. 0 before the first.
+    double presentedAtMs() const { return lastPresentedMs; }
+
     // Settings given before init, in place of the defaults; a configuration element read by
     // init still changes the keys it holds.
     void useSettings(const DisplaySettings& settings);
@@ -49,6 +53,11 @@ protected:
     void setInitialState() const;
     // To the engine's log and standard output, or standard output alone without an engine.
     void say(const std::string& text) const;
+    // Every platform's swap calls it once the swap has returned.
+    void notePresented();
+
+private:
+    double lastPresentedMs = 0.0;
 };
 
 } // namespace Zem::Graphics

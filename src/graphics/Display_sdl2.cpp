@@ -154,6 +154,7 @@ void Display_sdl2::followWindowSize() {
 void Display_sdl2::swapBuffers() {
     if (window != nullptr && context != nullptr) {
         SDL_GL_SwapWindow(window);
+        notePresented();
     }
 }
 

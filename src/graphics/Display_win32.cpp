@@ -173,6 +173,7 @@ bool Display_win32::update(float) {
 void Display_win32::swapBuffers() {
     if (deviceContext != nullptr) {
         SwapBuffers(deviceContext);
+        notePresented();
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace Zem::Graphics {
 class RenderObserver;
@@ -31,6 +32,11 @@ public:
     // Paused, the picture stands still and the music and the script wait.
     virtual void setPaused(bool paused) = 0;
     virtual bool paused() const = 0;
+    // Each frame is drawn as the show will stand leadMs after its update reads the clock: when
+    // the frame is seen. 0 (the default) draws the show as it stands at the update.
+    virtual void setPictureLeadMs(double leadMs) = 0;
+    // The camera the next frame is drawn from; empty without one.
+    virtual std::string cameraName() const = 0;
     // Builds the world again from the files on disk and brings it back to where it stood.
     virtual void reload() = 0;
     // Looks on at every frame drawn from now on; null stops it. Not owned.

@@ -81,7 +81,8 @@ void ScriptMaster::readTempo(const XmlNode& element) {
         reject("a \"bpm\" that is not a positive number");
         return;
     }
-    stepsPerMs = bpm * 4.0 / 60000.0;
+    stepsPerMinute = bpm * 4.0;
+    stepsPerMs = stepsPerMinute / 60000.0;
 }
 
 void ScriptMaster::reject(const std::string& reason) {
@@ -102,11 +103,21 @@ int32_t ScriptMaster::stepCount(const std::string& text) {
 }
 
 int32_t ScriptMaster::musicTimeMs() const {
-    return saturate(static_cast<double>(music->streamTime(stream)) + clockOffsetMs);
+    return saturate(
+        std::floor(static_cast<double>(music->streamTime(stream)) + clockOffsetMs + pictureLeadMs));
 }
 
+// Whole products over a whole divisor: the quotient is exact when it is whole, so the floor
+// never falls a step short at a boundary.
 int32_t ScriptMaster::currentStep() const {
-    return saturate(std::ceil(static_cast<double>(musicTimeMs()) * stepsPerMs));
+    return saturate(std::floor(static_cast<double>(musicTimeMs()) * stepsPerMinute / 60000.0));
+}
+
+int32_t ScriptMaster::stepStartMs(int32_t step) const {
+    if (step <= 0) {
+        return 0;
+    }
+    return saturate(std::ceil(static_cast<double>(step) * 60000.0 / stepsPerMinute));
 }
 
 bool ScriptMaster::seek(int32_t heardMs) {
@@ -147,21 +158,26 @@ int32_t ScriptMaster::exitTimeMs() const {
         return -1;
     }
     int32_t offset = 0;
+    // The walk delivers in document order: an element waits for every one placed before it.
+    int32_t due = 0;
     for (size_t i = 0; i < script.childCount(); ++i) {
-        const XmlNode& event = script.child(i);
-        if (!isElement(event, "event") || event.attribute("target") != name) {
+        const XmlNode& child = script.child(i);
+        if (isElement(child, "repeat")) {
+            due = std::max(due, addSteps(stepCount(child.attribute("start")), offset));
             continue;
         }
-        const std::string operation = event.attribute("command");
+        if (!isElement(child, "event")) {
+            continue;
+        }
+        due = std::max(due, addSteps(stepCount(child.attribute("time")), offset));
+        if (child.attribute("target") != name) {
+            continue;
+        }
+        const std::string operation = child.attribute("command");
         if (operation == "setoffset") {
-            offset = stepCount(event.text());
+            offset = stepCount(child.text());
         } else if (operation == "exit") {
-            const int32_t step = addSteps(stepCount(event.attribute("time")), offset);
-            if (step <= 0) {
-                return 0;
-            }
-            // The first whole millisecond whose step, rounded up, reaches the exit's.
-            return saturate(std::floor((step - 1) / stepsPerMs) + 1.0);
+            return stepStartMs(due);
         }
     }
     return -1;

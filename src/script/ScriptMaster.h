@@ -39,15 +39,22 @@ public:
     // Stops or restarts the music and with it the script's clock.
     bool setPaused(bool paused);
 
-    // The stream's position plus clockOffsetMs: the time every reader of the timeline uses.
+    // The stream's position plus clockOffsetMs, plus the picture's lead: the time every reader
+    // of the timeline uses.
     int32_t musicTimeMs() const;
-    // The present step: the music time in steps, rounded up.
+    // The present step: the music time in whole steps, a step due from its first millisecond on.
     int32_t currentStep() const;
+    // Frames are drawn as the show will stand when they are seen: readers of the clock see the
+    // music this many milliseconds ahead of what is heard now (0 unless a player sets it).
+    void setPictureLeadMs(double leadMs) { pictureLeadMs = leadMs; }
     // False for an element that was rejected: it then delivers nothing.
     bool isScripted() const { return scripted; }
-    // The music time at which the script's first "exit" addressed to this entity falls due, or
-    // -1 when it has none. Looks ahead without delivering anything.
+    // The music time at which the script's first "exit" addressed to this entity is delivered,
+    // or -1 when it has none: its own time or, when later, that of an element placed before it,
+    // which holds it back. Looks ahead without delivering anything.
     int32_t exitTimeMs() const;
+    // The first whole millisecond of music time that falls in the step.
+    int32_t stepStartMs(int32_t step) const;
 
     // A script time "x y z" as steps: x bars, y beats, z steps, truncated toward zero.
     static int32_t stepCount(const Zem::Graphics::Vector3& time);
@@ -85,6 +92,10 @@ private:
     void reject(const std::string& reason);
 
     std::unique_ptr<Music> music;
+    // bpm x 4, kept whole where the tempo is, so that a step boundary falls exactly on its
+    // millisecond: 1000 ms at 60 bpm is step 4, not 3.9999.
+    double stepsPerMinute = 0.0;
+    double pictureLeadMs = 0.0;
     bool scripted = true;
     Zem::Graphics::Vector3 cursorTimeValue;
     int32_t cursorTimeIndex = -1;

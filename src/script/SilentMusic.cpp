@@ -1,5 +1,6 @@
 #include "script/SilentMusic.h"
 
+#include <algorithm>
 #include <cmath>
 
 SilentMusic::SilentMusic(TimeSource source) : heardTime(std::move(source)) {}
@@ -22,6 +23,10 @@ MusicStream* SilentMusic::openStream(const std::string&, unsigned, int, int) {
 
 bool SilentMusic::playStream(int, MusicStream*) {
     playing = true;
+    // The music starts from its beginning when it is played, as a device's would: a script that
+    // starts late hears its music from 0 then. A start just before the source's 0 (a capture's
+    // lead-in between frames) counts from 0.
+    shiftMs = heardTime ? -std::max(0.0, heardTime()) : 0.0;
     return true;
 }
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-// A music layer that plays nothing and whose heard position is whatever its time source says
-// once the stream plays: a capture drives it from the frame number, so the script, the
+// A music layer that plays nothing and whose heard position is the time its source has run since
+// the stream played: a capture drives it from the frame number, so the script, the
 // interpolators and the effects see exactly the time of the frame being made.
 class SilentMusic : public Music {
 public:

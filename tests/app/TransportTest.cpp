@@ -1,7 +1,7 @@
 #include "app/Transport.h"
 #include "input/VirtualKeys.h"
-#include "main/Show.h"
 #include "support/FakeDrivers.h"
+#include "support/StandInShow.h"
 
 #include <gtest/gtest.h>
 
@@ -13,21 +13,15 @@ using namespace Zem::Input::VirtualKey;
 namespace {
 
 // A show that stands wherever it is put and keeps the seeks asked of it.
-class StandingShow : public Zem::Main::Show {
+class StandingShow : public ZemTest::StandInShow {
 public:
     int32_t showTimeMs() const override { return timeMs; }
-    int32_t endTimeMs() const override { return -1; }
-    bool ended() const override { return false; }
-    void draw() override {}
-    void step(float) override {}
     void seek(int32_t heardMs) override {
         timeMs = heardMs;
         seeks.push_back(heardMs);
     }
     void setPaused(bool pause) override { isPaused = pause; }
     bool paused() const override { return isPaused; }
-    void reload() override {}
-    void observeFrames(Zem::Graphics::RenderObserver*) override {}
 
     int32_t timeMs = 0;
     bool isPaused = false;

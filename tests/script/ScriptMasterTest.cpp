@@ -5,8 +5,11 @@
 #include "resource/XmlNode.h"
 #include "script/ScriptMaster.h"
 #include "script/SilentMusic.h"
+#include "support/SceneFixtures.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include <limits>
 #include <utility>
@@ -30,13 +33,13 @@ std::string repeat(const std::string& times) {
 
 // A step lasts 1 ms.
 const char* const tempoFast = "<offset>0</offset><bpm>15000</bpm>";
-// At 120 bpm a step lasts 125 ms and the clock rounds up: 1875 ms is still step 15 and 1876 ms
-// step 16 ("1 0 0"); 2000 ms is still step 16 and 2001 ms step 17.
+// At 120 bpm a step lasts 125 ms and is due from its first millisecond: 1999 ms is still step 15
+// and 2000 ms step 16 ("1 0 0"); 2124 ms is still step 16 and 2125 ms step 17.
 const char* const tempo120 = "<offset>0</offset><bpm>120</bpm>";
-constexpr double lastOfStep15 = 1875.0;
-constexpr double firstOfStep16 = 1876.0;
-constexpr double lastOfStep16 = 2000.0;
-constexpr double firstOfStep17 = 2001.0;
+constexpr double lastOfStep15 = 1999.0;
+constexpr double firstOfStep16 = 2000.0;
+constexpr double lastOfStep16 = 2124.0;
+constexpr double firstOfStep17 = 2125.0;
 
 class ScriptMasterTest : public ::testing::Test {
 protected:
@@ -91,7 +94,7 @@ TEST_F(ScriptMasterTest, EachEventIsDeliveredInTheUpdateWhereItsStepFallsDue) {
                       {firstOfStep17, {{17, "step"}}}});
 }
 
-// The offset is the music layer's to allow for: a stream time of 1776 ms is heard at 1876.
+// The offset is the music layer's to allow for: a stream time of 1900 ms is heard at 2000.
 TEST_F(ScriptMasterTest, StepsFallDueAtTheHeardTimeWhateverTheOffset) {
     expectDeliveries("<offset>100</offset><bpm>120</bpm>", event("1 0 0", "bar"),
                      {{0, {}}, {lastOfStep15, {}}, {firstOfStep16, {{16, "bar"}}}});
@@ -186,7 +189,7 @@ TEST_F(ScriptMasterTest, ExitEndsTheGameUpdateInWhichItIsDelivered) {
 }
 
 // On the silent clock a capture drives: "exit" comes after two bars of "setoffset", so it is
-// step 33; at 8 steps a second the step count, rounded up, reaches 33 just past 4000 ms.
+// step 33, which begins at 4125 ms at 8 steps a second.
 class ScriptMasterExitTest : public ScriptMasterTest {
 protected:
     void SetUp() override {
@@ -196,6 +199,8 @@ protected:
                 <event time="1 0 0" target="s" command="setoffset">2 0 0</event>
                 <event time="0 0 1" target="s" command="exit"/></script></entity>)"),
                              std::make_unique<SilentMusic>([this] { return nowMs; }));
+        // The music starts at 0.
+        at(master, 0.0);
     }
     // Whether the exit was delivered by updates at heardMs.
     bool exitsAt(double heardMs) {
@@ -204,7 +209,7 @@ protected:
         return game.exitRequested();
     }
 
-    static constexpr int32_t exitMs = 4001;
+    static constexpr int32_t exitMs = 4125;
     ScriptMaster* master = nullptr;
 };
 
@@ -258,6 +263,95 @@ TEST_F(ScriptMasterSetCameraTest, AMissingNameShowsCameraNotFoundAndLeavesNoCame
 TEST_F(ScriptMasterSetCameraTest, AnEntityThatIsNoCameraCountsAsNotFound) {
     EXPECT_EQ(afterSetCamera({"cam", "rec"}), nullptr);
     EXPECT_EQ(cameraNotFoundBoxes, 1);
+}
+
+// A script master on a silent clock the test sets; its music starts at 0.
+class ScriptClock {
+public:
+    explicit ScriptClock(const std::string& settings, const std::string& script = "")
+        : master(
+              XmlNode("<entity name='s'>" + settings + "<script>" + script + "</script></entity>"),
+              std::make_unique<SilentMusic>([this] { return nowMs; })) {
+        master.update(0.0f);
+    }
+    int32_t stepAt(double ms) {
+        nowMs = ms;
+        return master.currentStep();
+    }
+    // Whether the game was asked to end by an update at ms.
+    bool exitsAt(double ms) {
+        nowMs = ms;
+        master.update(0.0f);
+        return game.exitRequested();
+    }
+
+    ZemTest::SceneGame game;
+    double nowMs = 0.0;
+    ScriptMaster master;
+};
+
+class ScriptMasterStepBoundary : public ::testing::TestWithParam<double> {};
+
+// Every step from the first to the 600th is due on the first millisecond of its time, not a
+// millisecond earlier, whatever the tempo's rounding in binary.
+TEST_P(ScriptMasterStepBoundary, EachStepIsDueFromItsFirstMillisecondOn) {
+    const double bpm = GetParam();
+    ScriptClock clock("<offset>0</offset><bpm>" + std::to_string(bpm) + "</bpm>");
+    for (int32_t step = 1; step <= 600; ++step) {
+        const double exact = step * 60000.0 / (bpm * 4.0);
+        const double first = std::ceil(exact - 1e-9);
+        ASSERT_EQ(clock.stepAt(first), step) << first << " ms";
+        ASSERT_EQ(clock.stepAt(first - 1.0), step - 1) << first - 1.0 << " ms";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Tempos, ScriptMasterStepBoundary,
+                         ::testing::Values(60.0, 72.0, 120.0, 137.0), [](const auto& info) {
+                             return std::to_string(static_cast<int>(info.param)) + "bpm";
+                         });
+
+TEST(ScriptMasterTiming, OneSecondAtSixtyBeatsAMinuteIsStepFour) {
+    ScriptClock clock("<offset>0</offset><bpm>60</bpm>");
+    EXPECT_EQ(clock.stepAt(1000.0), 4);
+}
+
+TEST(ScriptMasterTiming, AnEventIsDeliveredOnTheMillisecondOfItsTime) {
+    ScriptClock clock("<offset>0</offset><bpm>120</bpm>",
+                      "<event time='1 0 0' target='s' command='exit'/>");
+    EXPECT_FALSE(clock.exitsAt(1999.0));
+    EXPECT_TRUE(clock.exitsAt(2000.0));
+}
+
+// The walk goes in document order: an exit placed after a later event waits for it.
+TEST(ScriptMasterTiming, TheExitTimeWaitsForALaterEventPlacedBeforeIt) {
+    ScriptClock clock("<offset>0</offset><bpm>120</bpm>",
+                      "<event time='10 0 0' target='nobody'/>"
+                      "<event time='5 0 0' target='s' command='exit'/>");
+    EXPECT_EQ(clock.master.exitTimeMs(), 20000);
+}
+
+TEST(ScriptMasterTiming, TheExitIsDeliveredAtTheExitTimeLookedUpAhead) {
+    ScriptClock clock("<offset>0</offset><bpm>137</bpm>",
+                      "<event time='10 0 0' target='nobody'/>"
+                      "<event time='5 0 0' target='s' command='exit'/>");
+    const int32_t exitMs = clock.master.exitTimeMs();
+    EXPECT_FALSE(clock.exitsAt(exitMs - 1.0));
+    EXPECT_TRUE(clock.exitsAt(exitMs));
+}
+
+TEST(ScriptMasterTiming, TheExitTimeWaitsForARepeatPlacedBeforeIt) {
+    ScriptClock clock("<offset>0</offset><bpm>120</bpm>",
+                      "<repeat start='8 0 0' end='9 0 0' step='0 1 0'>"
+                      "<event target='nobody'/></repeat>"
+                      "<event time='2 0 0' target='s' command='exit'/>");
+    EXPECT_EQ(clock.master.exitTimeMs(), 16000);
+}
+
+TEST(ScriptMasterTiming, ThePictureLeadMovesTheClockAhead) {
+    ScriptClock clock("<offset>0</offset><bpm>120</bpm>");
+    clock.master.setPictureLeadMs(25.5);
+    clock.nowMs = 1000.0;
+    EXPECT_EQ(clock.master.musicTimeMs(), 1025);
 }
 
 } // namespace

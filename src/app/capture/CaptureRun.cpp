@@ -58,6 +58,10 @@ bool CaptureRun::run(Main::Show& show, const std::function<bool()>& stopRequeste
         }
         if (frameOfStep() >= 0) {
             show.draw();
+            if (frameLog != nullptr) {
+                frameLog->drawn(show.showTimeMs(), show.cameraName());
+                frameLog->presented(clock.timeMs());
+            }
             if (!takePicture() || taken == frameCount) {
                 break;
             }

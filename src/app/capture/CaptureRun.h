@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FrameLog.h"
 #include "app/capture/CaptureOptions.h"
 #include "app/capture/FrameWriter.h"
 #include "app/capture/MusicTrack.h"
@@ -37,6 +38,9 @@ public:
     // the show ended first and what it showed was written; otherwise error() says why.
     bool run(Main::Show& show, const std::function<bool()>& stopRequested);
 
+    // Notes every frame written, at its show time, in the log; not owned.
+    void logFramesTo(FrameLog* log) { frameLog = log; }
+
     long totalFrames() const { return frameCount; }
     long framesTaken() const { return taken; }
     const std::string& error() const { return why; }
@@ -68,6 +72,7 @@ private:
     std::chrono::steady_clock::time_point startedAt;
     std::chrono::steady_clock::time_point lastProgress;
     bool terminal = false;
+    FrameLog* frameLog = nullptr;
 };
 
 } // namespace Zem::App

@@ -1,7 +1,7 @@
 #include "app/capture/CaptureRun.h"
 #include "app/capture/CaptureOptions.h"
-#include "main/Show.h"
 #include "support/GLContext.h"
+#include "support/StandInShow.h"
 #include "support/TempDir.h"
 
 #include <GL/glew.h>
@@ -15,23 +15,15 @@ using Zem::App::CaptureRun;
 namespace {
 
 // Records the capture's clock at each step and at each frame drawn.
-class StepShow : public Zem::Main::Show {
+class StepShow : public ZemTest::StandInShow {
 public:
     explicit StepShow(const CaptureRun& run) : run(run) {}
-    int32_t showTimeMs() const override { return 0; }
-    int32_t endTimeMs() const override { return -1; }
-    bool ended() const override { return false; }
     void draw() override {
         drawnAt.push_back(steppedAt);
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
     }
     void step(float) override { steppedAt = run.showTimeMs(); }
-    void seek(int32_t) override {}
-    void setPaused(bool) override {}
-    bool paused() const override { return false; }
-    void reload() override {}
-    void observeFrames(Zem::Graphics::RenderObserver*) override {}
 
     const CaptureRun& run;
     double steppedAt = -1.0;
