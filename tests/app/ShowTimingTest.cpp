@@ -1,21 +1,13 @@
 #include "app/capture/CaptureOptions.h"
 #include "app/capture/CaptureRun.h"
 #include "demo/Ombrel.h"
-#include "graphics/GBufferShader.h"
-#include "graphics/HDRShader.h"
-#include "graphics/LightShader.h"
-#include "graphics/ShaderRegistry.h"
-#include "resource/ResourceManager.h"
 #include "script/Music.h"
 #include "script/SilentMusic.h"
-#include "support/GLContext.h"
+#include "support/FolderShowTest.h"
 #include "support/ReportRecorder.h"
-#include "support/StillShow.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
@@ -88,30 +80,11 @@ std::map<std::string, int> firstFrames(const std::vector<std::string>& cameras) 
     return first;
 }
 
-// The shipped passes on a small display, a world of the test's own.
-class ShowTimingTest : public ZemTest::GLTest {
+// A world of the test's own on the shipped passes.
+class ShowTimingTest : public ZemTest::FolderShowTest {
 protected:
-    void SetUp() override {
-        GLTest::SetUp();
-        ASSERT_TRUE(Zem::Graphics::ShaderRegistry::instance().reset());
-        Zem::Resource::ResourceManager::instance().reset();
-        show.display->width = 64;
-        show.display->height = 64;
-    }
-    void TearDown() override {
-        show.engine.shutdown();
-        Zem::Graphics::GBufferShader::releaseSharedObjects();
-        Zem::Graphics::LightShader::releaseSharedObjects();
-        Zem::Graphics::HDRShader::releaseSharedObjects();
-        Zem::Resource::ResourceManager::instance().reset();
-    }
-    void useWorld(const std::string& world) {
-        std::ofstream(dir.file("timing.world"), std::ios::binary) << world;
-        ShowFiles files;
-        files.worldFile = dir.file("timing.world");
-        show.game.useFiles(files);
-    }
-    // Captures from 0 to endSeconds at fps, the cameras of the frames in `cameras`.
+    void useWorld(const std::string& world) { save("data/main.world", world, 0); }
+    // The cameras of the frames of a capture from 0 to endSeconds at fps.
     std::vector<std::string> capture(double fps, double endSeconds) {
         Zem::App::CaptureOptions options;
         options.output = dir.file("frames");
@@ -119,16 +92,14 @@ protected:
         options.width = 16;
         options.height = 16;
         Zem::App::CaptureRun run(options, 0.0, endSeconds, "");
-        show.game.useMusic(
+        game.useMusic(
             [&run] { return std::make_unique<SilentMusic>([&run] { return run.showTimeMs(); }); });
-        EXPECT_TRUE(show.game.init());
-        CameraRecorder recorder(show.game);
+        EXPECT_TRUE(game.init());
+        CameraRecorder recorder(game);
         EXPECT_TRUE(run.run(recorder, [] { return false; })) << run.error();
         return recorder.cameras;
     }
 
-    ZemTest::TempDir dir;
-    ZemTest::StillShow show{"./"};
     ZemTest::ReportRecorder quiet;
 };
 
@@ -164,13 +135,13 @@ TEST_F(ShowTimingTest, ALateScriptMasterCutsOnItsOwnBarInACapture) {
 TEST_F(ShowTimingTest, ALateScriptMasterCutsOnItsOwnBarWhenPlayed) {
     useWorld(lateWorld);
     double nowMs = 0.0;
-    show.game.useMusic([&nowMs] { return Music::create([&nowMs] { return nowMs; }); });
-    ASSERT_TRUE(show.game.init());
+    game.useMusic([&nowMs] { return Music::create([&nowMs] { return nowMs; }); });
+    ASSERT_TRUE(game.init());
     std::vector<std::string> cameras;
     for (int frame = 0; frame <= 270; ++frame) {
         nowMs = frame * 1000.0 / 60.0;
-        show.game.step(frame == 0 ? 0.0f : 1.0f / 60.0f);
-        cameras.push_back(show.game.cameraName());
+        game.step(frame == 0 ? 0.0f : 1.0f / 60.0f);
+        cameras.push_back(game.cameraName());
     }
     const auto first = firstFrames(cameras);
     EXPECT_EQ(first.at("camB"), 120);

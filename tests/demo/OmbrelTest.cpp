@@ -395,40 +395,18 @@ const char* const roomAndCameras = "<entity type='Room' name='A'/>"
                                    "<entity type='Camera' name='camera'><parent>A</parent></entity>"
                                    "<entity type='Camera' name='camB'><parent>A</parent></entity>";
 
-// Ombrel on a silent clock the test moves, a world of the test's own, the shipped passes on a
-// small display.
-class OmbrelClockTest : public ZemTest::GLTest {
+// Ombrel on a silent clock the test moves, a world of the test's own.
+class OmbrelClockTest : public ZemTest::FolderShowTest {
 protected:
-    void SetUp() override {
-        GLTest::SetUp();
-        ASSERT_TRUE(Zem::Graphics::ShaderRegistry::instance().reset());
-        Zem::Resource::ResourceManager::instance().reset();
-        show.display->width = 64;
-        show.display->height = 64;
-        show.game.useMusic(
-            [this] { return std::make_unique<SilentMusic>([this] { return nowMs; }); });
-    }
-    void TearDown() override {
-        show.engine.shutdown();
-        Zem::Graphics::GBufferShader::releaseSharedObjects();
-        Zem::Graphics::LightShader::releaseSharedObjects();
-        Zem::Graphics::HDRShader::releaseSharedObjects();
-        Zem::Resource::ResourceManager::instance().reset();
-    }
     void load(const std::string& entities) {
-        std::ofstream(dir.file("clock.world"), std::ios::binary)
-            << "<ZEMWorld>" << entities << "</ZEMWorld>";
-        ShowFiles files;
-        files.worldFile = dir.file("clock.world");
-        show.game.useFiles(files);
-        ASSERT_TRUE(show.game.init());
+        game.useMusic([this] { return std::make_unique<SilentMusic>([this] { return nowMs; }); });
+        save("data/main.world", "<ZEMWorld>" + entities + "</ZEMWorld>", 0);
+        ASSERT_TRUE(game.init());
     }
     const ScriptMaster* named(const std::string& name) const {
-        return dynamic_cast<const ScriptMaster*>(show.game.findEntity(name));
+        return dynamic_cast<const ScriptMaster*>(game.findEntity(name));
     }
 
-    ZemTest::TempDir dir;
-    ZemTest::StillShow show{"./"};
     double nowMs = 0.0;
     ZemTest::ReportRecorder quiet;
 };
@@ -438,19 +416,19 @@ TEST_F(OmbrelClockTest, AFrameShowsTheWorldAsItsUpdateLeftIt) {
     load(std::string(roomAndCameras) +
          scriptMaster("mainscript",
                       "<event time='0 0 4' target='mainscript' command='setcamera'>camB</event>"));
-    CameraAtDraw observer(show.game);
-    show.game.observeFrames(&observer);
-    show.game.update(0.0f);
+    CameraAtDraw observer(game);
+    game.observeFrames(&observer);
+    game.update(0.0f);
     nowMs = 4.0;
-    show.game.update(0.004f);
-    show.game.observeFrames(nullptr);
+    game.update(0.004f);
+    game.observeFrames(nullptr);
     EXPECT_EQ(observer.seen, (std::vector<std::string>{"camera", "camB"}));
 }
 
 TEST_F(OmbrelClockTest, TheShowsClockIsTheScriptMasterItsInterpolatorsRead) {
     load(scriptMaster("first", "") + scriptMaster("second", "") +
          "<entity type='Interpolator' name='mover'><scriptmaster>second</scriptmaster></entity>");
-    EXPECT_EQ(show.game.scriptMaster(), named("second"));
+    EXPECT_EQ(game.scriptMaster(), named("second"));
 }
 
 TEST_F(OmbrelClockTest, TheShowsClockIsMainscriptWhenACubeGridReadsIt) {
@@ -458,18 +436,18 @@ TEST_F(OmbrelClockTest, TheShowsClockIsMainscriptWhenACubeGridReadsIt) {
          "<entity type='CubeGrid' name='grid'><xsize>1</xsize><ysize>1</ysize><xspace>1</xspace>"
          "<yspace>1</yspace><waveslowness>1</waveslowness><turnspeed>1</turnspeed>"
          "<cubeinitdata/></entity>");
-    EXPECT_EQ(show.game.scriptMaster(), named("mainscript"));
+    EXPECT_EQ(game.scriptMaster(), named("mainscript"));
 }
 
 TEST_F(OmbrelClockTest, WithoutReadersTheShowsClockIsTheFirstScriptMaster) {
     load(scriptMaster("first", "") + scriptMaster("second", ""));
-    EXPECT_EQ(show.game.scriptMaster(), named("first"));
+    EXPECT_EQ(game.scriptMaster(), named("first"));
 }
 
 TEST_F(OmbrelClockTest, PausingStopsEveryScriptMasterThatHasStarted) {
     load(scriptMaster("first", "") + scriptMaster("second", ""));
-    show.game.step(0.0f);
-    show.game.setPaused(true);
+    game.step(0.0f);
+    game.setPaused(true);
     nowMs = 500.0;
     EXPECT_EQ(named("first")->musicTimeMs(), 0);
     EXPECT_EQ(named("second")->musicTimeMs(), 0);
@@ -477,14 +455,14 @@ TEST_F(OmbrelClockTest, PausingStopsEveryScriptMasterThatHasStarted) {
 
 TEST_F(OmbrelClockTest, PausingLeavesAScriptMasterThatHasNotStartedToItsRoom) {
     load("<entity type='Room' name='B'/>" + scriptMaster("late", "", "B"));
-    show.game.setPaused(true);
+    game.setPaused(true);
     EXPECT_TRUE(named("late")->startPending);
 }
 
 TEST_F(OmbrelClockTest, ThePictureLeadMovesEveryScriptMasterAhead) {
     load(scriptMaster("first", "") + scriptMaster("second", ""));
-    show.game.step(0.0f);
-    show.game.setPictureLeadMs(30.0);
+    game.step(0.0f);
+    game.setPictureLeadMs(30.0);
     nowMs = 100.0;
     EXPECT_EQ(named("first")->musicTimeMs(), 130);
     EXPECT_EQ(named("second")->musicTimeMs(), 130);
@@ -492,19 +470,19 @@ TEST_F(OmbrelClockTest, ThePictureLeadMovesEveryScriptMasterAhead) {
 
 TEST_F(OmbrelClockTest, AWorldBuiltAgainKeepsThePictureLead) {
     load(scriptMaster("mainscript", ""));
-    show.game.setPictureLeadMs(30.0);
-    show.game.rebuildWorld();
-    show.game.step(0.0f);
+    game.setPictureLeadMs(30.0);
+    game.rebuildWorld();
+    game.step(0.0f);
     nowMs = 100.0;
-    EXPECT_EQ(show.game.showTimeMs(), 130);
+    EXPECT_EQ(game.showTimeMs(), 130);
 }
 
 // A jump lands the show, not the music, on the time asked for.
 TEST_F(OmbrelClockTest, AJumpWithAPictureLeadLandsOnTheShowTimeAskedFor) {
     load(scriptMaster("mainscript", ""));
-    show.game.setPictureLeadMs(30.0);
-    show.game.seek(1000);
-    EXPECT_EQ(show.game.showTimeMs(), 1000);
+    game.setPictureLeadMs(30.0);
+    game.seek(1000);
+    EXPECT_EQ(game.showTimeMs(), 1000);
 }
 
 } // namespace
