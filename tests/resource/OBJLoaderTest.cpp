@@ -57,6 +57,15 @@ TEST_F(OBJLoaderTest, TheLibraryIsCachedOnlyDuringTheLoad) {
     EXPECT_FALSE(manager.isCached("lib.mtl"));
 }
 
+// A reload's trial load of a file whose library line names a mesh in use must leave that mesh
+// its materials: its groups point at them.
+TEST_F(OBJLoaderTest, AMeshInUseNamedAsALibraryKeepsItsMaterials) {
+    files.write("borrower.obj", "mtllib model.obj\n" + corners + "g one\nusemtl red\nf 1 2 3\n");
+    ASSERT_NE(manager.loadUncached("borrower.obj"), nullptr);
+    ASSERT_EQ(model->materials.size(), 3u);
+    EXPECT_EQ(model->groups[0]->material, model->materials[2].get());
+}
+
 TEST_F(OBJLoaderTest, AMaterialsMapIsLoadedAsATexture) {
     const Material* wood = model->groups[2]->material;
     ASSERT_TRUE(wood != nullptr && wood->diffuseTexture != nullptr);
