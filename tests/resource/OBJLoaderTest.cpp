@@ -127,12 +127,10 @@ TEST_F(OBJLoaderTest, TheMaterialLibraryNameIsHandedOn) {
     EXPECT_EQ(library, "box.mtl");
 }
 
-// Buffers and draws need at least one triangle. A "usemtl" before any "g" opens a nameless group
-// that here gets no face.
+// Buffers and draws need at least one triangle.
 TEST_F(OBJLoaderTest, AGroupLeftWithoutATriangleIsRefusedByName) {
     const std::string face = "g a\nf 1/1/1 2/2/2 3/3/3\n";
     for (const auto& [text, group] : {std::pair{square + "g empty\n" + face, "\"empty\""},
-                                      std::pair{square + "usemtl wood\n" + face, "\"\""},
                                       std::pair{square + "g a\nf 1/1/1 1/1/2 2/2/2\n", "\"a\""}}) {
         const std::string why = refusal(text);
         EXPECT_TRUE(mentions(why, {group})) << text << why;
