@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <utility>
@@ -210,6 +211,19 @@ TEST_F(EngineTest, SigintOrSigtermEndsTheRunAsFailedAtTheEndOfThatFrame) {
         EXPECT_FALSE(engine->run()) << signal;
         EXPECT_EQ(2, game.frames) << signal;
     }
+}
+
+// Ctrl+C twice while the world loads, or while a frame waits on a full pipe to ffmpeg.
+TEST_F(EngineTest, ASecondSignalBeforeTheRunHasStoppedEndsTheProcess) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            engine->init(XmlNode("<config/>"));
+            std::raise(SIGINT);
+            std::raise(SIGINT);
+            std::exit(0);
+        },
+        testing::KilledBySignal(SIGINT), "");
 }
 
 TEST_F(EngineTest, AStopOnASignalIsLoggedWithTheSignalsNumber) {
