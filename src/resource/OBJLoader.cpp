@@ -13,29 +13,7 @@
 
 #include <GL/glew.h>
 
-#include <algorithm>
-#include <iterator>
-
 namespace Zem::Resource {
-
-namespace {
-
-// A material as its library's file gives it; the mesh acquires the textures for itself.
-std::unique_ptr<Material> settingsOf(const Material& source) {
-    auto copy = std::make_unique<Material>();
-    copy->name = source.name;
-    std::copy(std::begin(source.ambient), std::end(source.ambient), copy->ambient);
-    std::copy(std::begin(source.diffuse), std::end(source.diffuse), copy->diffuse);
-    std::copy(std::begin(source.specular), std::end(source.specular), copy->specular);
-    copy->shininess = source.shininess;
-    copy->diffuseMap = source.diffuseMap;
-    copy->specularMap = source.specularMap;
-    copy->normalMap = source.normalMap;
-    copy->bumpMap = source.bumpMap;
-    return copy;
-}
-
-} // namespace
 
 std::string OBJLoader::MTLLoader::extension() const {
     return "mtl";
@@ -69,7 +47,7 @@ std::unique_ptr<Resource> OBJLoader::load(ResourceStream& stream) {
         return nullptr;
     }
     if (!libraryName.empty()) {
-        copyLibraryMaterials(libraryName, *mesh);
+        takeLibraryMaterials(libraryName, *mesh);
     }
     bindMaterials(*mesh);
     acquireTextures(*mesh);
@@ -144,14 +122,14 @@ bool OBJLoader::buildGroups(const ObjDocument& document, Mesh& mesh, std::string
 // The library is cached only while this load holds it, unless others hold it too: it may be
 // a mesh in use (named by mistake, or by a reload's trial load), whose groups point at its
 // materials. So the mesh gets copies of them, never the library's own.
-void OBJLoader::copyLibraryMaterials(const std::string& libraryName, Mesh& mesh) {
+void OBJLoader::takeLibraryMaterials(const std::string& libraryName, Mesh& mesh) {
     ResourceManager& manager = ResourceManager::instance();
     Mesh* library = manager.get<Mesh>(libraryName);
     if (library == nullptr) {
         return;
     }
     for (const std::unique_ptr<Material>& material : library->materials) {
-        mesh.materials.push_back(settingsOf(*material));
+        mesh.materials.push_back(material->withoutTextures());
     }
     manager.release(library);
 }

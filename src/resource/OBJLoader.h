@@ -47,7 +47,7 @@ private:
     static std::unique_ptr<Mesh> buildGeometry(const ObjDocument& document, std::string& error,
                                                std::string* materialLibrary);
     static bool buildGroups(const ObjDocument& document, Mesh& mesh, std::string& error);
-    static void copyLibraryMaterials(const std::string& libraryName, Mesh& mesh);
+    static void takeLibraryMaterials(const std::string& libraryName, Mesh& mesh);
     static void bindMaterials(Mesh& mesh);
     static void acquireTextures(Mesh& mesh);
     static void uploadGroups(Mesh& mesh);
