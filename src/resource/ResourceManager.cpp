@@ -86,10 +86,10 @@ std::string ResourceManager::open(const std::string& name, std::ifstream& file) 
 std::unique_ptr<Resource> ResourceManager::runLoader(ResourceLoader& loader, std::ifstream& file,
                                                      const std::string& name) {
     ResourceStream stream(file, loader.byteOrder(), name);
+    loading.insert(name);
     // A name whose failure was reported is tried again without its loader telling the same
     // reasons again; a name of its own the loader asks for says what it has to.
     const Zem::Main::QuietReports quiet(failed.count(name) != 0);
-    loading.insert(name);
     std::unique_ptr<Resource> resource;
     // A file that asks for more memory than there is fails like any other refused file.
     try {
@@ -122,9 +122,9 @@ bool ResourceManager::load(const std::string& name) {
         return true;
     }
     std::unique_ptr<Resource> resource = runLoader(*loaderEntry->second, file, name);
-    // Reported once; a later request tries again, as the file may be mended by then, or the
-    // failure may have passed (a GL error left pending by other code).
     if (!resource) {
+        // Reported once; a later request tries again, as the file may be mended by then, or
+        // the failure may have passed (a GL error left pending by other code).
         if (failed.insert(name).second) {
             reportUnableToLoad(name);
         }
