@@ -83,9 +83,9 @@ void GBufferVariants::useFor(unsigned maps) {
     }
     glUseProgram(program);
     maps &= allMaps;
-    if (samplersSetOn[maps] != program) {
+    if (samplersSetAt[maps] != builds[maps].links) {
         setSamplers(program);
-        samplersSetOn[maps] = program;
+        samplersSetAt[maps] = builds[maps].links;
     }
 }
 

@@ -45,8 +45,9 @@ private:
     std::array<uint32_t, mapSetCount> companions{};
     std::array<ProgramRecord, mapSetCount> builds;
     std::array<bool, mapSetCount> tried{};
-    // The program each build's samplers were set on; a relinked build gets them anew.
-    std::array<uint32_t, mapSetCount> samplersSetOn{};
+    // The link of each build its samplers were set on (0: none); a relinked build gets them
+    // anew, even when the driver gave its new program the old one's id.
+    std::array<uint32_t, mapSetCount> samplersSetAt{};
 };
 
 } // namespace Zem::Graphics

@@ -96,6 +96,37 @@ void drawSourceQuad(float width, float height, float sourceWidth, float sourceHe
     glEnd();
 }
 
+// Each texel of a target of `size` the mean of the 3 x 3 block of the bound image it covers, by
+// the fixed-function pipeline: for a data folder with only the seven programs of the original
+// (no hdr_shrink). Nine draws, each adding a ninth of one texel of every block; their texture
+// coordinates fall on texel centres, so the linear filter reads single texels.
+void shrinkByThree(float size) {
+    glPushAttrib(GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
+    glUseProgram(0);
+    glBlendFunc(GL_ONE, GL_ONE);
+    const float ninth = 1.0f / 9.0f;
+    glColor4f(ninth, ninth, ninth, ninth);
+    for (int tap = 0; tap < 9; ++tap) {
+        // The first draw replaces what the target held, the others add to it.
+        if (tap == 1) {
+            glEnable(GL_BLEND);
+        }
+        const auto dx = static_cast<float>(tap % 3 - 1);
+        const auto dy = static_cast<float>(tap / 3 - 1);
+        glBegin(GL_QUADS);
+        glTexCoord2f(dx, dy);
+        glVertex2f(0.0f, 0.0f);
+        glTexCoord2f(3.0f * size + dx, dy);
+        glVertex2f(size, 0.0f);
+        glTexCoord2f(3.0f * size + dx, 3.0f * size + dy);
+        glVertex2f(size, size);
+        glTexCoord2f(dx, 3.0f * size + dy);
+        glVertex2f(0.0f, size);
+        glEnd();
+    }
+    glPopAttrib();
+}
+
 void bindUnit(GLenum unit, uint32_t texture) {
     glActiveTexture(unit);
     glBindTexture(GL_TEXTURE_RECTANGLE_ARB, texture);
@@ -283,8 +314,12 @@ void HDRShader::draw(View&) {
     const auto blur = static_cast<float>(blurSize);
     renderInto(shared.blurA);
     glBindTexture(GL_TEXTURE_RECTANGLE_ARB, shared.bloomA.texture);
-    glUseProgram(programOf(Shrink));
-    drawSquare(blur);
+    if (programOf(Shrink) != 0) {
+        glUseProgram(programOf(Shrink));
+        drawSquare(blur);
+    } else {
+        shrinkByThree(blur);
+    }
 
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.blurB.framebuffer);
     glBindTexture(GL_TEXTURE_RECTANGLE_ARB, shared.blurA.texture);

@@ -218,8 +218,10 @@ bool linkProgram(ProgramRecord& record, const std::string& vertexFile,
         linkShaders(*record.vertexShader, *record.fragmentShader, record.companionShader, why);
     if (record.program == 0) {
         reportMissingProgram(passName, vertexFile, fragmentFile, why);
+        return false;
     }
-    return record.program != 0;
+    ++record.links;
+    return true;
 }
 
 bool relinkProgram(ProgramRecord& record) {
@@ -249,6 +251,7 @@ bool relinkProgram(ProgramRecord& record) {
     record.vertexShader = vertex;
     record.fragmentShader = fragment;
     record.program = program;
+    ++record.links;
     return true;
 }
 

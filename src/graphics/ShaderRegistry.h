@@ -74,6 +74,9 @@ struct ProgramRecord {
     Resource::ShaderObject* fragmentShader = nullptr;
     // 0 when either file is missing or the link failed; passes then draw fixed-function.
     uint32_t program = 0;
+    // Counts the programs linked into the record: a new program may get the id of the one it
+    // replaces, so settings made on a program are tied to this count, never to the id.
+    uint32_t links = 0;
     // The names the shader objects were asked for.
     std::string vertexFile;
     std::string fragmentFile;

@@ -13,10 +13,20 @@ namespace Zem::Main {
 
 namespace {
 
-// Set by the handler, read by the frame loop: a signal handler may do nothing more.
+// Set by the handler, read by the frame loop: a signal handler may do little more.
 volatile std::sig_atomic_t pendingStopSignal = 0;
+// A stop was asked for during this run, and may not have been carried out yet.
+volatile std::sig_atomic_t stopAsked = 0;
 
 extern "C" void requestStop(int signalNumber) {
+    if (stopAsked != 0) {
+        // The second: the run did not stop in time (a long load, a write to a full pipe), so
+        // the process ends as the signal ends it by default.
+        std::signal(signalNumber, SIG_DFL);
+        std::raise(signalNumber);
+        return;
+    }
+    stopAsked = 1;
     pendingStopSignal = signalNumber;
 }
 
@@ -76,6 +86,8 @@ void Engine::installSignalHandlers() {
         return;
     }
     handlingSignals = true;
+    pendingStopSignal = 0;
+    stopAsked = 0;
     previousInterruptHandler = std::signal(SIGINT, requestStop);
     previousTerminateHandler = std::signal(SIGTERM, requestStop);
 }
@@ -118,6 +130,10 @@ bool Engine::init(const Resource::XmlNode& config) {
 
 bool Engine::run(const TurnHook& afterTurn) {
     message("Engine: Entering main loop\n");
+    // A stop carried out in an earlier run does not make this run's first signal a second.
+    if (pendingStopSignal == 0) {
+        stopAsked = 0;
+    }
     std::uint32_t previous = clock();
     for (;;) {
         const std::uint32_t now = clock();

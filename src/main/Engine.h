@@ -52,7 +52,9 @@ public:
     // game; returns what the game's init returned.
     bool init(const Resource::XmlNode& config);
     // The main loop: ends after a frame in which a driver, the game or the hook returned false,
-    // or after SIGINT or SIGTERM. True when it was the game or the hook that ended it.
+    // or after SIGINT or SIGTERM. True when it was the game or the hook that ended it. From
+    // init on, a second SIGINT or SIGTERM before the run has stopped (a load or a frame that
+    // does not end) ends the process at once, as the signal does by default.
     bool run(const TurnHook& afterTurn = {});
     // Game, then the resource cache (while the GL context still exists), then the drivers.
     void shutdown();

@@ -50,7 +50,22 @@ Entity::Entity(const Resource::XmlNode& element) {
     if (currentGame != nullptr) {
         currentGame->entities.push_back(this);
     }
+    // An entity whose settings throw (memory running out on a huge collision model) is never
+    // deleted, so nothing may keep pointing at it.
+    try {
+        readSettings(element);
+    } catch (...) {
+        if (room != nullptr) {
+            removeFromRoom(room, this);
+        }
+        if (currentGame != nullptr) {
+            currentGame->removeEntity(this);
+        }
+        throw;
+    }
+}
 
+void Entity::readSettings(const Resource::XmlNode& element) {
     // Before "model", so collision triangles never come from the entity's own model.
     readCollisionModel(element);
     name = element.attribute("name");

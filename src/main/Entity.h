@@ -100,6 +100,7 @@ public:
     Graphics::Portal* currentPortal = nullptr;
 
 private:
+    void readSettings(const Resource::XmlNode& element);
     void readCollisionModel(const Resource::XmlNode& element);
     void readParent(const Resource::XmlNode& element);
 };

@@ -85,8 +85,11 @@ void messageBox(const std::string& caption, const std::string& text, MessageIcon
         return;
     }
     report((caption.empty() ? std::string("message") : caption) + ": " + text);
-    // The platform's dialog shows only where a person can see it.
-    showDialogAside(caption, text, icon);
+    // The platform's dialog shows only where a person can see it, which is asked here, on the
+    // caller's thread, never on the dialog thread.
+    if (canShowDialogs()) {
+        showDialogAside(caption, text, icon);
+    }
 }
 
 void showDialogAside(const std::string& caption, const std::string& text, MessageIcon icon) {

@@ -2,6 +2,7 @@
 
 #include "main/Engine.h"
 #include "main/Game.h"
+#include "main/QuietReports.h"
 
 #include <iostream>
 #include <mutex>
@@ -23,6 +24,9 @@ Reporting& reporting() {
 } // namespace
 
 void report(const std::string& text) {
+    if (QuietReports::onThisThread()) {
+        return;
+    }
     Reporting& state = reporting();
     std::lock_guard<std::mutex> lock(state.mutex);
     if (state.handler) {

@@ -34,6 +34,11 @@ DWORD WINAPI showDialog(void* parameter) {
 
 } // namespace
 
+// A Windows program always has a desktop to show a box on.
+bool canShowDialogs() {
+    return true;
+}
+
 void showMessageDialog(const std::string& caption, const std::string& text, MessageIcon icon) {
     // On a thread of its own, with no owner window: the show goes on while the box is open,
     // and the box closes with the program.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace Zem::Resource {
@@ -15,6 +16,10 @@ public:
     Material& operator=(const Material&) = delete;
     // Gives each acquired texture back to the resource manager.
     ~Material();
+
+    // A new material of the same settings and map names, without textures: its holder acquires
+    // its own.
+    std::unique_ptr<Material> withoutTextures() const;
 
     std::string name;
     // "Ka"; the fourth value stays 0 and is what GL_AMBIENT's alpha receives.

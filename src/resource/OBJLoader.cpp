@@ -119,17 +119,18 @@ bool OBJLoader::buildGroups(const ObjDocument& document, Mesh& mesh, std::string
     return true;
 }
 
-// The library is cached only while this load holds it; its materials move to the mesh.
+// The library is cached only while this load holds it, unless others hold it too: it may be
+// a mesh in use (named by mistake, or by a reload's trial load), whose groups point at its
+// materials. So the mesh gets copies of them, never the library's own.
 void OBJLoader::takeLibraryMaterials(const std::string& libraryName, Mesh& mesh) {
     ResourceManager& manager = ResourceManager::instance();
     Mesh* library = manager.get<Mesh>(libraryName);
     if (library == nullptr) {
         return;
     }
-    for (std::unique_ptr<Material>& material : library->materials) {
-        mesh.materials.push_back(std::move(material));
+    for (const std::unique_ptr<Material>& material : library->materials) {
+        mesh.materials.push_back(material->withoutTextures());
     }
-    library->materials.clear();
     manager.release(library);
 }
 

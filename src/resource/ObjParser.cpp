@@ -3,6 +3,7 @@
 #include "resource/LineReader.h"
 #include "resource/WordReader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -166,6 +167,13 @@ bool ObjParser::readStatements(LineReader& lines, const Counts& counts, ObjDocum
             document.materialLibrary = words.next();
         }
     }
+    // A file saved between the two passes: the corners were checked against counts that no
+    // longer hold.
+    if (!isAsCounted(document)) {
+        error_ = "the file changed while it was read";
+        return false;
+    }
+    dropEmptyNamelessGroups(document);
     // No "vt" was read, so this is the only entry.
     if (usesZeroTexCoord) {
         document.texCoords = {0.0f, 0.0f};
@@ -176,12 +184,34 @@ bool ObjParser::readStatements(LineReader& lines, const Counts& counts, ObjDocum
     return true;
 }
 
+bool ObjParser::isAsCounted(const ObjDocument& document) const {
+    return document.positions.size() == 3 * counts.positions &&
+           document.texCoords.size() == 2 * counts.texCoords &&
+           document.normals.size() == 3 * counts.normals &&
+           document.groups.size() == counts.groupFaces.size();
+}
+
 ObjGroup& ObjParser::openGroup(ObjDocument& document, std::string_view name) {
     ObjGroup& group = document.groups.emplace_back();
     group.name = name;
-    // A quad is two triangles: at most six corners per face.
-    group.corners.reserve(6 * counts.groupFaces[document.groups.size() - 1]);
+    // A quad is two triangles: at most six corners per face. A group the first pass did not
+    // see (the file changed meanwhile) is refused at the end.
+    const std::size_t index = document.groups.size() - 1;
+    if (index < counts.groupFaces.size()) {
+        group.corners.reserve(6 * counts.groupFaces[index]);
+    }
     return group;
+}
+
+// What exporters write before their first named group (a "usemtl", a bare "g") is no group of
+// the mesh; named groups keep their numbers among the rest.
+void ObjParser::dropEmptyNamelessGroups(ObjDocument& document) {
+    std::vector<ObjGroup>& groups = document.groups;
+    groups.erase(std::remove_if(groups.begin(), groups.end(),
+                                [](const ObjGroup& group) {
+                                    return group.name.empty() && group.corners.empty();
+                                }),
+                 groups.end());
 }
 
 // Before the first "g" the group is opened here, with an empty name.

@@ -17,7 +17,8 @@ struct ObjCorner {
 };
 
 // A "g" statement with what followed it up to the next one. Faces and "usemtl" before the
-// first "g" go into a group with an empty name, as if the file began with a bare "g".
+// first "g" go into a group with an empty name, as if the file began with a bare "g". A group
+// with an empty name that gets no face is left out.
 struct ObjGroup {
     std::string name;
     // The "usemtl" name; empty when none was given.
@@ -85,6 +86,9 @@ private:
     ObjGroup& currentGroup(ObjDocument& document);
     bool readFace(std::string_view rest, ObjGroup& group);
     bool resolveCorner(const WrittenCorner& written, ObjCorner& corner);
+    // Whether the second pass read what the first counted.
+    bool isAsCounted(const ObjDocument& document) const;
+    static void dropEmptyNamelessGroups(ObjDocument& document);
     static void addFaceNormals(ObjDocument& document);
     bool fail(const std::string& why);
 

@@ -1,5 +1,6 @@
 #include "resource/ResourceManager.h"
 
+#include "main/QuietReports.h"
 #include "main/report.h"
 #include "resource/ResourceLoader.h"
 #include "resource/ResourceStream.h"
@@ -86,6 +87,9 @@ std::unique_ptr<Resource> ResourceManager::runLoader(ResourceLoader& loader, std
                                                      const std::string& name) {
     ResourceStream stream(file, loader.byteOrder(), name);
     loading.insert(name);
+    // A name whose failure was reported is tried again without its loader telling the same
+    // reasons again; a name of its own the loader asks for says what it has to.
+    const Zem::Main::QuietReports quiet(failed.count(name) != 0);
     std::unique_ptr<Resource> resource;
     // A file that asks for more memory than there is fails like any other refused file.
     try {
@@ -106,11 +110,6 @@ bool ResourceManager::load(const std::string& name) {
         reportUnableToLoad(name);
         return false;
     }
-    // Read and reported once: every later request for it fails quietly until the cache is cleared.
-    if (failed.count(name) != 0) {
-        return false;
-    }
-
     std::ifstream file;
     const std::string path = open(name, file);
     if (path.empty()) {
@@ -124,10 +123,14 @@ bool ResourceManager::load(const std::string& name) {
     }
     std::unique_ptr<Resource> resource = runLoader(*loaderEntry->second, file, name);
     if (!resource) {
-        reportUnableToLoad(name);
-        failed.insert(name);
+        // Reported once; a later request tries again, as the file may be mended by then, or
+        // the failure may have passed (a GL error left pending by other code).
+        if (failed.insert(name).second) {
+            reportUnableToLoad(name);
+        }
         return false;
     }
+    failed.erase(name);
     cache[name] = std::move(resource);
     sources[name] = path;
     return true;

@@ -46,9 +46,10 @@ public:
     // loaders stay.
     void clear();
     // True when the name was asked for and could not be had (not found, or refused by its
-    // loader): later requests fail at once, without reading or reporting it again.
+    // loader) and has not loaded since. A later request tries it again, reporting nothing when
+    // it fails again: each failure is told once.
     bool hasFailed(const std::string& name) const;
-    // Lets names that failed be tried again: a maker may have mended the file since.
+    // Lets the names that failed be reported again when they fail again.
     void forgetFailures() { failed.clear(); }
     // clear, and forget search paths and loaders too: the state at process start.
     void reset();
@@ -93,6 +94,7 @@ private:
     std::map<std::string, std::string> sources;
     // Names whose loader is running, so a file that asks for itself fails instead of recursing.
     std::set<std::string> loading;
+    // Names that failed and whose failure has been reported.
     std::set<std::string> failed;
 };
 

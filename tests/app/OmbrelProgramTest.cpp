@@ -166,15 +166,19 @@ TEST(OmbrelProgramUsageTest, HelpPrintsTheUsageAndEndsWithExitCode0) {
 // camera by a misspelt name. `display` chooses it: an X server of its own, or a video driver
 // that cannot start. Nobody answers a box; the show must reach its exit, ending normally, with
 // `message` on standard error. A run that hangs is ended after a minute and fails.
-void expectShortShowRunsToItsExit(const std::string& display, const std::string& message) {
-    ZemTest::TempDir dir;
+std::string writeShortShow(const ZemTest::TempDir& dir) {
     std::ofstream(dir.file("show.world"))
         << "<ZEMWorld>\n<entity type=\"ScriptMaster\" name=\"mainscript\"><offset>0</offset>"
            "<bpm>15000</bpm><script><event time=\"0 0 1\" target=\"mainscript\" "
            "command=\"setcamera\">camrea</event><event time=\"0 0 1500\" target=\"mainscript\" "
            "command=\"exit\"/></script></entity>\n<entity type=\"Camera\" name=\"camera\">"
            "<position>0 1 3</position></entity>\n</ZEMWorld>\n";
-    const ProgramRun run = ombrel("--window 320x240 " + dir.file("show.world"),
+    return dir.file("show.world");
+}
+
+void expectShortShowRunsToItsExit(const std::string& display, const std::string& message) {
+    ZemTest::TempDir dir;
+    const ProgramRun run = ombrel("--window 320x240 " + writeShortShow(dir),
                                   "timeout 60 " + display + " SDL_AUDIODRIVER=dummy");
     EXPECT_EQ(run.exitCode, 0) << run.errors;
     EXPECT_NE(run.errors.find(message), std::string::npos) << run.errors;
@@ -189,6 +193,21 @@ TEST(OmbrelProgramUnattendedTest, AMessageBoxNobodyAnswersDoesNotStopTheShow) {
     }
     expectShortShowRunsToItsExit("xvfb-run -a env SDL_VIDEODRIVER=x11",
                                  "message: Camera not found!\n");
+}
+
+// The box a show leaves unanswered closes when the program ends. Its output goes through a pipe,
+// which ends only when every process holding it has: a dialog left behind keeps it open until
+// `timeout` gives up.
+TEST(OmbrelProgramUnattendedTest, AnUnansweredBoxGoesWithTheProgram) {
+    if (!commandExists("xvfb-run")) {
+        GTEST_SKIP() << "xvfb-run is not installed";
+    }
+    ZemTest::TempDir dir;
+    const ProgramRun run = ::run("timeout 30 sh -c '" OMBREL_PROGRAM " --window 320x240 " +
+                                     writeShortShow(dir) + " | cat'",
+                                 "", "xvfb-run -a env SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy");
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_NE(run.output.find("Shutting down Engine"), std::string::npos) << run.output;
 }
 
 // No video driver at all: the boxes are lines on standard error and the show runs unseen.

@@ -155,6 +155,22 @@ TEST_F(GBufferVariantsTest, ADrawAfterASpecularMappedMaterialShowsItsOwnTexture)
     EXPECT_EQ((std::array<float, 4>{0, 0, 1, 1}), at(gBuffer.colourTarget, false));
 }
 
+// Two saves of the G-buffer program while the material is off screen: its build is linked anew
+// twice, and the driver hands the second link the id the build had before.
+TEST_F(GBufferVariantsTest, ABuildLinkedAgainReadsItsMapsFromTheirUnits) {
+    material.specularTexture = green.get();
+    renderFrame({plain.get()});
+    const std::vector<Zem::Graphics::ProgramRecord*> builds = gBuffer.variants->linked();
+    ASSERT_EQ(builds.size(), 1u);
+    const uint32_t first = builds[0]->program;
+    for (int save = 0; save < 2; ++save) {
+        ASSERT_TRUE(Zem::Graphics::relinkProgram(*builds[0]));
+    }
+    ASSERT_EQ(builds[0]->program, first) << "the driver gave the build a new id";
+    renderFrame({plain.get()});
+    EXPECT_EQ((std::array<float, 4>{0, 1, 0, 0}), at(gBuffer.aux1Target, true));
+}
+
 TEST_F(GBufferVariantsTest, AfterTheFrameNoPassChoosesMaterialPrograms) {
     renderFrame({plain.get()});
     EXPECT_EQ(nullptr, Zem::Graphics::ShaderRegistry::instance().materialPrograms);

@@ -5,11 +5,15 @@
 #include "graphics/View.h"
 #include "support/DeferredScene.h"
 #include "support/ImageCapture.h"
+#include "support/TempDir.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <filesystem>
 #include <numeric>
 #include <vector>
 
@@ -185,6 +189,37 @@ TEST_F(HDRShaderTest, TheBloomFadesToNothingAwayFromTheSpot) {
     EXPECT_GT(texel(image, bloom.size, 4, 5)[0], 1.0f);
     EXPECT_EQ(0.0f, texel(image, bloom.size, 20, 5)[0]);
     EXPECT_EQ(0.0f, texel(image, bloom.size, 4, 30)[0]);
+}
+
+// A data folder with only the seven programs of the original has no hdr_shrink; the bloom of a
+// spot too small for a plain linear shrink to catch whole must come out as with it.
+TEST_F(HDRShaderTest, WithoutHdrShrinkTheBloomIsAsWithIt) {
+    showBrightSpot();
+    const HDRShader::Target& bloom = HDRShader::sharedObjects().blurA;
+    const std::vector<float> withShrink = readTexture(bloom.texture, bloom.size, bloom.size);
+
+    ZemTest::TempDir folder;
+    std::filesystem::create_directory(folder.file("shaders"));
+    for (const auto& entry : std::filesystem::directory_iterator("data/shaders")) {
+        if (entry.path().stem() != "hdr_shrink") {
+            std::filesystem::copy_file(entry.path(),
+                                       folder.file("shaders") / entry.path().filename());
+        }
+    }
+    view.reset();
+    releasePassObjects();
+    ShaderRegistry::instance().reset();
+    searchShadersIn(folder.path() + "/");
+    registerPasses();
+    view.passes = ShaderRegistry::instance().acquire();
+    showBrightSpot();
+    const std::vector<float> without = readTexture(bloom.texture, bloom.size, bloom.size);
+    ASSERT_EQ(without.size(), withShrink.size());
+    float largest = 0.0f;
+    for (std::size_t i = 0; i < without.size(); i += 4) {
+        largest = std::max(largest, std::abs(without[i] - withShrink[i]));
+    }
+    EXPECT_LT(largest, 0.01f);
 }
 
 TEST_F(HDRShaderTest, TheReductionMeasuresTheGeometricMeanOfTheLitPixels) {

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 using Zem::Graphics::Matrix4;
 using Zem::Graphics::Vector3;
 using Zem::Main::Entity;
@@ -52,6 +54,18 @@ protected:
 TEST_F(EntityTest, ANewEntityListsItselfInTheCurrentGame) {
     auto* entity = new Entity(element("<entity/>"));
     EXPECT_EQ(std::vector<Entity*>{entity}, game.entities);
+}
+
+// Memory running out while it reads its settings (here, as it reports a missing collision
+// model) leaves nothing pointing at the entity that was never built.
+TEST_F(EntityTest, AnEntityThatFailsToBuildIsNotLeftInTheGame) {
+    const auto previous =
+        Zem::Main::setReportHandler([](const std::string&) { throw std::bad_alloc(); });
+    EXPECT_THROW(new Entity(element("<entity><collisionmodel>gone.testmesh</collisionmodel>"
+                                    "</entity>")),
+                 std::bad_alloc);
+    Zem::Main::setReportHandler(previous);
+    EXPECT_TRUE(game.entities.empty());
 }
 
 TEST_F(EntityTest, ItsNameAttributeNamesIt) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <functional>
@@ -113,6 +114,33 @@ TEST_F(messageBoxTest, AHeadlessBoxIsReportedAsItsCaptionAndText) {
                   Zem::Main::messageBox("ERROR", "Window Creation Error.",
                                         MessageIcon::Exclamation);
               }));
+}
+
+// Whether a person can see a dialog is settled where the box is raised, never on the dialog
+// thread, which must not read the display's state while the display starts or stops.
+TEST_F(messageBoxTest, ABoxRaisedWithoutADisplayNeverReachesTheDialogThread) {
+    struct Shown {
+        std::mutex mutex;
+        std::vector<std::string> texts;
+        std::promise<void> last;
+    };
+    auto shown = std::make_shared<Shown>();
+    std::future<void> lastShown = shown->last.get_future();
+    const auto previous = Zem::Main::setDialogFunction(
+        [shown](const std::string&, const std::string& text, MessageIcon) {
+            std::lock_guard<std::mutex> lock(shown->mutex);
+            shown->texts.push_back(text);
+            if (text == "last") {
+                shown->last.set_value();
+            }
+        });
+    ZemTest::reportedBy([] { Zem::Main::messageBox("", "Seen by nobody.", MessageIcon::Error); });
+    // Dialogs come in order: once the last is shown, any box queued before it has been too.
+    Zem::Main::showDialogAside("", "last", MessageIcon::Information);
+    lastShown.wait();
+    Zem::Main::setDialogFunction(previous);
+    std::lock_guard<std::mutex> lock(shown->mutex);
+    EXPECT_EQ(std::count(shown->texts.begin(), shown->texts.end(), "Seen by nobody."), 0);
 }
 
 TEST_F(messageBoxTest, ABoxWithoutACaptionIsReportedUnderMessage) {

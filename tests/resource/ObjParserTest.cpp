@@ -112,6 +112,17 @@ TEST_F(ObjParserTest, StatementsBeforeTheFirstGroupOpenANamelessOne) {
     }
 }
 
+// As exporters write them: a "usemtl" before the first "g", a bare "g" with nothing after it.
+TEST_F(ObjParserTest, ANamelessGroupThatGetsNoFaceIsLeftOut) {
+    const std::string f = "f 1/1/1 2/2/2 3/3/3\n";
+    std::vector<std::string> names;
+    for (const ObjGroup& group :
+         parsed(square + "usemtl wood\ng a\n" + f + "g\ng b\n" + f).groups) {
+        names.push_back(group.name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"a", "b"}));
+}
+
 TEST_F(ObjParserTest, FacesMayNameVerticesDeclaredAfterThem) {
     const std::string faces = "g a\nf 1/1/1 2/2/2 3/3/3 4/4/4\n";
     EXPECT_EQ(positions(parsed(faces + square)), positions(parsed(square + faces)));
@@ -250,6 +261,25 @@ TEST_F(ObjParserTest, LongLinesAreReadWholeFromTextAndFromAStream) {
         EXPECT_EQ(document.groups[0].name, longName);
         EXPECT_EQ(document.positions, (std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0}));
     }
+}
+
+// A file saved while a reload reads it: the second pass finds more groups and fewer vertices
+// than the first counted.
+TEST_F(ObjParserTest, AFileThatChangesBetweenThePassesIsRefused) {
+    class SavedBetweenPasses : public std::stringbuf {
+    public:
+        SavedBetweenPasses() : std::stringbuf(triangle + "f 1 2 3\n") {}
+
+    protected:
+        pos_type seekpos(pos_type at, std::ios_base::openmode which) override {
+            str("v 0 0 0\nf 1 2 3\ng a\nf 1 2 3\n");
+            return std::stringbuf::seekpos(at, which);
+        }
+    } file;
+    std::istream stream(&file);
+    ObjDocument document;
+    EXPECT_FALSE(parser.parse(stream, document));
+    EXPECT_TRUE(mentions(parser.error(), {"changed"})) << parser.error();
 }
 
 TEST_F(ObjParserTest, LongLinesCountForTheLineNumber) {

@@ -29,6 +29,11 @@ TEST(ThreeNumbersTest, ANumberThatCannotBeReadKeepsItsValue) {
     EXPECT_EQ(read(""), Vector3(7, 8, 9));
 }
 
+// A failed read would have made the next number skip the "2" as a separator.
+TEST(ThreeNumbersTest, ANumberTooSmallForAFloatReadsZeroAndTheOthersFollowIt) {
+    EXPECT_EQ(read("1e-50 2 3"), Vector3(0, 2, 3));
+}
+
 // Each retry skips one character; the first number has none.
 TEST(ThreeNumbersTest, TheFirstNumberIsNotRetried) {
     EXPECT_EQ(read("a 2 3"), Vector3(7, 2, 3));

@@ -34,6 +34,14 @@ TEST(readLongestNumberTest, TextWithoutAValidNumberFailsAndKeepsTheValue) {
     }
 }
 
+// As stream extraction has it; a value beyond the type's range ("1e999") still fails.
+TEST(readLongestNumberTest, ANumberTooSmallForItsTypeReadsZero) {
+    const std::string tiny = "0." + std::string(50, '0') + "1";
+    EXPECT_EQ(firstNumber<float>("1e-50"), 0.0f);
+    EXPECT_EQ(firstNumber<float>(tiny.c_str()), 0.0f);
+    EXPECT_EQ(firstNumber<double>("-1e-400"), 0.0);
+}
+
 // So "2e 1 3" still reads as three numbers.
 TEST(readLongestNumberTest, ADanglingExponentIsConsumedWithTheNumber) {
     std::istringstream in("2e 1 3");
