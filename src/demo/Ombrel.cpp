@@ -236,7 +236,9 @@ void Ombrel::registerLoaders() {
     loaders.push_back(std::make_unique<Zem::Resource::OBJLoader>());
     loaders.push_back(std::make_unique<Zem::Resource::GLSLVertexProgramLoader>());
     loaders.push_back(std::make_unique<Zem::Resource::GLSLFragmentProgramLoader>());
-    loaders.push_back(std::make_unique<Zem::Resource::WorldLoader>());
+    auto worldLoader = std::make_unique<Zem::Resource::WorldLoader>();
+    worldLoader->observe(worldObserver);
+    loaders.push_back(std::move(worldLoader));
     for (const auto& loader : loaders) {
         Zem::Resource::ResourceManager::instance().registerLoader(loader.get());
     }

@@ -5,6 +5,7 @@
 
 #include <iostream>
 #include <mutex>
+#include <thread>
 
 namespace Zem::Main {
 
@@ -13,6 +14,9 @@ namespace {
 struct Reporting {
     std::mutex mutex;
     ReportHandler handler;
+    // What the reports of one thread concern, while a loader reads a file there.
+    std::string location;
+    std::thread::id locationThread;
 };
 
 Reporting& reporting() {
@@ -22,9 +26,12 @@ Reporting& reporting() {
 
 } // namespace
 
-void report(const std::string& text) {
+void report(const std::string& said) {
     Reporting& state = reporting();
     std::lock_guard<std::mutex> lock(state.mutex);
+    const bool located =
+        !state.location.empty() && state.locationThread == std::this_thread::get_id();
+    const std::string text = located ? state.location + said : said;
     if (state.handler) {
         state.handler(text);
         return;
@@ -34,6 +41,15 @@ void report(const std::string& text) {
     if (engine != nullptr) {
         engine->log() << text << std::endl;
     }
+}
+
+std::string setReportLocation(std::string where) {
+    Reporting& state = reporting();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    std::string previous = std::move(state.location);
+    state.location = std::move(where);
+    state.locationThread = std::this_thread::get_id();
+    return previous;
 }
 
 ReportHandler setReportHandler(ReportHandler handler) {

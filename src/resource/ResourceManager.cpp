@@ -83,8 +83,9 @@ std::string ResourceManager::open(const std::string& name, std::ifstream& file) 
 }
 
 std::unique_ptr<Resource> ResourceManager::runLoader(ResourceLoader& loader, std::ifstream& file,
-                                                     const std::string& name) {
-    ResourceStream stream(file, loader.byteOrder(), name);
+                                                     const std::string& name,
+                                                     const std::string& path) {
+    ResourceStream stream(file, loader.byteOrder(), name, path);
     loading.insert(name);
     std::unique_ptr<Resource> resource;
     // A file that asks for more memory than there is fails like any other refused file.
@@ -122,7 +123,7 @@ bool ResourceManager::load(const std::string& name) {
     if (loaderEntry == loaders.end()) {
         return true;
     }
-    std::unique_ptr<Resource> resource = runLoader(*loaderEntry->second, file, name);
+    std::unique_ptr<Resource> resource = runLoader(*loaderEntry->second, file, name, path);
     if (!resource) {
         reportUnableToLoad(name);
         failed.insert(name);
@@ -148,7 +149,7 @@ std::unique_ptr<Resource> ResourceManager::loadUncached(const std::string& name,
     if (path != nullptr) {
         *path = found;
     }
-    std::unique_ptr<Resource> resource = runLoader(*loaderEntry->second, file, name);
+    std::unique_ptr<Resource> resource = runLoader(*loaderEntry->second, file, name, found);
     if (!resource) {
         reportUnableToLoad(name);
     }
