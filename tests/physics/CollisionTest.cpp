@@ -2,6 +2,7 @@
 #include "graphics/Portal.h"
 #include "main/Entity.h"
 #include "main/Room.h"
+#include "main/TestGame.h"
 #include "physics/TriangleOccluder.h"
 #include "support/SceneFixtures.h"
 
@@ -98,6 +99,29 @@ TEST_F(CollisionTest, AnEntitysOccludersAreHitInTheEntitysOwnSpace) {
     EXPECT_EQ(42, hit.id);
     EXPECT_EQ(&box, hit.entity);
     EXPECT_NEAR(2.0f, hit.distance, 1e-4f);
+}
+
+// Its triangle (x -10..30 at local y = 0), doubled, reaches past x = 30 at world z = -2.
+TEST_F(CollisionTest, AScaledEntityCollidesAtItsDrawnSize) {
+    addBox();
+    box.scale = Vector3(2, 2, 2);
+    box.radius = 80;
+    box.matrixDirty = true;
+    const TraceHit hit = castRay(&room, {35, 0, 0}, down, 0, 100);
+    EXPECT_EQ(hit.id, 42);
+    EXPECT_FLOAT_EQ(hit.distance, 2.0f);
+}
+
+// Rooms collide in the world's own frame, where they are drawn.
+TEST_F(CollisionTest, AMovedAndScaledRoomCollidesWhereItIsDrawn) {
+    ZemTest::TestGame game;
+    ZemTest::MeshFiles files;
+    files.write("floor.testmesh", {{-1, -1, 0, 3, -1, 0, -1, 3, 0}});
+    Room scaled(xmlElement("<entity><model>floor.testmesh</model><position>0 0 -4</position>"
+                           "<scale>10</scale></entity>"));
+    const TraceHit hit = castRay(&scaled, {15, 0, 0}, down, 0, 100);
+    EXPECT_EQ(hit.entity, &scaled);
+    EXPECT_FLOAT_EQ(hit.distance, 4.0f);
 }
 
 TEST_F(CollisionTest, AnEntityWhoseSphereTheRayMissesIsPassedBy) {
