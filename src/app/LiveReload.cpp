@@ -56,7 +56,7 @@ bool LiveReload::poll() {
             continue;
         }
         const std::string extension = ResourceManager::extensionOf(name);
-        if (isShader(extension) || extension == "bmp") {
+        if (isShader(extension) || extension == "bmp" || extension == "png") {
             rebuild = !reloadInPlace(name) || rebuild;
         } else if (stillLoads(name, path)) {
             Zem::Main::report(std::string("Reloading the world: ") + path + " changed");

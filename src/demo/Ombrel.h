@@ -61,6 +61,8 @@ public:
     int32_t showTimeMs() const override;
     int32_t endTimeMs() const override;
     bool ended() const override { return exitRequested(); }
+    // A script master keeps the time.
+    bool hasClock() const override { return scriptMaster() != nullptr; }
     // The passes render at the display's size; without a GL context nothing is drawn and the
     // show goes on unseen.
     void draw() override;
@@ -81,6 +83,8 @@ public:
         frameObserver = observer;
     }
 
+    // The world's file was read; false leaves an empty scene.
+    bool hasWorld() const { return world != nullptr; }
     // Deletes every entity and builds the world again from its file, as it stood when loaded.
     void rebuildWorld();
 
