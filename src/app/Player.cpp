@@ -33,8 +33,8 @@ namespace Zem::App {
 namespace {
 
 // The shipped data goes with the program, wherever it is started from: after --data when that
-// is given, as the data folder otherwise.
-void settleDataFolders(PlayerOptions& options) {
+// is given, as the data folder otherwise. False when there is none to be found.
+bool settleDataFolders(PlayerOptions& options) {
     const std::string program = programFolder();
     const std::string shipped = findShippedData(program);
     if (options.dataGiven) {
@@ -45,6 +45,7 @@ void settleDataFolders(PlayerOptions& options) {
         // Never the working folder by chance: a show without its data says so.
         options.files.dataDir = program + "data/";
     }
+    return !shipped.empty();
 }
 
 std::string secondsText(double seconds) {
@@ -53,7 +54,7 @@ std::string secondsText(double seconds) {
     return text;
 }
 
-// The engine on the platform's drivers, the display offscreen at `size` when asked.
+// The engine on the platform's drivers, the display as `settings` say.
 void buildEngine(Main::Engine& engine, Graphics::DisplaySettings settings) {
     engine.setWorkingDir("./");
     engine.registerDriver("input", Input::InputBase::create());
@@ -91,18 +92,21 @@ void sayWhereTheLogIs(Main::Engine& engine) {
 } // namespace
 
 Player::Player(PlayerOptions playerOptions) : options(std::move(playerOptions)) {
-    settleDataFolders(options);
+    shippedDataFound = settleDataFolders(options);
+}
+
+void Player::sayWhenTheShippedDataIsMissing() const {
+    if (!shippedDataFound && !options.dataGiven) {
+        Main::report("No shipped data beside the program: " + options.files.dataDir +
+                     " holds no main.world; give the data folder with --data DIR");
+    }
 }
 
 int Player::run() {
     if (options.checking) {
         return check();
     }
-    if (options.files.dataDir != "data/" && !options.dataGiven &&
-        findShippedData(programFolder()).empty()) {
-        Main::report("No shipped data beside the program: " + options.files.dataDir +
-                     " holds no main.world; give the data folder with --data DIR");
-    }
+    sayWhenTheShippedDataIsMissing();
     Ombrel show;
     show.useFiles(options.files);
     Main::Engine engine;
@@ -224,10 +228,7 @@ int Player::check() const {
     const bool compiles = Graphics::hasCurrentContext();
 
     heard = &found;
-    if (!options.dataGiven && findShippedData(programFolder()).empty()) {
-        Main::report("No shipped data beside the program: " + options.files.dataDir +
-                     " holds no main.world; give the data folder with --data DIR");
-    }
+    sayWhenTheShippedDataIsMissing();
     show.engine = &engine;
     engine.setGame(&show);
     show.init();

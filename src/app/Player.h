@@ -34,9 +34,12 @@ private:
     // Says so when --start lies at or past the show's end.
     bool startsPastTheEnd(double endSeconds) const;
 
-    PlayerOptions options;
     // Where the world name was found, for messages; the name when it was not.
     std::string worldLabel() const;
+    void sayWhenTheShippedDataIsMissing() const;
+
+    PlayerOptions options;
+    bool shippedDataFound = false;
 };
 
 } // namespace Zem::App

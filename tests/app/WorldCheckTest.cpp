@@ -127,6 +127,19 @@ TEST(WorldCheckTest, EachMistakeIsNamedOnItsLine) {
          {},
          "w.world:4: ScriptMaster \"mainscript\": the event at \"3 0 0\" comes after one due at "
          "9 0 0"},
+        {"<entity type=\"Portal\" name=\"door\"><parent>hall</parent><camera><bind>yard</bind>"
+         "</camera></entity>",
+         {},
+         "w.world:4: Portal \"door\": its partner \"yard\" is no entity before it"},
+        {"<entity type=\"Billboard\" name=\"sign\"><parent>hall</parent><texture>sign.png"
+         "</texture></entity>",
+         {},
+         "w.world:4: Billboard \"sign\": no texture \"sign.png\""},
+        {script + "<repeat start=\"1 0 0\" end=\"4 0 0\" step=\"0 0 0\"><event "
+                  "target=\"camera\"/></repeat></script></entity>",
+         {},
+         "w.world:4: ScriptMaster \"mainscript\": a \"repeat\" whose \"step\" \"0 0 0\" is "
+         "not a positive time"},
         {"<entity type=\"Light\" name=\"lamp\"><radius>-7</radius></entity>",
          {},
          "w.world:4: Entity \"lamp\": a negative \"radius\" -7"},
