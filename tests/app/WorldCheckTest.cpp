@@ -163,6 +163,17 @@ TEST(WorldCheckTest, EachMistakeIsNamedOnItsLine) {
     }
 }
 
+// A data folder of the maker's holds the world; the meshes and the music come from the shipped
+// data after it.
+TEST(WorldCheckTest, TheShippedDataIsSearchedAfterTheDataFolderGiven) {
+    const ZemTest::TempDir dir;
+    std::ofstream(dir.file("main.world")) << worldWith(script + "</script></entity>");
+    const ProgramRun run = ombrel("--check --data " + dir.path(), "timeout 60");
+    EXPECT_EQ(run.exitCode, 0) << run.output << run.errors;
+    EXPECT_NE(run.output.find(dir.file("main.world: no mistakes found")), std::string::npos)
+        << run.output;
+}
+
 // Without any display the shaders cannot be compiled: it says so, and looks for their files.
 TEST(WorldCheckTest, WithoutOpenGLTheShadersFilesAreLookedFor) {
     const ProgramRun run = ombrel("--check", "timeout 60 env SDL_VIDEODRIVER=nonexistent");

@@ -101,15 +101,17 @@ TEST_F(CollisionTest, AnEntitysOccludersAreHitInTheEntitysOwnSpace) {
     EXPECT_NEAR(2.0f, hit.distance, 1e-4f);
 }
 
-// Its triangle (x -10..30 at local y = 0), doubled, reaches past x = 30 at world z = -2.
+// Its triangle (x -10..30 at local y = 0) a tenth of its size ends before world x = 3; its radius
+// is in world units, ten times as long in its own.
 TEST_F(CollisionTest, AScaledEntityCollidesAtItsDrawnSize) {
     addBox();
-    box.scale = Vector3(2, 2, 2);
-    box.radius = 80;
+    box.scale = Vector3(0.1f, 0.1f, 0.1f);
+    box.radius = 5;
     box.matrixDirty = true;
-    const TraceHit hit = castRay(&room, {35, 0, 0}, down, 0, 100);
+    const TraceHit hit = castRay(&room, {1.5f, 0, 0}, down, 0, 100);
     EXPECT_EQ(hit.id, 42);
     EXPECT_FLOAT_EQ(hit.distance, 2.0f);
+    EXPECT_EQ(castRay(&room, {2.9f, 0, 0}, down, 0, 100).id, -1);
 }
 
 // Rooms collide in the world's own frame, where they are drawn.
