@@ -19,8 +19,7 @@ std::vector<std::string> literalsOfTheSources() {
     for (const auto& entry : std::filesystem::recursive_directory_iterator("src")) {
         const std::string source =
             std::regex_replace(ZemTest::TempDir::readFile(entry.path().string()), adjacent, "");
-        for (std::sregex_iterator at(source.begin(), source.end(), literal), end; at != end;
-             ++at) {
+        for (std::sregex_iterator at(source.begin(), source.end(), literal), end; at != end; ++at) {
             literals.push_back(std::regex_replace((*at)[1].str(), std::regex("\\\\(.)"), "$1"));
         }
     }
