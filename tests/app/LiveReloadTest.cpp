@@ -109,7 +109,8 @@ TEST_F(LiveReloadTest, ABrokenWorldKeepsTheRunningOneNamingWhereItBreaksAsALoadD
     const std::string load = ZemTest::reportedBy(
         [] { Zem::Resource::ResourceManager::instance().loadUncached("main.world"); });
     const std::string where = load.substr(0, load.find('\n') + 1);
-    EXPECT_TRUE(mentions(said, {where, "main.world:1: <entity> is not closed"})) << said << load;
+    EXPECT_TRUE(mentions("\n" + said, {"\n" + where, "main.world:1: <entity> is not closed"}))
+        << said << load;
 }
 
 TEST_F(LiveReloadTest, AWorldMendedAfterABreakIsBuilt) {
