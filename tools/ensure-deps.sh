@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, when any is missing.
-# Sourced by run.sh and test.sh; safe to run again.
-ZEM_PACKAGES="g++ cmake make pkg-config libsdl2-dev libglew-dev libglu1-mesa-dev libgl1-mesa-dri \
-libegl-mesa0 libvorbis-dev libpng-dev libgtest-dev libbenchmark-dev libpugixml-dev \
-libtinyobjloader-dev xvfb xauth ffmpeg imagemagick pulseaudio pulseaudio-utils clang \
-libclang-rt-dev"
+# Sourced by run.sh (what playing needs) and test.sh (the rest as well); safe to run again.
+# Building and playing the demo.
+ZEM_PLAY_PACKAGES="g++ cmake make pkg-config libsdl2-dev libglew-dev libglu1-mesa-dev \
+libgl1-mesa-dri libegl-mesa0 libvorbis-dev libpng-dev"
+# Tests, benchmarks, fuzzing and what the tests drive: a screen, videos, a sound server.
+ZEM_TEST_PACKAGES="libgtest-dev libbenchmark-dev libpugixml-dev libtinyobjloader-dev xvfb xauth \
+ffmpeg imagemagick pulseaudio pulseaudio-utils clang libclang-rt-dev"
+ZEM_PACKAGES="$ZEM_PLAY_PACKAGES $ZEM_TEST_PACKAGES"
 
 # The packages named (the build's by default) that are not installed.
 zem_missing_packages() {
@@ -40,9 +43,16 @@ zem_install_packages() {
         apt-get install -y -qq $options -o DPkg::Lock::Timeout=600 $missing >/dev/null
 }
 
+# Everything: the build, the tests, the benchmarks and the fuzzers.
 zem_ensure_deps() {
     # shellcheck disable=SC2086
     zem_install_packages $ZEM_PACKAGES
+}
+
+# Only what building and playing the demo needs.
+zem_ensure_play_deps() {
+    # shellcheck disable=SC2086
+    zem_install_packages $ZEM_PLAY_PACKAGES
 }
 
 zem_build() {

@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "app/capture/FrameWriter.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -59,13 +61,17 @@ CommandLine::CommandLine(const std::vector<std::string>& arguments) {
 
 std::string CommandLine::usage() {
     return "Usage: ombrel [options] [WORLD]\n"
-           "Plays the Ombrel demo: data/main.world, or the world file WORLD, whose folder is\n"
-           "searched first and the shipped data after it.\n"
+           "Plays the Ombrel demo: the shipped main.world, or the world file WORLD. Files are\n"
+           "looked for in WORLD's folder, then in --data DIR, then in the data/ folder beside\n"
+           "the program (or beside its build folder), never in the working folder by chance.\n"
            "\n"
            "Options:\n"
            "  -h, --help         print this help and exit\n"
-           "  --data DIR         the shipped data folder (default: data/); the music is\n"
-           "                     DIR/Ombrel.ogg\n"
+           "  --check            read the world and everything it names without playing it,\n"
+           "                     list each mistake as FILE:LINE: what is wrong, and exit with\n"
+           "                     0 when there is none, 1 otherwise\n"
+           "  --data DIR         a data folder searched before the shipped data; the music is\n"
+           "                     DIR/Ombrel.ogg when there is one\n"
            "  --window WxH       play in a window of that size (default: 640x480, full screen\n"
            "                     where the display offers it)\n"
            "  --fullscreen       play full screen at the --window size\n"
@@ -75,10 +81,10 @@ std::string CommandLine::usage() {
            "  --start S          begin at S seconds of show time, the world standing as if\n"
            "                     played from 0 (default: 0)\n"
            "  --end S            end at S seconds (default: the script's \"exit\", else the end\n"
-           "                     of the music)\n"
+           "                     of the music, else Escape)\n"
            "  --loop             play from --start to --end again and again\n"
            "  --max-fps N        draw at most N frames a second (default: as many as the\n"
-           "                     display takes)\n"
+           "                     display takes; 30 while nothing keeps the show's time)\n"
            "  --frame-log FILE   write a line per frame to FILE: when it went on screen (steady\n"
            "                     milliseconds; in a capture, its show time), the show time and\n"
            "                     the camera it showed\n"
@@ -89,10 +95,12 @@ std::string CommandLine::usage() {
            "again at the same show time. A file that does not load leaves the running one.\n"
            "\n"
            "Capture (renders offline, without a window or sound, never waiting for real time):\n"
-           "  --capture OUT      OUT ending in .mp4 or .mkv: one video with the music (needs\n"
-           "                     ffmpeg); anything else: a folder of frame-000000.png, ... and\n"
-           "                     music.wav (frames of an earlier capture there are replaced)\n"
-           "  --fps N            frames per second of the capture (default: 60)\n"
+           "  --capture OUT      OUT ending in .mp4 or .mkv (any case): one video with the\n"
+           "                     music (needs ffmpeg); a name without an extension, or ending\n"
+           "                     in /: a folder of frame-000000.png, ... and music.wav (frames\n"
+           "                     of an earlier capture there are replaced)\n"
+           "  --fps N            frames per second of the capture, fractions too: 0.25 is a\n"
+           "                     still every 4 s (default: 60)\n"
            "  --size WxH         size of the captured picture (default: 640x480)\n"
            "  --start and --end choose the part of the show captured.\n";
 }
@@ -155,6 +163,9 @@ bool CommandLine::parse(const std::vector<std::string>& arguments) {
     if (parsed.loop && parsed.capturing) {
         return bad("--loop plays the show; a capture has an end");
     }
+    if (parsed.checking && parsed.capturing) {
+        return bad("--check reads the world and plays nothing; leave out --capture");
+    }
     return true;
 }
 
@@ -166,6 +177,7 @@ bool CommandLine::apply(const std::string& option, const std::string& value) {
             return bad("--data needs a folder");
         }
         parsed.files.dataDir = value.back() == '/' ? value : value + "/";
+        parsed.dataGiven = true;
     } else if (option == "--window") {
         if (!readSize(value, parsed.display.width, parsed.display.height)) {
             return bad("--window needs WIDTHxHEIGHT from 16x16 to 8192x8192, not '" + value + "'");
@@ -173,6 +185,8 @@ bool CommandLine::apply(const std::string& option, const std::string& value) {
         parsed.display.fullscreen = false;
     } else if (option == "--fullscreen") {
         parsed.display.fullscreen = true;
+    } else if (option == "--check") {
+        parsed.checking = true;
     } else if (option == "--stats") {
         parsed.stats = true;
     } else if (option == "--loop") {
@@ -181,11 +195,16 @@ bool CommandLine::apply(const std::string& option, const std::string& value) {
         if (value.empty()) {
             return bad("--capture needs a file or folder");
         }
+        if (FrameWriter::formOf(value) == FrameWriter::Form::Unknown) {
+            return bad("--capture makes a .mp4 or .mkv video, or a folder of PNG frames (a name "
+                       "without an extension, or ending in /), not '" +
+                       value + "'");
+        }
         parsed.capturing = true;
         capture.output = value;
     } else if (option == "--fps") {
-        if (!readNumber(value, number) || number < 1.0 || number > 1000.0) {
-            return bad("--fps needs a number from 1 to 1000, not '" + value + "'");
+        if (!readNumber(value, number) || number < 0.01 || number > 1000.0) {
+            return bad("--fps needs a number from 0.01 to 1000, not '" + value + "'");
         }
         capture.fps = number;
     } else if (option == "--size") {

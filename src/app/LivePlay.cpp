@@ -4,10 +4,13 @@
 #include "graphics/DisplayBase.h"
 #include "graphics/hasCurrentContext.h"
 #include "main/Show.h"
+#include "main/report.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <iostream>
+#include <string>
 #include <thread>
 
 namespace Zem::App {
@@ -19,13 +22,29 @@ double steadyMs() {
     return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
 }
 
+void sleepMs(double ms) {
+    std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(ms));
+}
+
+// A show whose time stands has nothing to wait for: without a cap it would draw the same picture
+// as fast as the machine can.
+constexpr double standingShowFps = 30.0;
+
+std::string secondsText(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g s", seconds);
+    return text;
+}
+
 } // namespace
 
-LivePlay::LivePlay(Main::Show& playing, const PlayerOptions& options, Clock turnClock)
+LivePlay::LivePlay(Main::Show& playing, const PlayerOptions& options, Clock turnClock, Wait waitFor)
     : show(playing), clock(turnClock ? std::move(turnClock) : Clock(&steadyMs)),
-      transport(playing, options.startSeconds, options.endSeconds, options.loop),
+      wait(waitFor ? std::move(waitFor) : Wait(&sleepMs)),
+      transport(playing, options.startSeconds, options.endSeconds, options.loop, clock),
       reload([this] { return static_cast<int64_t>(clock()); }), frameLog(options.frameLog),
-      minimumTurnMs(options.maxFps > 0.0 ? 1000.0 / options.maxFps : 0.0) {
+      minimumTurnMs(options.maxFps > 0.0 ? 1000.0 / options.maxFps : 0.0),
+      endSeconds(options.endSeconds) {
     if (options.stats) {
         stats = std::make_unique<FrameStats>();
         show.observeFrames(stats.get());
@@ -41,6 +60,13 @@ LivePlay::~LivePlay() {
 void LivePlay::begin() {
     transport.begin();
     reload.poll();
+    if (!show.hasClock()) {
+        Main::report(std::string("No script: nothing keeps the show's time, so it stands at 0 s; "
+                                 "showing it until ") +
+                     (endSeconds >= 0.0 ? "--end (" + secondsText(endSeconds) + ")" : "Escape") +
+                     ", at most " + std::to_string(static_cast<int>(standingShowFps)) +
+                     " frames a second");
+    }
 }
 
 bool LivePlay::afterTurn(const Input::InputBase* input, const Graphics::DisplayBase* display) {
@@ -57,7 +83,7 @@ bool LivePlay::afterTurn(const Input::InputBase* input, const Graphics::DisplayB
     }
     const double now = clock();
     waitForFrameCap(now);
-    show.setPictureLeadMs(lead.turnEnded(minimumTurnMs > 0.0 ? clock() : now));
+    show.setPictureLeadMs(lead.turnEnded(turnCapMs() > 0.0 ? clock() : now));
     return true;
 }
 
@@ -72,13 +98,21 @@ void LivePlay::logFrame(const Graphics::DisplayBase* display) {
     frameLog.drawn(show.showTimeMs(), show.cameraName());
 }
 
+double LivePlay::turnCapMs() const {
+    if (minimumTurnMs > 0.0 || show.hasClock()) {
+        return minimumTurnMs;
+    }
+    return 1000.0 / standingShowFps;
+}
+
 void LivePlay::waitForFrameCap(double turnEndedMs) {
-    if (minimumTurnMs <= 0.0) {
+    const double capMs = turnCapMs();
+    if (capMs <= 0.0) {
         return;
     }
-    const double dueMs = lastTurnStartMs + minimumTurnMs;
+    const double dueMs = lastTurnStartMs + capMs;
     if (turnEndedMs < dueMs) {
-        std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(dueMs - turnEndedMs));
+        wait(dueMs - turnEndedMs);
     }
     // A turn that ran late is not made up for by shorter ones after it.
     lastTurnStartMs = std::max(dueMs, turnEndedMs);

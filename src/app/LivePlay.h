@@ -29,9 +29,12 @@ class LivePlay {
 public:
     // Steady milliseconds.
     using Clock = std::function<double()>;
+    // Lets so many milliseconds pass.
+    using Wait = std::function<void(double ms)>;
 
-    // The clock times the turns and the file watcher (the steady clock by default).
-    LivePlay(Main::Show& show, const PlayerOptions& options, Clock clock = {});
+    // The clock times the turns and the file watcher (the steady clock by default); the frame
+    // cap waits with `wait` (a sleep by default).
+    LivePlay(Main::Show& show, const PlayerOptions& options, Clock clock = {}, Wait wait = {});
     ~LivePlay();
 
     // Once the world is loaded: goes to the start and notes the files as they are now.
@@ -48,15 +51,19 @@ private:
     void showStats(const Graphics::DisplayBase* display);
     void logFrame(const Graphics::DisplayBase* display);
     void waitForFrameCap(double turnEndedMs);
+    // The shortest a turn may take: --max-fps's, else a cap while the show's time stands.
+    double turnCapMs() const;
 
     Main::Show& show;
     Clock clock;
+    Wait wait;
     Transport transport;
     LiveReload reload;
     std::unique_ptr<FrameStats> stats;
     PictureLead lead;
     FrameLog frameLog;
     double minimumTurnMs = 0.0;
+    double endSeconds = -1.0;
     double lastTurnStartMs = 0.0;
 };
 

@@ -56,7 +56,7 @@ bool LiveReload::poll() {
             continue;
         }
         const std::string extension = ResourceManager::extensionOf(name);
-        if (isShader(extension) || extension == "bmp") {
+        if (isShader(extension) || extension == "bmp" || extension == "png") {
             rebuild = !reloadInPlace(name) || rebuild;
         } else if (stillLoads(name, path)) {
             Zem::Main::report(std::string("Reloading the world: ") + path + " changed");
@@ -90,9 +90,10 @@ bool LiveReload::stillLoads(const std::string& name, const std::string& path) {
     const std::string extension = ResourceManager::extensionOf(name);
     if (extension == "world" || extension == "template") {
         const std::string text = readFile(path);
-        const std::string error = Zem::Resource::describeXmlError(text);
+        // Worded as the load words it, so a mistake reads the same however it is met.
+        const std::string error = Zem::Resource::describeXmlError(path, text);
         if (!error.empty()) {
-            Zem::Main::report(path + ", " + error);
+            Zem::Main::report(error);
             return false;
         }
         if (extension == "world") {
@@ -101,7 +102,8 @@ bool LiveReload::stillLoads(const std::string& name, const std::string& path) {
             Zem::Resource::XmlNode document;
             document.parse(stream);
             if (document.name() != "ZEMWorld") {
-                Zem::Main::report(path + ": the root element is not ZEMWorld");
+                Zem::Main::report(path + ": the root element is <" + document.name() +
+                                  ">, not <ZEMWorld>");
                 return false;
             }
             return true;

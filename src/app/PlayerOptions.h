@@ -11,11 +11,15 @@ namespace Zem::App {
 // How the program was asked to run, from its command line.
 struct PlayerOptions {
     ShowFiles files;
+    // --data named the data folder; otherwise it is the shipped data beside the program.
+    bool dataGiven = false;
+    // Reads the world and everything it names, lists its mistakes and plays nothing.
+    bool checking = false;
     // The show's own display: 640 x 480, full screen where the display offers the size, else a
     // window, waiting for the display at every swap.
     Graphics::DisplaySettings display = builtInDisplay();
     // Seconds of show time: where the show starts, and where it ends (negative: the script's
-    // "exit", or else the end of the music).
+    // "exit", or else the end of the music, or else Escape).
     double startSeconds = 0.0;
     double endSeconds = -1.0;
     // Plays start..end again and again.

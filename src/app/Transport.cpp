@@ -5,24 +5,43 @@
 #include "main/Show.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace Zem::App {
+
+namespace {
+
+double steadyMs() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
 
 using Input::VirtualKey::Home;
 using Input::VirtualKey::Left;
 using Input::VirtualKey::Right;
 using Input::VirtualKey::Space;
 
-Transport::Transport(Main::Show& playing, double startSeconds, double endSeconds, bool looping)
+Transport::Transport(Main::Show& playing, double startSeconds, double endSeconds, bool looping,
+                     Clock steadyClock)
     : show(playing), startMs(static_cast<int32_t>(std::lround(startSeconds * 1000.0))),
       endMs(endSeconds < 0.0 ? -1 : static_cast<int32_t>(std::lround(endSeconds * 1000.0))),
-      loop(looping) {}
+      loop(looping), clock(steadyClock ? std::move(steadyClock) : Clock(&steadyMs)) {}
 
 void Transport::begin() {
-    if (startMs > 0) {
+    beganAtMs = clock();
+    if (startMs > 0 && show.hasClock()) {
         show.seek(startMs);
     }
+}
+
+int32_t Transport::nowMs() const {
+    if (show.hasClock()) {
+        return show.showTimeMs();
+    }
+    return startMs + static_cast<int32_t>(std::floor(clock() - beganAtMs));
 }
 
 bool Transport::pressedNow(const Input::InputBase& input, int key) {
@@ -49,13 +68,16 @@ void Transport::handleKeys(const Input::InputBase& input) {
 }
 
 bool Transport::goesOn() {
-    if (endMs < 0 || show.showTimeMs() < endMs) {
+    if (endMs < 0 || nowMs() < endMs) {
         return true;
     }
     if (!loop) {
         return false;
     }
-    show.seek(startMs);
+    beganAtMs = clock();
+    if (show.hasClock()) {
+        show.seek(startMs);
+    }
     return true;
 }
 

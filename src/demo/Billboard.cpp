@@ -1,5 +1,6 @@
 #include "demo/Billboard.h"
 
+#include "main/report.h"
 #include "resource/ReadValue.h"
 #include "resource/ResourceManager.h"
 #include "resource/Texture.h"
@@ -15,7 +16,13 @@ using Zem::Resource::XmlNode;
 
 Billboard::Billboard(const XmlNode& element) : BaseEntity(element) {
     if (readValue(element, "texture", textureName)) {
-        texture = ResourceManager::instance().get<Zem::Resource::Texture>(textureName);
+        auto& resources = ResourceManager::instance();
+        const bool reportedBefore = resources.hasFailed(textureName);
+        texture = resources.get<Zem::Resource::Texture>(textureName);
+        if (texture == nullptr && !reportedBefore) {
+            Zem::Main::report("Billboard \"" + name + "\": no texture \"" + textureName +
+                              "\", so nothing is drawn; a texture is a BMP or PNG file");
+        }
     }
     float width = 2.0f;
     float height = 2.0f;

@@ -26,6 +26,7 @@
 #include "resource/GLSLFragmentProgramLoader.h"
 #include "resource/GLSLVertexProgramLoader.h"
 #include "resource/OBJLoader.h"
+#include "resource/PNGLoader.h"
 #include "resource/ResourceManager.h"
 #include "resource/WorldLoader.h"
 #include "script/Interpolator.h"
@@ -63,7 +64,10 @@ bool Ombrel::init() {
 // Loading the world builds its entities; a missing or broken world leaves an empty scene.
 void Ombrel::loadWorld() {
     const std::string name = worldName();
-    world = Zem::Resource::ResourceManager::instance().get(name);
+    auto& manager = Zem::Resource::ResourceManager::instance();
+    world = manager.get(name);
+    const auto source = manager.sourceFiles().find(name);
+    worldFile = source != manager.sourceFiles().end() ? source->second : name;
     if (world == nullptr) {
         Zem::Main::report(std::string("No world: ") + name +
                           " is missing or broken, the scene stays empty");
@@ -225,18 +229,26 @@ void Ombrel::addSearchPaths() {
         manager.addSearchPath(folder.empty() ? std::string("./") : folder + "/");
     }
     const std::string workingDir = engine != nullptr ? engine->workingDir() : std::string();
-    const bool relative = std::filesystem::path(files.dataDir).is_relative();
-    const std::string dataDir = (relative ? workingDir : std::string()) + files.dataDir;
-    manager.addSearchPath(dataDir);
-    manager.addSearchPath(dataDir + "textures/");
+    for (const std::string& folder : {files.dataDir, files.shippedDir}) {
+        if (folder.empty()) {
+            continue;
+        }
+        const bool relative = std::filesystem::path(folder).is_relative();
+        const std::string dataDir = (relative ? workingDir : std::string()) + folder;
+        manager.addSearchPath(dataDir);
+        manager.addSearchPath(dataDir + "textures/");
+    }
 }
 
 void Ombrel::registerLoaders() {
     loaders.push_back(std::make_unique<Zem::Resource::BMPLoader>());
+    loaders.push_back(std::make_unique<Zem::Resource::PNGLoader>());
     loaders.push_back(std::make_unique<Zem::Resource::OBJLoader>());
     loaders.push_back(std::make_unique<Zem::Resource::GLSLVertexProgramLoader>());
     loaders.push_back(std::make_unique<Zem::Resource::GLSLFragmentProgramLoader>());
-    loaders.push_back(std::make_unique<Zem::Resource::WorldLoader>());
+    auto worldLoader = std::make_unique<Zem::Resource::WorldLoader>();
+    worldLoader->observe(worldObserver);
+    loaders.push_back(std::move(worldLoader));
     for (const auto& loader : loaders) {
         Zem::Resource::ResourceManager::instance().registerLoader(loader.get());
     }

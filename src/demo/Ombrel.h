@@ -22,6 +22,7 @@ class Entity;
 namespace Zem::Resource {
 class Resource;
 class ResourceLoader;
+class WorldObserver;
 } // namespace Zem::Resource
 
 // The demo: it registers what the world needs, loads "main.world", renders what the current camera
@@ -45,6 +46,9 @@ public:
     // Where the world and the shipped data are read from; before init. The defaults play
     // "data/main.world".
     void useFiles(const ShowFiles& files);
+    // Shown every entity element of the world as it is built (a checker's look); before init.
+    // Not owned.
+    void observeWorld(Zem::Resource::WorldObserver* observer) { worldObserver = observer; }
     // The music layers the world's script masters play on (the platform's when not set);
     // before init.
     void useMusic(ScriptMaster::Factory::MusicMaker maker);
@@ -57,6 +61,8 @@ public:
     int32_t showTimeMs() const override;
     int32_t endTimeMs() const override;
     bool ended() const override { return exitRequested(); }
+    // A script master keeps the time.
+    bool hasClock() const override { return scriptMaster() != nullptr; }
     // The passes render at the display's size; without a GL context nothing is drawn and the
     // show goes on unseen.
     void draw() override;
@@ -77,6 +83,8 @@ public:
         frameObserver = observer;
     }
 
+    // The world's file was read; false leaves an empty scene.
+    bool hasWorld() const { return world != nullptr; }
     // Deletes every entity and builds the world again from its file, as it stood when loaded.
     void rebuildWorld();
 
@@ -115,4 +123,5 @@ private:
     bool isPaused = false;
     double pictureLeadMs = 0.0;
     Zem::Graphics::RenderObserver* frameObserver = nullptr;
+    Zem::Resource::WorldObserver* worldObserver = nullptr;
 };

@@ -22,6 +22,8 @@ using Resource::XmlNode;
 
 Portal::Portal(const XmlNode& element) : Entity(element) {
     flags |= Main::EntityFlags::Portal;
+    // The view behind is laid onto the portal's frame, which a scale would stretch.
+    scale = Vector3(1.0f, 1.0f, 1.0f);
     const XmlNode& camera = element.child("camera");
     if (!camera.isEmpty()) {
         bind(camera);

@@ -32,8 +32,9 @@ Camera::Camera(const Resource::XmlNode& element) : BaseEntity(element) {
     if (input == nullptr) {
         messageBox("", "Error no input!", MessageIcon::Information);
     }
-    // Fixed for every camera: a "radius" setting has no effect.
+    // Fixed for every camera: a "radius" or "scale" setting has no effect.
     radius = 0.4f;
+    scale = Graphics::Vector3(1.0f, 1.0f, 1.0f);
 }
 
 Camera::~Camera() = default;

@@ -2,11 +2,13 @@
 
 #include "main/Driver.h"
 #include "main/Game.h"
+#include "main/report.h"
 #include "resource/ResourceManager.h"
 #include "resource/XmlNode.h"
 
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <iostream>
 
 namespace Zem::Main {
@@ -77,8 +79,32 @@ Driver* Engine::driver(const std::string& name) const {
 void Engine::message(const std::string& text) {
     logFile << text;
     logFile.flush();
-    std::cout << text;
-    std::cout.flush();
+    if (!quietMessages) {
+        std::cout << text;
+        std::cout.flush();
+    }
+}
+
+void Engine::openLog() {
+    // Plain concatenation: "./" gives ".//zem.log", which every file system accepts.
+    const std::string wanted = wantedLogPath.value_or(workingDirectory + "/zem.log");
+    if (wanted.empty()) {
+        return;
+    }
+    std::error_code error;
+    const std::string fallback = (std::filesystem::temp_directory_path(error) / "zem.log").string();
+    for (const std::string& path : {wanted, fallback}) {
+        logFile.open(path, std::ios::out | std::ios::trunc);
+        if (logFile.is_open()) {
+            openedLogPath = std::filesystem::absolute(path, error).lexically_normal().string();
+            break;
+        }
+    }
+    if (openedLogPath.empty()) {
+        report("No log: neither " + wanted + " nor " + fallback + " can be written");
+        return;
+    }
+    logFile << "Created zem.log:\n";
 }
 
 void Engine::installSignalHandlers() {
@@ -115,9 +141,7 @@ bool Engine::init(const Resource::XmlNode& config) {
     // From here on Ctrl+C and SIGTERM end the run at the end of a frame, through the usual
     // shutdown; before the loop starts they wait for its first frame.
     installSignalHandlers();
-    // Plain concatenation: "./" gives ".//zem.log", which every file system accepts.
-    logFile.open(workingDirectory + "/zem.log", std::ios::out | std::ios::trunc);
-    logFile << "Created zem.log:\n";
+    openLog();
     message("Initializing Engine with working dir " + workingDirectory + "\n");
 
     for (auto& [name, driver] : drivers) {

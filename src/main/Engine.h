@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -34,6 +35,13 @@ public:
 
     void setWorkingDir(const std::string& dir) { workingDirectory = dir; }
     const std::string& workingDir() const { return workingDirectory; }
+    // Where init opens the log: by default zem.log in the working folder. One that cannot be
+    // written is replaced by zem.log in the system's temporary folder; empty keeps no log.
+    void setLogPath(const std::string& path) { wantedLogPath = path; }
+    // The file the log went to; empty before init, or when there is none.
+    const std::string& logPath() const { return openedLogPath; }
+    // Quiet, messages go to the log only, not to standard output.
+    void setQuiet(bool quiet) { quietMessages = quiet; }
 
     void setGame(Game* newGame) { game = newGame; }
     Game* getGame() const { return game; }
@@ -69,10 +77,16 @@ public:
     bool stopRequested();
 
 private:
+    // Opens the wanted log, or the fallback, and says where it is.
+    void openLog();
     void installSignalHandlers();
     void restoreSignalHandlers();
 
     std::string workingDirectory;
+    // Unset: zem.log in the working folder.
+    std::optional<std::string> wantedLogPath;
+    std::string openedLogPath;
+    bool quietMessages = false;
     Game* game = nullptr;
     std::map<std::string, std::unique_ptr<Driver>> drivers;
     std::ofstream logFile;

@@ -12,9 +12,12 @@
 #include "resource/Mesh.h"
 #include "resource/ReadValue.h"
 #include "resource/ResourceManager.h"
+#include "resource/ThreeNumbers.h"
 #include "resource/XmlNode.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <sstream>
 
 namespace Zem::Main {
@@ -88,8 +91,40 @@ void Entity::readSettings(const Resource::XmlNode& element) {
     if (Resource::readValue(element, "rotation", rotation)) {
         matrixDirty = true;
     }
-    Resource::readValue(element, "radius", radius);
+    readScale(element);
+    readRadius(element);
     readParent(element);
+}
+
+// One number scales evenly, three scale each axis; the model is drawn and collides at that size.
+void Entity::readScale(const Resource::XmlNode& element) {
+    const Resource::XmlNode& setting = element.child("scale");
+    if (setting.isEmpty()) {
+        return;
+    }
+    const float unread = std::numeric_limits<float>::quiet_NaN();
+    Graphics::Vector3 read(unread, unread, unread);
+    Resource::readThreeNumbers(setting.text(), read);
+    if (std::isnan(read.y) && std::isnan(read.z)) {
+        read = Graphics::Vector3(read.x, read.x, read.x);
+    }
+    for (int axis = 0; axis < 3; ++axis) {
+        if (!(read[axis] > 0.0f) || !std::isfinite(read[axis])) {
+            Zem::Main::report(describe(element) + ": a \"scale\" of \"" + setting.text() +
+                              "\" is not one number or three, each above 0; it keeps its size");
+            return;
+        }
+    }
+    scale = read;
+    matrixDirty = true;
+}
+
+void Entity::readRadius(const Resource::XmlNode& element) {
+    if (Resource::readValue(element, "radius", radius) && radius < 0.0f) {
+        Zem::Main::report(describe(element) + ": a negative \"radius\" " +
+                          element.child("radius").text() +
+                          "; give the radius of the sphere that holds the model, 0 or more");
+    }
 }
 
 void Entity::readCollisionModel(const Resource::XmlNode& element) {
@@ -177,6 +212,9 @@ const Graphics::Matrix4& Entity::getWorldMatrix() {
     if (matrixDirty && autoMatrix) {
         matrixDirty = false;
         worldMatrix = Graphics::Matrix4::translationRotation(position, rotation);
+        if (scale != Graphics::Vector3(1.0f, 1.0f, 1.0f)) {
+            worldMatrix = worldMatrix * Graphics::Matrix4::scale(scale.x, scale.y, scale.z);
+        }
         inverseWorldMatrix = worldMatrix.inverse();
     }
     return worldMatrix;

@@ -52,8 +52,8 @@ struct TraceHit {
 // built and takes itself out again when it is destroyed.
 class Entity {
 public:
-    // Reads "collisionmodel", "name", "model", "position", "rotation", "radius" and "parent",
-    // in that order; anything missing or unreadable keeps its default.
+    // Reads "collisionmodel", "name", "model", "position", "rotation", "scale", "radius" and
+    // "parent", in that order; anything missing or unreadable keeps its default.
     explicit Entity(const Resource::XmlNode& element);
     Entity(const Entity&) = delete;
     Entity& operator=(const Entity&) = delete;
@@ -68,7 +68,7 @@ public:
     virtual void draw();
     virtual ~Entity();
 
-    // Rebuilt from position and rotation (T * Ry * Rx * Rz) only when it is dirty and
+    // Rebuilt from position, rotation and scale (T * Ry * Rx * Rz * S) only when it is dirty and
     // autoMatrix is set, so repeated calls in a frame cost nothing.
     const Graphics::Matrix4& getWorldMatrix();
     // The inverse of getWorldMatrix, brought up to date the same way.
@@ -84,6 +84,8 @@ public:
     Graphics::Vector3 position;
     // Degrees about X, Y and Z.
     Graphics::Vector3 rotation;
+    // Along the model's own X, Y and Z, before it turns; all above 0.
+    Graphics::Vector3 scale{1.0f, 1.0f, 1.0f};
     Graphics::Matrix4 worldMatrix;
     Graphics::Matrix4 inverseWorldMatrix;
     // Moved by a portal along with the entity: points with the whole transform, directions with
@@ -102,6 +104,8 @@ public:
 private:
     void readSettings(const Resource::XmlNode& element);
     void readCollisionModel(const Resource::XmlNode& element);
+    void readScale(const Resource::XmlNode& element);
+    void readRadius(const Resource::XmlNode& element);
     void readParent(const Resource::XmlNode& element);
 };
 

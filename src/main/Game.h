@@ -63,6 +63,8 @@ public:
     std::map<std::string, std::unique_ptr<EntityFactory>> factories;
     // Set by the program entry before the engine initialises the game; not owned.
     Engine* engine = nullptr;
+    // The file the world was read from, for messages about it; empty without one.
+    std::string worldFile;
 
 private:
     Camera* camera = nullptr;

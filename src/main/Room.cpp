@@ -25,6 +25,10 @@ Room::Room(const Resource::XmlNode& element) : Entity(element) {
     if (element.child("collisionmodel").isEmpty()) {
         Physics::buildOccluders(model, this, 0, 0);
     }
+    // A room's triangles collide in world space, where it is drawn: moved, turned and scaled.
+    if (getWorldMatrix() != Graphics::Matrix4()) {
+        Physics::transformOccluders(*this, worldMatrix);
+    }
 }
 
 Room::~Room() {

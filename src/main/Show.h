@@ -22,6 +22,8 @@ public:
     virtual int32_t endTimeMs() const = 0;
     // The show asked to end.
     virtual bool ended() const = 0;
+    // Whether anything keeps the show's time (a script and its music); without, it stands at 0.
+    virtual bool hasClock() const = 0;
 
     // Draws the frame as the world stands, without moving it.
     virtual void draw() = 0;

@@ -6,6 +6,7 @@
 
 #include <iostream>
 #include <mutex>
+#include <thread>
 
 namespace Zem::Main {
 
@@ -14,6 +15,9 @@ namespace {
 struct Reporting {
     std::mutex mutex;
     ReportHandler handler;
+    // What the reports of one thread concern, while a loader reads a file there.
+    std::string location;
+    std::thread::id locationThread;
 };
 
 Reporting& reporting() {
@@ -23,12 +27,15 @@ Reporting& reporting() {
 
 } // namespace
 
-void report(const std::string& text) {
+void report(const std::string& said) {
     if (QuietReports::onThisThread()) {
         return;
     }
     Reporting& state = reporting();
     std::lock_guard<std::mutex> lock(state.mutex);
+    const bool located =
+        !state.location.empty() && state.locationThread == std::this_thread::get_id();
+    const std::string text = located ? state.location + said : said;
     if (state.handler) {
         state.handler(text);
         return;
@@ -38,6 +45,15 @@ void report(const std::string& text) {
     if (engine != nullptr) {
         engine->log() << text << std::endl;
     }
+}
+
+std::string setReportLocation(std::string where) {
+    Reporting& state = reporting();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    std::string previous = std::move(state.location);
+    state.location = std::move(where);
+    state.locationThread = std::this_thread::get_id();
+    return previous;
 }
 
 ReportHandler setReportHandler(ReportHandler handler) {

@@ -12,6 +12,10 @@ namespace Zem::Main {
 // Safe to call from any thread.
 void report(const std::string& text);
 
+// Reports made on the calling thread from now on begin with `where`, the place in a file they
+// concern ("show.world:12: "); empty ends that. Returns the place that was set before.
+std::string setReportLocation(std::string where);
+
 using ReportHandler = std::function<void(const std::string& text)>;
 
 // Sends every later report to the handler instead (tests record them this way); an empty

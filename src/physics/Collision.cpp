@@ -5,6 +5,8 @@
 #include "main/Room.h"
 #include "physics/Occluder.h"
 
+#include <algorithm>
+
 namespace Zem::Physics {
 
 using Graphics::Matrix4;
@@ -77,7 +79,10 @@ Main::TraceHit castRay(Main::Room* room, const Vector3& origin, const Vector3& d
         const Matrix4& inverse = entity->getInverseWorldMatrix();
         const Vector3 o = inverse.transformPoint(origin);
         const Vector3 d = inverse.transformDirection(direction);
-        const float s = raySphere(o, d, entity->radius);
+        // The radius is the world's; in the entity's own units a scale shrinks or grows it.
+        const Vector3& scale = entity->scale;
+        const float s =
+            raySphere(o, d, entity->radius / std::min(scale.x, std::min(scale.y, scale.z)));
         // The transform is affine, so distances in entity space compare with world ones.
         if (s >= 0.0f && s < nearest.distance) {
             testOccluders(*entity, o, d, mode, nearest);

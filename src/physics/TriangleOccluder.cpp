@@ -99,3 +99,23 @@ void buildOccluders(const Resource::Mesh* mesh, Main::Entity* owner, int firstId
 }
 
 } // namespace Zem::Physics
+
+namespace Zem::Physics {
+
+void transformOccluders(Main::Entity& owner, const Matrix4& m) {
+    for (auto& occluder : owner.occluders) {
+        const auto* triangle = dynamic_cast<const TriangleOccluder*>(occluder.get());
+        if (triangle == nullptr || triangle->frame == Matrix4::zero()) {
+            continue;
+        }
+        // The frame's inverse has the edges and the first corner as its columns.
+        const Matrix4 toWorld = triangle->frame.inverse();
+        const Vector3 p0 = toWorld.getTranslation();
+        const Vector3 p1 = p0 + Vector3(toWorld.at(0, 0), toWorld.at(1, 0), toWorld.at(2, 0));
+        const Vector3 p2 = p0 + Vector3(toWorld.at(0, 1), toWorld.at(1, 1), toWorld.at(2, 1));
+        occluder = std::make_unique<TriangleOccluder>(&owner, triangle->id, m.transformPoint(p0),
+                                                      m.transformPoint(p1), m.transformPoint(p2));
+    }
+}
+
+} // namespace Zem::Physics

@@ -31,4 +31,7 @@ public:
 // owner's occluders. Group g gets the id firstId + g * idStep.
 void buildOccluders(const Resource::Mesh* mesh, Main::Entity* owner, int firstId, int idStep);
 
+// Moves every triangle of the owner's by the matrix, for occluders that live in world space.
+void transformOccluders(Main::Entity& owner, const Graphics::Matrix4& m);
+
 } // namespace Zem::Physics

@@ -13,6 +13,8 @@
 
 #include <GL/glew.h>
 
+#include <tuple>
+
 namespace Zem::Resource {
 
 std::string OBJLoader::MTLLoader::extension() const {
@@ -50,7 +52,7 @@ std::unique_ptr<Resource> OBJLoader::load(ResourceStream& stream) {
         takeLibraryMaterials(libraryName, *mesh);
     }
     bindMaterials(*mesh);
-    acquireTextures(*mesh);
+    acquireTextures(*mesh, stream.name());
     if (GLEW_ARB_vertex_buffer_object) {
         uploadGroups(*mesh);
     }
@@ -145,18 +147,25 @@ void OBJLoader::bindMaterials(Mesh& mesh) {
     }
 }
 
-void OBJLoader::acquireTextures(Mesh& mesh) {
+void OBJLoader::acquireTextures(Mesh& mesh, const std::string& meshName) {
     ResourceManager& manager = ResourceManager::instance();
     for (const std::unique_ptr<Material>& material : mesh.materials) {
-        const std::pair<const std::string*, Texture**> maps[] = {
-            {&material->diffuseMap, &material->diffuseTexture},
-            {&material->specularMap, &material->specularTexture},
-            {&material->normalMap, &material->normalTexture},
-            {&material->bumpMap, &material->bumpTexture},
+        const std::tuple<const char*, const std::string*, Texture**> maps[] = {
+            {"map_Kd", &material->diffuseMap, &material->diffuseTexture},
+            {"map_Ks", &material->specularMap, &material->specularTexture},
+            {"map_Normal", &material->normalMap, &material->normalTexture},
+            {"map_Bump", &material->bumpMap, &material->bumpTexture},
         };
-        for (const auto& [mapName, slot] : maps) {
-            if (!mapName->empty()) {
-                *slot = manager.get<Texture>(*mapName);
+        for (const auto& [statement, mapName, slot] : maps) {
+            if (mapName->empty()) {
+                continue;
+            }
+            const bool reportedBefore = manager.hasFailed(*mapName);
+            *slot = manager.get<Texture>(*mapName);
+            if (*slot == nullptr && !reportedBefore) {
+                Zem::Main::report(meshName + ": material \"" + material->name +
+                                  "\": no texture \"" + *mapName + "\" (" + statement +
+                                  "); a texture is a BMP or PNG file along the search paths");
             }
         }
     }

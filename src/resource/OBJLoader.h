@@ -49,7 +49,8 @@ private:
     static bool buildGroups(const ObjDocument& document, Mesh& mesh, std::string& error);
     static void takeLibraryMaterials(const std::string& libraryName, Mesh& mesh);
     static void bindMaterials(Mesh& mesh);
-    static void acquireTextures(Mesh& mesh);
+    // A map that cannot be had is reported once, naming the mesh and its material.
+    static void acquireTextures(Mesh& mesh, const std::string& meshName);
     static void uploadGroups(Mesh& mesh);
 
     std::unique_ptr<MTLLoader> mtlLoader;

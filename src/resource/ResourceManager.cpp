@@ -84,8 +84,9 @@ std::string ResourceManager::open(const std::string& name, std::ifstream& file) 
 }
 
 std::unique_ptr<Resource> ResourceManager::runLoader(ResourceLoader& loader, std::ifstream& file,
-                                                     const std::string& name) {
-    ResourceStream stream(file, loader.byteOrder(), name);
+                                                     const std::string& name,
+                                                     const std::string& path) {
+    ResourceStream stream(file, loader.byteOrder(), name, path);
     loading.insert(name);
     // A name whose failure was reported is tried again without its loader telling the same
     // reasons again; a name of its own the loader asks for says what it has to.
@@ -121,7 +122,7 @@ bool ResourceManager::load(const std::string& name) {
     if (loaderEntry == loaders.end()) {
         return true;
     }
-    std::unique_ptr<Resource> resource = runLoader(*loaderEntry->second, file, name);
+    std::unique_ptr<Resource> resource = runLoader(*loaderEntry->second, file, name, path);
     if (!resource) {
         // Reported once; a later request tries again, as the file may be mended by then, or
         // the failure may have passed (a GL error left pending by other code).
@@ -151,7 +152,7 @@ std::unique_ptr<Resource> ResourceManager::loadUncached(const std::string& name,
     if (path != nullptr) {
         *path = found;
     }
-    std::unique_ptr<Resource> resource = runLoader(*loaderEntry->second, file, name);
+    std::unique_ptr<Resource> resource = runLoader(*loaderEntry->second, file, name, found);
     if (!resource) {
         reportUnableToLoad(name);
     }

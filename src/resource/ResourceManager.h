@@ -83,7 +83,7 @@ private:
     std::string open(const std::string& name, std::ifstream& file) const;
     // Runs the loader over the open file, guarding against a file that asks for itself.
     std::unique_ptr<Resource> runLoader(ResourceLoader& loader, std::ifstream& file,
-                                        const std::string& name);
+                                        const std::string& name, const std::string& path);
     // Empties the cache first: a resource's destructor may give back what it holds.
     ~ResourceManager();
 

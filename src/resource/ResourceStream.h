@@ -13,12 +13,16 @@ namespace Zem::Resource {
 // must outlive it. Tests can wrap a std::istringstream the same way the manager wraps a file.
 class ResourceStream : public std::istream {
 public:
-    explicit ResourceStream(std::istream& source, int byteOrder = 1, std::string name = {});
+    // `path` is the file the name was found as; the name stands for it when not given.
+    explicit ResourceStream(std::istream& source, int byteOrder = 1, std::string name = {},
+                            std::string path = {});
 
     // 1 means the host's order: multi-byte numbers are used as stored.
     int byteOrder() const { return byteOrder_; }
     bool swapsBytes() const { return byteOrder_ != 1; }
     const std::string& name() const { return name_; }
+    // Where the file was found (search path and name), for messages a maker can follow.
+    const std::string& path() const { return path_.empty() ? name_ : path_; }
 
     // Reads one number as stored, reversing its bytes when the data is not in the host's order.
     template <class T> bool readNumber(T& value);
@@ -26,6 +30,7 @@ public:
 private:
     int byteOrder_;
     std::string name_;
+    std::string path_;
 };
 
 template <class T> bool ResourceStream::readNumber(T& value) {

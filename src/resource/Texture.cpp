@@ -64,13 +64,14 @@ void uploadTexture(Texture& texture, const std::string& fileName) {
 
     const std::size_t expected =
         std::size_t(texture.width) * std::size_t(texture.height) * std::size_t(texture.channels);
-    if (texture.width <= 0 || texture.height <= 0 || texture.channels != 3 ||
+    const bool rgba = texture.channels == 4;
+    if (texture.width <= 0 || texture.height <= 0 || (texture.channels != 3 && !rgba) ||
         texture.pixels.size() < expected) {
         // Never hand GL a buffer shorter than the image it describes.
-        Zem::Main::report(std::string("ERROR: ") + fileName + ": " +
-                          std::to_string(texture.pixels.size()) +
-                          " bytes of pixels do not make a " + std::to_string(texture.width) +
-                          " x " + std::to_string(texture.height) + " RGB image");
+        Zem::Main::report(
+            std::string("ERROR: ") + fileName + ": " + std::to_string(texture.pixels.size()) +
+            " bytes of pixels do not make a " + std::to_string(texture.width) + " x " +
+            std::to_string(texture.height) + (rgba ? " RGBA" : " RGB") + " image");
         return;
     }
 
@@ -79,8 +80,8 @@ void uploadTexture(Texture& texture, const std::string& fileName) {
     GLint alignment = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, texture.width, texture.height, 0, GL_RGB,
-                 GL_UNSIGNED_BYTE, texture.pixels.data());
+    glTexImage2D(GL_TEXTURE_2D, 0, rgba ? GL_RGBA8 : GL_RGB8, texture.width, texture.height, 0,
+                 rgba ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE, texture.pixels.data());
     const GLenum error = glGetError();
     glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
     if (error != GL_NO_ERROR) {

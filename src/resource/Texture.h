@@ -8,7 +8,8 @@
 
 namespace Zem::Resource {
 
-// An RGB image and the OpenGL 2D texture made from it. The pixels are kept after the upload.
+// An RGB or RGBA image and the OpenGL 2D texture made from it. The pixels are kept after the
+// upload.
 class Texture : public Resource {
 public:
     Texture() = default;
@@ -21,7 +22,7 @@ public:
     // `fresh`. Holders bind `texture` when they draw, so they show the new image at once.
     Reload adopt(Resource& fresh) override;
 
-    // width x height x channels bytes, rows bottom-up, red, green, blue per pixel.
+    // width x height x channels bytes, rows bottom-up, red, green, blue (and alpha) per pixel.
     std::vector<uint8_t> pixels;
     int32_t width = 0;
     int32_t height = 0;
@@ -31,9 +32,10 @@ public:
     uint32_t texture = 0;
 };
 
-// Makes the mipmapped GL_RGB8 2D texture for the pixels and stores its name; it stays bound
-// to the active unit. A GL error is reported on standard output as "ERROR: ", the file name and
-// the error ("ERROR: wall.bmp: GL error 0x0501 (invalid value)"); the texture is kept all the same.
+// Makes the mipmapped GL_RGB8 (GL_RGBA8 for 4 channels) 2D texture for the pixels and stores
+// its name; it stays bound to the active unit. A GL error is reported as "ERROR: ", the file
+// name and the error ("ERROR: wall.bmp: GL error 0x0501 (invalid value)"); the texture is kept
+// all the same.
 void uploadTexture(Texture& texture, const std::string& fileName = "texture");
 
 } // namespace Zem::Resource

@@ -1,9 +1,11 @@
 #include "resource/WorldLoader.h"
 
 #include "main/Game.h"
+#include "main/ReportLocation.h"
 #include "main/report.h"
 #include "resource/ResourceManager.h"
 #include "resource/ResourceStream.h"
+#include "resource/WorldObserver.h"
 #include "resource/XmlNode.h"
 #include "resource/parseReporting.h"
 
@@ -46,7 +48,7 @@ std::unique_ptr<Resource> WorldLoader::load(ResourceStream& stream) {
         return nullptr;
     }
     if (document.name() != "ZEMWorld") {
-        Zem::Main::report(stream.name() + ": the root element is <" + document.name() +
+        Zem::Main::report(stream.path() + ": the root element is <" + document.name() +
                           ">, not <ZEMWorld>");
         return nullptr;
     }
@@ -57,22 +59,28 @@ std::unique_ptr<Resource> WorldLoader::load(ResourceStream& stream) {
         if (element.name() != "entity") {
             continue;
         }
-        if (!expandTemplates(element)) {
-            continue;
+        // Whatever building the entity reports says where in the file it stands.
+        const Main::ReportLocation here(stream.path(), element.line());
+        Main::Entity* built = buildEntity(element);
+        if (observer != nullptr) {
+            observer->entityRead(stream.path(), element, built);
         }
-        if (Main::currentGame == nullptr) {
-            continue;
-        }
-        const std::string type = element.attribute("type");
-        if (Main::currentGame->factories.count(type) == 0) {
-            Zem::Main::report(std::string("Skipping entity \"") + element.attribute("name") +
-                              "\": no entity type \"" + type + "\"");
-            continue;
-        }
-        // The entity lists itself in the game; nothing more to do with it here.
-        Main::currentGame->createEntity(type, element);
     }
     return std::make_unique<Resource>();
+}
+
+Main::Entity* WorldLoader::buildEntity(XmlNode& element) {
+    if (!expandTemplates(element) || Main::currentGame == nullptr) {
+        return nullptr;
+    }
+    const std::string type = element.attribute("type");
+    if (Main::currentGame->factories.count(type) == 0) {
+        Zem::Main::report(std::string("Skipping entity \"") + element.attribute("name") +
+                          "\": no entity type \"" + type + "\"");
+        return nullptr;
+    }
+    // The entity lists itself in the game; nothing more to do with it here.
+    return Main::currentGame->createEntity(type, element);
 }
 
 bool WorldLoader::expandTemplates(XmlNode& element) {

@@ -5,8 +5,13 @@
 
 #include <memory>
 
+namespace Zem::Main {
+class Entity;
+}
+
 namespace Zem::Resource {
 
+class WorldObserver;
 class XmlNode;
 
 // Reads "world" files: every "entity" child of the root "ZEMWorld" is built through the current
@@ -21,15 +26,23 @@ public:
     // Null when the document does not parse or its root is not "ZEMWorld".
     std::unique_ptr<Resource> load(ResourceStream& stream) override;
 
+    // Every entity element of the worlds loaded from now on is shown to the observer; null
+    // stops it. Not owned.
+    void observe(WorldObserver* watcher) { observer = watcher; }
+
     // Created and registered with the resource manager on the first load; owned here because
     // the manager never deletes loaders.
     std::unique_ptr<TemplateLoader> templateLoader;
 
 private:
+    // Merges the element's templates in and builds it; null when it was skipped.
+    static Main::Entity* buildEntity(XmlNode& element);
     // Replaces the element's "template" children by the settings of the documents they name,
     // appended after everything already there. False when a template cannot be had or names
     // itself through any chain of templates; the entity is then not built.
     static bool expandTemplates(XmlNode& element);
+
+    WorldObserver* observer = nullptr;
 };
 
 } // namespace Zem::Resource

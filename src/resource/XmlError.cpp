@@ -21,15 +21,29 @@ const char* describe(XmlParseResult result) {
     return "no error";
 }
 
-std::string describeXmlError(std::string_view text) {
+std::string describeXmlFault(const std::string& file, const XmlFault& fault) {
+    const bool leftOpen = fault.result == XmlParseResult::MismatchedEndTag ||
+                          fault.result == XmlParseResult::Unclosed;
+    if (!leftOpen || fault.openElement.empty()) {
+        return file + ":" + std::to_string(fault.line) + ": " + describe(fault.result);
+    }
+    // The mistake is where the element opens: from there on its end tag is missing.
+    const std::string comesFirst =
+        fault.result == XmlParseResult::Unclosed
+            ? "the file ends on line " + std::to_string(fault.line)
+            : "</" + fault.endTag + "> on line " + std::to_string(fault.line) + " comes first";
+    return file + ":" + std::to_string(fault.openLine) + ": <" + fault.openElement +
+           "> is not closed: " + comesFirst + "; end it with </" + fault.openElement + ">";
+}
+
+std::string describeXmlError(const std::string& file, std::string_view text) {
     std::istringstream in{std::string(text)};
-    std::size_t line = 1;
+    XmlFault fault;
     XmlNode document;
-    const XmlParseResult result = document.parse(in, line);
-    if (result == XmlParseResult::Ok) {
+    if (document.parse(in, fault) == XmlParseResult::Ok) {
         return std::string();
     }
-    return "line " + std::to_string(line) + ": " + describe(result);
+    return describeXmlFault(file, fault);
 }
 
 } // namespace Zem::Resource

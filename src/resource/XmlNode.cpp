@@ -168,17 +168,49 @@ private:
     bool tokenReady = false;
 };
 
+// Turns offsets into the parsed text into lines. Asked in increasing order, as the parser goes,
+// it walks the lines' starts once.
+class LineCounter {
+public:
+    // Where each line starts in the text, the first at 0.
+    explicit LineCounter(const std::vector<std::size_t>& lineStarts) : starts(lineStarts) {}
+
+    // The last line that starts at or before the offset: empty lines share an offset with the
+    // next, so an offset is put on the line that holds text.
+    uint32_t lineAt(std::size_t offset) {
+        while (next < starts.size() && starts[next] <= offset) {
+            ++next;
+        }
+        return static_cast<uint32_t>(std::max<std::size_t>(next, 1));
+    }
+
+private:
+    const std::vector<std::size_t>& starts;
+    std::size_t next = 0;
+};
+
+std::vector<std::size_t> lineStartsOf(std::string_view text) {
+    std::vector<std::size_t> starts{0};
+    for (std::size_t at = text.find('\n'); at != std::string_view::npos;
+         at = text.find('\n', at + 1)) {
+        starts.push_back(at + 1);
+    }
+    return starts;
+}
+
 } // namespace
 
 // Builds a tree from tokens. Open elements are kept on an explicit stack rather than the call
 // stack, so nesting depth is bounded by memory only.
 class XmlParser {
 public:
-    // `failedAt` receives the offset of the token where the document broke.
-    static XmlParseResult parseDocument(XmlNode& root, std::string_view document,
-                                        std::size_t& failedAt) {
+    // Each node gets the line its token starts on; `fault` says where the document broke and
+    // `failedAt` the offset of that token.
+    XmlParser(std::string_view document, const std::vector<std::size_t>& lineStarts)
+        : text(document), tokens(document), lines(lineStarts) {}
+
+    XmlParseResult parseDocument(XmlNode& root, XmlFault& fault, std::size_t& failedAt) {
         root.clear();
-        Tokenizer tokens(document);
         XmlParseResult result = XmlParseResult::NoElement;
         if (tokens.hasToken()) {
             const TokenKind first = tokens.current().kind;
@@ -186,15 +218,17 @@ public:
                 if (tokens.current().text.front() == '?') {
                     tokens.advance();
                 }
-                result = buildTree(root, tokens);
+                result = buildTree(root, fault);
             }
         }
-        failedAt = static_cast<std::size_t>(tokens.position() - document.data());
+        failedAt = static_cast<std::size_t>(tokens.position() - text.data());
+        fault.result = result;
+        fault.line = lines.lineAt(failedAt);
         return result;
     }
 
 private:
-    static XmlParseResult buildTree(XmlNode& root, Tokenizer& tokens) {
+    XmlParseResult buildTree(XmlNode& root, XmlFault& fault) {
         if (!tokens.hasToken()) {
             return XmlParseResult::Malformed;
         }
@@ -202,13 +236,19 @@ private:
             return XmlParseResult::NoElement;
         }
         bool opened = false;
-        const XmlParseResult result = fillNode(root, tokens, opened);
+        const XmlParseResult result = fillNode(root, opened);
         if (result != XmlParseResult::Ok || !opened) {
             return result;
         }
         OpenElements open(root);
-        const XmlParseResult childrenResult = readChildren(open, tokens);
+        const XmlParseResult childrenResult = readChildren(open);
         if (childrenResult != XmlParseResult::Ok) {
+            const XmlNode& innermost = open.innermost();
+            fault.openElement = innermost.nodeName;
+            fault.openLine = innermost.sourceLine;
+            if (childrenResult == XmlParseResult::MismatchedEndTag) {
+                fault.endTag = std::string(tokens.current().text);
+            }
             open.keepFinishedRootChildren();
         }
         return childrenResult;
@@ -261,7 +301,7 @@ private:
         std::vector<std::size_t> firstChild{0};
     };
 
-    static XmlParseResult readChildren(OpenElements& open, Tokenizer& tokens) {
+    XmlParseResult readChildren(OpenElements& open) {
         for (;;) {
             if (!tokens.hasToken()) {
                 return XmlParseResult::Unclosed;
@@ -282,7 +322,7 @@ private:
             }
             auto node = std::make_unique<XmlNode>();
             bool opened = false;
-            const XmlParseResult result = fillNode(*node, tokens, opened);
+            const XmlParseResult result = fillNode(*node, opened);
             if (result != XmlParseResult::Ok) {
                 return result;
             }
@@ -296,9 +336,10 @@ private:
 
     // Fills `node` from the current token (never an end tag) and consumes it. `opened` tells
     // whether the node is a start tag whose children come next.
-    static XmlParseResult fillNode(XmlNode& node, Tokenizer& tokens, bool& opened) {
+    XmlParseResult fillNode(XmlNode& node, bool& opened) {
         const Token& token = tokens.current();
         opened = false;
+        node.sourceLine = lines.lineAt(static_cast<std::size_t>(tokens.position() - text.data()));
         switch (token.kind) {
         case TokenKind::Text:
             node.nodeKind = XmlNode::Kind::Text;
@@ -371,6 +412,10 @@ private:
             i = valueEnd + 1;
         }
     }
+
+    std::string_view text;
+    Tokenizer tokens;
+    LineCounter lines;
 };
 
 XmlNode::XmlNode(std::string_view text) {
@@ -382,8 +427,9 @@ XmlNode::XmlNode(const XmlNode& other) : Resource() {
 }
 
 XmlNode::XmlNode(XmlNode&& other) noexcept
-    : Resource(), nodeKind(other.nodeKind), attributeMap(std::move(other.attributeMap)),
-      children(std::move(other.children)), nodeName(std::move(other.nodeName)) {
+    : Resource(), nodeKind(other.nodeKind), sourceLine(other.sourceLine),
+      attributeMap(std::move(other.attributeMap)), children(std::move(other.children)),
+      nodeName(std::move(other.nodeName)) {
     other.attributeMap.clear();
     other.children.clear();
     other.nodeName.clear();
@@ -405,6 +451,7 @@ XmlNode& XmlNode::operator=(XmlNode&& other) noexcept {
         std::vector<std::unique_ptr<XmlNode>> movedChildren = std::move(other.children);
         std::string movedName = std::move(other.nodeName);
         const Kind movedKind = other.nodeKind;
+        const uint32_t movedLine = other.sourceLine;
         other.attributeMap.clear();
         other.children.clear();
         other.nodeName.clear();
@@ -413,6 +460,7 @@ XmlNode& XmlNode::operator=(XmlNode&& other) noexcept {
         children = std::move(movedChildren);
         nodeName = std::move(movedName);
         nodeKind = movedKind;
+        sourceLine = movedLine;
     }
     return *this;
 }
@@ -442,6 +490,7 @@ void XmlNode::copyContent(const XmlNode& other) {
     attributeMap = other.attributeMap;
     nodeName = other.nodeName;
     nodeKind = other.nodeKind;
+    sourceLine = other.sourceLine;
     std::vector<std::pair<const XmlNode*, XmlNode*>> pending{{&other, this}};
     while (!pending.empty()) {
         const auto [source, target] = pending.back();
@@ -452,6 +501,7 @@ void XmlNode::copyContent(const XmlNode& other) {
             copy->attributeMap = sourceChild->attributeMap;
             copy->nodeName = sourceChild->nodeName;
             copy->nodeKind = sourceChild->nodeKind;
+            copy->sourceLine = sourceChild->sourceLine;
             if (!sourceChild->children.empty()) {
                 pending.emplace_back(sourceChild.get(), copy.get());
             }
@@ -471,15 +521,17 @@ XmlParseResult XmlNode::parse(std::string_view text, std::size_t& failedAt) {
     if (zero != std::string_view::npos) {
         text = text.substr(0, zero);
     }
-    return XmlParser::parseDocument(*this, text, failedAt);
+    const std::vector<std::size_t> lineStarts = lineStartsOf(text);
+    XmlFault fault;
+    return XmlParser(text, lineStarts).parseDocument(*this, fault, failedAt);
 }
 
 XmlParseResult XmlNode::parse(std::istream& in) {
-    std::size_t errorLine = 0;
-    return parse(in, errorLine);
+    XmlFault fault;
+    return parse(in, fault);
 }
 
-XmlParseResult XmlNode::parse(std::istream& in, std::size_t& errorLine) {
+XmlParseResult XmlNode::parse(std::istream& in, XmlFault& fault) {
     std::string document;
     std::size_t size = 0;
     const std::size_t chunk = 65536;
@@ -498,7 +550,7 @@ XmlParseResult XmlNode::parse(std::istream& in, std::size_t& errorLine) {
     char* out = &document[0];
     const char* line = out;
     const char* end = out + size;
-    // Where each line starts in the joined text, to tell the line a failure lies on.
+    // Where each line starts in the joined text, to tell the line a node or a failure lies on.
     std::vector<std::size_t> lineStarts;
     while (line < end) {
         lineStarts.push_back(static_cast<std::size_t>(out - document.data()));
@@ -509,32 +561,14 @@ XmlParseResult XmlNode::parse(std::istream& in, std::size_t& errorLine) {
         line = lineEnd < end ? lineEnd + 1 : end;
     }
     document.resize(static_cast<std::size_t>(out - document.data()));
+    std::string_view text = document;
+    // A zero byte ends the text.
+    const std::size_t zero = text.find('\0');
+    if (zero != std::string_view::npos) {
+        text = text.substr(0, zero);
+    }
     std::size_t failedAt = 0;
-    const XmlParseResult result = parse(document, failedAt);
-    // The last line that starts at or before the failure; empty lines share an offset with the
-    // next, so the failure is put on the line that holds text.
-    const auto after = std::upper_bound(lineStarts.begin(), lineStarts.end(), failedAt);
-    errorLine = static_cast<std::size_t>(after - lineStarts.begin());
-    if (errorLine == 0) {
-        errorLine = 1;
-    }
-    return result;
-}
-
-std::string XmlNode::describe(XmlParseResult result) {
-    switch (result) {
-    case XmlParseResult::Ok:
-        return "read";
-    case XmlParseResult::NoElement:
-        return "no element where one belongs";
-    case XmlParseResult::Unclosed:
-        return "the text ends inside an element (an end tag is missing)";
-    case XmlParseResult::MismatchedEndTag:
-        return "an end tag that does not match its element";
-    case XmlParseResult::Malformed:
-        return "a malformed tag or a missing element";
-    }
-    return "unknown error";
+    return XmlParser(text, lineStarts).parseDocument(*this, fault, failedAt);
 }
 
 void XmlNode::clear() {

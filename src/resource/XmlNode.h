@@ -28,6 +28,18 @@ enum class XmlParseResult : int32_t {
     Malformed = 5,
 };
 
+// Where and why a document broke, enough for a message that leads a maker to the mistake.
+struct XmlFault {
+    XmlParseResult result = XmlParseResult::Ok;
+    // The line (from 1) the parser stopped on.
+    std::size_t line = 0;
+    // The innermost element still open there and the line of its start tag; empty when none.
+    std::string openElement;
+    std::size_t openLine = 0;
+    // The end tag that came while openElement was open, when that is what broke the document.
+    std::string endTag;
+};
+
 class XmlParser;
 
 // One node of an XML tree: an element, a text or a comment. A document is the tree under its
@@ -55,10 +67,8 @@ public:
     XmlParseResult parse(std::string_view text, std::size_t& failedAt);
     // Reads the stream to its end and parses it. Lines are joined without a separator.
     XmlParseResult parse(std::istream& in);
-    // The same; `errorLine` is set to the line (from 1) where the document broke.
-    XmlParseResult parse(std::istream& in, std::size_t& errorLine);
-    // What a result means, in words for a message.
-    static std::string describe(XmlParseResult result);
+    // The same; `fault` says where the document broke and what was left open there.
+    XmlParseResult parse(std::istream& in, XmlFault& fault);
 
     // Erases attributes, children and name; the kind stays.
     void clear();
@@ -87,6 +97,8 @@ public:
     const std::string& name() const { return nodeName; }
     Kind kind() const { return nodeKind; }
     const AttributeMap& attributes() const { return attributeMap; }
+    // The line (from 1) of the document the node starts on; 0 for a node not parsed from one.
+    std::size_t line() const { return sourceLine; }
 
     void setName(std::string name) { nodeName = std::move(name); }
     void setKind(Kind kind) { nodeKind = kind; }
@@ -106,6 +118,7 @@ private:
 
     // First, so it fills the padding after the reference count: documents hold many nodes.
     Kind nodeKind = Kind::None;
+    uint32_t sourceLine = 0;
     AttributeMap attributeMap;
     std::vector<std::unique_ptr<XmlNode>> children;
     std::string nodeName;

@@ -2,18 +2,17 @@
 
 #include "main/report.h"
 #include "resource/ResourceStream.h"
+#include "resource/XmlError.h"
 #include "resource/XmlNode.h"
 
 namespace Zem::Resource {
 
 bool parseReporting(XmlNode& document, ResourceStream& stream) {
-    std::size_t line = 0;
-    const XmlParseResult result = document.parse(stream, line);
-    if (result == XmlParseResult::Ok) {
+    XmlFault fault;
+    if (document.parse(stream, fault) == XmlParseResult::Ok) {
         return true;
     }
-    Zem::Main::report(stream.name() + " line " + std::to_string(line) + ": " +
-                      XmlNode::describe(result));
+    Zem::Main::report(describeXmlFault(stream.path(), fault));
     return false;
 }
 

@@ -5,8 +5,8 @@ namespace Zem::Resource {
 class ResourceStream;
 class XmlNode;
 
-// Parses the stream into the document. False when it does not parse, after saying on standard
-// output where and what: "main.world line 12: an end tag that does not match its element".
+// Parses the stream into the document. False when it does not parse, after reporting where and
+// what, naming the file it came from: "data/main.world:12: a tag breaks the XML grammar".
 bool parseReporting(XmlNode& document, ResourceStream& stream);
 
 } // namespace Zem::Resource

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <sstream>
 
@@ -254,12 +255,12 @@ bool ScriptMaster::startRepeat(const XmlNode& repeat, int32_t now) {
     return true;
 }
 
-void ScriptMaster::command(int, const XmlNode& element) {
+void ScriptMaster::command(int time, const XmlNode& element) {
     const std::string operation = element.attribute("command");
     if (operation == "setoffset") {
         stepOffset = stepCount(element.text());
     } else if (operation == "setcamera") {
-        setCamera(element.text());
+        setCamera(time, element);
     } else if (operation == "exit") {
         if (Zem::Main::currentGame != nullptr) {
             Zem::Main::currentGame->requestExit();
@@ -267,14 +268,23 @@ void ScriptMaster::command(int, const XmlNode& element) {
     }
 }
 
-void ScriptMaster::setCamera(const std::string& cameraName) {
+void ScriptMaster::setCamera(int time, const XmlNode& event) {
     Game* game = Zem::Main::currentGame;
     if (game == nullptr) {
         return;
     }
+    const std::string& cameraName = event.text();
     // Anything but a camera counts as not found.
     auto* camera = dynamic_cast<Zem::Main::Camera*>(game->findEntity(cameraName));
     if (camera == nullptr) {
+        // The box keeps its words; the line beside it says which camera, where and when.
+        char when[64];
+        std::snprintf(when, sizeof when, "%d %d %d (%.3f s)", time / 16, time % 16 / 4, time % 4,
+                      stepStartMs(time) / 1000.0);
+        Zem::Main::report(game->worldFile + ":" + std::to_string(event.line()) +
+                          ": ScriptMaster \"" + name + "\": \"setcamera\" at " + when +
+                          " names \"" + cameraName +
+                          "\", which is no Camera; nothing is drawn until a camera is set");
         Zem::Main::messageBox("", "Camera not found!", Zem::Main::MessageIcon::Error);
     }
     game->makeCameraCurrent(camera);

@@ -88,7 +88,8 @@ private:
     // update while it waits.
     const Zem::Graphics::Vector3& cursorTime(const Zem::Resource::XmlNode& child,
                                              const char* attribute);
-    void setCamera(const std::string& cameraName);
+    // The event's text names the camera; `time` is its script time in steps.
+    void setCamera(int time, const Zem::Resource::XmlNode& event);
     void reject(const std::string& reason);
 
     std::unique_ptr<Music> music;

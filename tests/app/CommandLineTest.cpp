@@ -21,6 +21,9 @@ TEST(CommandLineTest, AcceptsWhatItUnderstands) {
                        "--end=4"},
              Arguments{"my/world.world", "--data", "elsewhere"},
              Arguments{"--stats", "--capture", "out"},
+             Arguments{"--check", "my/world.world"},
+             Arguments{"--capture", "stills/", "--fps", "0.25"},
+             Arguments{"--capture", "clip.MP4"},
          }) {
         EXPECT_EQ(CommandLine(arguments).outcome(), CommandLine::Outcome::Run)
             << testing::PrintToString(arguments);
@@ -57,6 +60,8 @@ TEST(CommandLineTest, BadUseIsRefusedWithOneLineNamingTheOption) {
         {{"--fullscreen=yes"}, {"--fullscreen"}},
         {{"--stats=on"}, {"--stats"}},
         {{"a.world", "b.world"}, {"'a.world'", "'b.world'"}},
+        {{"--capture", "clip.avi"}, {"--capture", "'clip.avi'", ".mp4", ".mkv", "folder"}},
+        {{"--check", "--capture", "out"}, {"--check", "--capture"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.arguments));
@@ -70,15 +75,16 @@ TEST(CommandLineTest, BadUseIsRefusedWithOneLineNamingTheOption) {
 }
 
 TEST(CommandLineTest, CarriesValuesIntoTheOptions) {
-    const CommandLine line({"--capture=show.mp4", "--fps", "24", "--size", "320x240", "--start",
+    const CommandLine line({"--capture=show.mp4", "--fps", "0.25", "--size", "320x240", "--start",
                             "10", "--end", "11.5", "--data", "mine", "--stats", "w/x.world"});
     ASSERT_EQ(line.outcome(), CommandLine::Outcome::Run);
     const PlayerOptions& o = line.options();
     const CaptureOptions& c = o.capture;
     EXPECT_EQ(std::tuple(o.capturing, c.output, c.fps, c.width, c.height, o.startSeconds,
-                         o.endSeconds, o.files.musicPath(), o.files.worldFile, o.stats),
-              std::tuple(true, "show.mp4"s, 24.0, 320, 240, 10.0, 11.5, "mine/Ombrel.ogg"s,
-                         "w/x.world"s, true));
+                         o.endSeconds, o.files.musicPath(), o.dataGiven, o.files.worldFile, o.stats,
+                         o.checking),
+              std::tuple(true, "show.mp4"s, 0.25, 320, 240, 10.0, 11.5, "mine/Ombrel.ogg"s, true,
+                         "w/x.world"s, true, false));
 }
 
 TEST(CommandLineTest, WithoutOptionsTheShowPlaysAsItAlwaysDid) {
@@ -90,8 +96,9 @@ TEST(CommandLineTest, WithoutOptionsTheShowPlaysAsItAlwaysDid) {
 
 TEST(CommandLineTest, TheUsageDescribesEveryOption) {
     const std::string usage = CommandLine::usage();
-    for (const char* option : {"--help", "--data", "--window", "--fullscreen", "--stats ",
-                               "--start", "--end", "--loop", "--capture", "--fps", "--size"}) {
+    for (const char* option :
+         {"--help", "--check", "--data", "--window", "--fullscreen", "--stats ", "--start", "--end",
+          "--loop", "--capture", "--fps", "--size"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
 }

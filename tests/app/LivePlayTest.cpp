@@ -2,6 +2,8 @@
 
 #include "app/FrameStats.h"
 #include "app/StatsOverlay.h"
+#include "input/VirtualKeys.h"
+#include "support/mentions.h"
 
 #include <gtest/gtest.h>
 
@@ -35,6 +37,36 @@ TEST_F(LivePlayTest, WithStatsTheOverlayIsDrawnInTheTopLeftCorner) {
     }
     EXPECT_GT(litDots, 20);
     EXPECT_FALSE(lit(60, 2));
+}
+
+// The room with its lights, but no script to keep the show's time.
+TEST_F(LivePlayTest, WithoutAScriptItSaysSo) {
+    initWith(AppTest::roomWithLights);
+    EXPECT_TRUE(ZemTest::mentions(begun, {"No script", "Escape"})) << begun;
+}
+
+TEST_F(LivePlayTest, WithoutAScriptTheRunEndsAtItsEnd) {
+    initWith(AppTest::roomWithLights, false, 2.0);
+    frame();
+    EXPECT_TRUE(goOn);
+    frame();
+    EXPECT_FALSE(goOn);
+}
+
+// Nothing to wait for: the frames are held to 30 a second instead of as many as can be drawn.
+TEST_F(LivePlayTest, WithoutAScriptEachTurnWaitsForTheFrameCap) {
+    initWith(AppTest::roomWithLights);
+    now += 10;
+    live->afterTurn(show.input, show.display);
+    ASSERT_EQ(waits.size(), 1u);
+    EXPECT_NEAR(waits[0], 1000.0 / 30.0 - 10.0, 1e-9);
+}
+
+// Under the test's time limit: a run that never ends fails there.
+TEST_F(LivePlayTest, WithoutAScriptOrAnEndEscapeEndsTheRun) {
+    initWith(AppTest::roomWithLights);
+    show.input->keys[Zem::Input::VirtualKey::Escape] = 1.0f;
+    EXPECT_TRUE(show.engine.run([this] { return live->afterTurn(show.input, show.display); }));
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "main/Entity.h"
 #include "resource/Mesh.h"
+#include "resource/ResourceManager.h"
+#include "support/PngFile.h"
 #include "support/mentions.h"
 
 #include <gtest/gtest.h>
@@ -100,10 +102,15 @@ TEST_F(LiveReloadTest, ASavedWorldIsBuiltAgain) {
     EXPECT_TRUE(mentions(said, {"main.world"})) << said;
 }
 
-TEST_F(LiveReloadTest, ABrokenWorldKeepsTheRunningOneNamingWhereItBreaks) {
+// In the words a load of the same file gives.
+TEST_F(LiveReloadTest, ABrokenWorldKeepsTheRunningOneNamingWhereItBreaksAsALoadDoes) {
     const std::string said = saveAndPlay("main.world", brokenWorld);
     EXPECT_EQ(state(), "4 r2 g1 drawn");
-    EXPECT_TRUE(mentions(said, {"main.world", "line 1"})) << said;
+    const std::string load = ZemTest::reportedBy(
+        [] { Zem::Resource::ResourceManager::instance().loadUncached("main.world"); });
+    const std::string where = load.substr(0, load.find('\n') + 1);
+    EXPECT_TRUE(mentions("\n" + said, {"\n" + where, "main.world:1: <entity> is not closed"}))
+        << said << load;
 }
 
 TEST_F(LiveReloadTest, AWorldMendedAfterABreakIsBuilt) {
@@ -132,6 +139,21 @@ TEST_F(LiveReloadTest, ATemplateMendedAfterABreakBuildsTheWorldAgain) {
 TEST_F(LiveReloadTest, ASavedMeshBuildsTheWorldAgain) {
     saveAndPlay("thing.obj", triangle + "g two\nf 3/3/1 2/2/1 1/1/1\n");
     EXPECT_EQ(state(), "4 r2 g2 drawn");
+}
+
+// Like a BMP: in place, the world left standing.
+TEST_F(LiveReloadTest, ASavedPngTextureIsTakenInPlace) {
+    ZemTest::writePng(dir.file("sign.png"), 2, 2, PNG_FORMAT_RGB, 1.0);
+    save("data/sign.png", ZemTest::TempDir::readFile(dir.file("sign.png")), seconds += 10);
+    auto& manager = Zem::Resource::ResourceManager::instance();
+    Zem::Resource::Resource* held = manager.get("sign.png");
+    ASSERT_NE(held, nullptr);
+    frame();
+    const std::string said =
+        saveAndPlay("sign.png", ZemTest::TempDir::readFile(dir.file("sign.png")));
+    manager.release(held);
+    EXPECT_TRUE(mentions(said, {"Reloaded sign.png"})) << said;
+    EXPECT_EQ(state(), "4 r2 g1 drawn");
 }
 
 TEST_F(LiveReloadTest, ABrokenMeshKeepsTheRunningWorld) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace AppTest {
 
@@ -29,13 +30,16 @@ inline const char* const roomWithLights =
 // lands on the test's GL window, the size of the display.
 class LiveShowTest : public ZemTest::FolderShowTest {
 protected:
-    void initWith(const std::string& world, bool stats = false) {
+    // What beginning to play it reported is kept in `begun`.
+    void initWith(const std::string& world, bool stats = false, double endSeconds = -1.0) {
         save("data/main.world", world, 0);
         Zem::App::PlayerOptions options;
         options.stats = stats;
+        options.endSeconds = endSeconds;
         ASSERT_TRUE(game.init());
-        live = std::make_unique<Zem::App::LivePlay>(game, options, [this] { return now; });
-        live->begin();
+        live = std::make_unique<Zem::App::LivePlay>(
+            game, options, [this] { return now; }, [this](double ms) { waits.push_back(ms); });
+        begun = ZemTest::reportedBy([this] { live->begin(); });
     }
     // One frame a second later: drawn, then the player's turn (stats, keys, the watcher).
     // Returns what it reported.
@@ -54,6 +58,9 @@ protected:
     }
 
     int64_t now = 0;
+    // The frame cap's waits, in milliseconds.
+    std::vector<double> waits;
+    std::string begun;
     std::unique_ptr<Zem::App::LivePlay> live;
     bool goOn = false;
 };

@@ -1,4 +1,6 @@
 // The real program, run as a maker or a capture would run it.
+#include "ProgramRun.h"
+
 #include "app/CommandLine.h"
 #include "graphics/FrameImage.h"
 #include "support/ImageCapture.h"
@@ -6,8 +8,6 @@
 #include "support/mentions.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/wait.h>
 
 #include <array>
 #include <cstdio>
@@ -24,30 +24,10 @@ using Zem::Graphics::FrameImage;
 
 namespace {
 
-struct ProgramRun {
-    int exitCode = -1;
-    std::string output, errors;
-};
-
-// `program` with `arguments`, started through `prefix` (variables to set, or a command such as
-// "timeout 60"); what it printed is kept.
-ProgramRun run(const std::string& program, const std::string& arguments,
-               const std::string& prefix = "") {
-    ZemTest::TempDir scratch;
-    const std::string command = prefix + " " + program + " " + arguments + " >" +
-                                scratch.file("out") + " 2>" + scratch.file("err");
-    const int status = std::system(command.c_str());
-    ProgramRun run;
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.output = ZemTest::TempDir::readFile(scratch.file("out"));
-    run.errors = ZemTest::TempDir::readFile(scratch.file("err"));
-    return run;
-}
-
-// The demo's own program.
-ProgramRun ombrel(const std::string& arguments, const std::string& prefix = "") {
-    return run(OMBREL_PROGRAM, arguments, prefix);
-}
+using AppTest::ombrel;
+using AppTest::ProgramRun;
+using AppTest::run;
+using AppTest::tutorialWorld;
 
 bool commandExists(const std::string& name) {
     return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
@@ -162,6 +142,71 @@ TEST(OmbrelProgramUsageTest, HelpPrintsTheUsageAndEndsWithExitCode0) {
     EXPECT_EQ(run.output, Zem::App::CommandLine::usage());
 }
 
+// Past the show's end (the shipped show exits at 150 s) there is nothing to play or capture.
+TEST(OmbrelProgramUsageTest, AStartPastTheShowsEndIsSaidAndEndsWithExitCode2) {
+    const ZemTest::TempDir dir;
+    for (const std::string& how :
+         {std::string("--window 64x48"), "--capture " + dir.file("shots")}) {
+        const ProgramRun run = ombrel("--start 200 " + how, "timeout 60");
+        EXPECT_EQ(run.exitCode, 2) << how;
+        EXPECT_TRUE(ZemTest::mentions(run.errors, {"--start 200.00 s", "150.00 s"})) << run.errors;
+    }
+}
+
+// Whatever the world lacks, the run ends at --end, saying what is missing; a run that never
+// ends fails at the time limit.
+TEST(OmbrelProgramEndTest, EveryRunEndsAtItsEndSayingWhatTheWorldLacks) {
+    const ZemTest::TempDir dir;
+    const std::string still = "<ZEMWorld><entity type=\"Room\" name=\"hall\"/><entity "
+                              "type=\"Camera\" name=\"camera\"><parent>hall</parent></entity>";
+    std::ofstream(dir.file("still.world")) << still << "</ZEMWorld>";
+    // A copy of the program whose shipped data has a script but no music.
+    fs::create_directories(dir.file("bin"));
+    fs::create_directories(dir.file("data"));
+    fs::copy_file(OMBREL_PROGRAM, dir.file("bin/ombrel"));
+    std::ofstream(dir.file("data/main.world"))
+        << still << "<entity type=\"ScriptMaster\" name=\"mainscript\"><bpm>120</bpm>"
+        << "</entity></ZEMWorld>";
+    const struct {
+        std::string program, world, said;
+    } runs[] = {
+        {OMBREL_PROGRAM, dir.file("nosuch.world"), "No world: nosuch.world"},
+        {OMBREL_PROGRAM, dir.file("still.world"), "No script:"},
+        {dir.file("bin/ombrel"), "", "Unable to load " + dir.file("data/Ombrel.ogg")},
+    };
+    for (const auto& r : runs) {
+        const ProgramRun ran = run(r.program, "--end 1 --window 64x48 " + r.world,
+                                   "timeout 60 env SDL_AUDIODRIVER=dummy");
+        EXPECT_EQ(ran.exitCode, 0) << r.said << "\n" << ran.errors;
+        EXPECT_NE(ran.errors.find(r.said), std::string::npos) << r.said << "\n" << ran.errors;
+    }
+}
+
+// Nothing of the show is looked for in the working folder, where the log goes.
+class OmbrelProgramElsewhereTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        played = ombrel("--end 0.5 --window 64x48", "cd " + dir.path() + " && timeout 60");
+    }
+
+    ZemTest::TempDir dir;
+    ProgramRun played;
+};
+
+TEST_F(OmbrelProgramElsewhereTest, StartedFromAnotherFolderItFindsTheShippedData) {
+    EXPECT_EQ(played.exitCode, 0) << played.errors;
+    for (const char* complaint : {"Unable to load", "No world", "No shipped data", "no program"}) {
+        EXPECT_EQ(played.errors.find(complaint), std::string::npos) << played.errors;
+    }
+}
+
+TEST_F(OmbrelProgramElsewhereTest, ItSaysWhereItWritesItsLog) {
+    EXPECT_TRUE(ZemTest::mentions(played.output, {"Log: " + dir.file("zem.log") + "\n"}))
+        << played.output;
+    EXPECT_TRUE(ZemTest::mentions(ZemTest::TempDir::readFile(dir.file("zem.log")),
+                                  {"Shutting down Engine"}));
+}
+
 // The real program on a show that ends by itself after 1.5 s, its script first asking for a
 // camera by a misspelt name. `display` chooses it: an X server of its own, or a video driver
 // that cannot start. Nobody answers a box; the show must reach its exit, ending normally, with
@@ -214,19 +259,6 @@ TEST(OmbrelProgramUnattendedTest, AnUnansweredBoxGoesWithTheProgram) {
 TEST(OmbrelProgramUnattendedTest, AVideoDriverThatDoesNotExistEndsCleanlyWithItsMessage) {
     expectShortShowRunsToItsExit("env SDL_VIDEODRIVER=nonexistent",
                                  "ERROR: Failed To Register The Window Class.\n");
-}
-
-// The world the README's tutorial tells a maker to save, taken from the page as written.
-std::string tutorialWorld() {
-    const std::string readme = ZemTest::TempDir::readFile("README.md");
-    const std::size_t step = readme.find("Save this as `my/two-rooms.world`");
-    const std::size_t start = readme.find("```xml\n", step);
-    if (step == std::string::npos || start == std::string::npos) {
-        return "";
-    }
-    // The block is indented under its list item.
-    return std::regex_replace(readme.substr(start + 7, readme.find("```", start + 7) - start - 7),
-                              std::regex("(^|\n)   "), "$1");
 }
 
 // Mean red, green and blue of a captured frame.

@@ -52,6 +52,7 @@ public:
     int32_t showTimeMs() const override { return show.showTimeMs(); }
     int32_t endTimeMs() const override { return show.endTimeMs(); }
     bool ended() const override { return show.ended(); }
+    bool hasClock() const override { return show.hasClock(); }
     void draw() override {
         show.draw();
         cameras.push_back(show.cameraName());

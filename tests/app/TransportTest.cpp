@@ -22,7 +22,9 @@ public:
     }
     void setPaused(bool pause) override { isPaused = pause; }
     bool paused() const override { return isPaused; }
+    bool hasClock() const override { return clock; }
 
+    bool clock = true;
     int32_t timeMs = 0;
     bool isPaused = false;
     std::vector<int32_t> seeks;
@@ -91,6 +93,18 @@ TEST_F(TransportEndTest, BeforeTheEndTheShowGoesOn) {
 TEST_F(TransportEndTest, AtTheEndTheRunIsOver) {
     Transport transport(show, 2.0, 3.0, false);
     show.timeMs = 3000;
+    EXPECT_FALSE(transport.goesOn());
+}
+
+// A show whose time stands (no script) still ends, by the time it has played.
+TEST_F(TransportEndTest, WithoutAClockTheEndComesByTheTimePlayed) {
+    show.clock = false;
+    double now = 500.0;
+    Transport transport(show, 0.0, 2.0, false, [&now] { return now; });
+    transport.begin();
+    now = 2499.0;
+    EXPECT_TRUE(transport.goesOn());
+    now = 2500.0;
     EXPECT_FALSE(transport.goesOn());
 }
 

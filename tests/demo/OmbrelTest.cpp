@@ -15,13 +15,17 @@
 #include "support/DeferredScene.h"
 #include "support/FolderShowTest.h"
 #include "support/GLContext.h"
+#include "support/PngFile.h"
 #include "support/ReportRecorder.h"
 #include "support/StillShow.h"
 #include "support/TempDir.h"
 
+#include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -232,6 +236,47 @@ TEST_F(OmbrelPauseTest, ResumedTheShowGoesOnFromWhereItStood) {
     show->game.setPaused(false);
     show->nowMs += 500.0;
     EXPECT_EQ(show->game.showTimeMs(), 10500);
+}
+
+// A unit square at the origin facing +z, textured with pic.png.
+const char* const pictureSquare = "mtllib pic.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvt 0 0\n"
+                                  "vt 1 0\nvt 1 1\nvt 0 1\nvn 0 0 1\ng square\nusemtl pic\n"
+                                  "f 1/1/1 2/2/1 3/3/1 4/4/1\n";
+
+// The square, scaled three times, 4 ahead of the camera: at the 64 x 64 display's 80 degrees it
+// reaches from the middle to pixel 60 across and up, where unscaled it would end at pixel 41.
+TEST_F(OmbrelTest, AScaledMeshIsDrawnAtItsSizeWithItsPngTexture) {
+    save("data/pic.obj", pictureSquare, 0);
+    save("data/pic.mtl", "newmtl pic\nKd 1 1 1\nmap_Kd pic.png\n", 0);
+    ASSERT_TRUE(
+        ZemTest::writePng(dir.file("data/textures/pic.png"), 2, 2, PNG_FORMAT_RGB,
+                          std::vector<std::uint8_t>{255, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0}));
+    initWith("<ZEMWorld><entity type='Room' name='A'/>"
+             "<entity type='Camera' name='camera'><parent>A</parent></entity>"
+             "<entity type='Light' name='lamp'><parent>A</parent><position>1.5 1.5 -2"
+             "</position><radius>20</radius><color>0.2 0.2 0.2</color></entity>"
+             "<entity type='Entity' name='pic'><parent>A</parent><model>pic.obj</model>"
+             "<position>0 0 -4</position><scale>3</scale><radius>5</radius></entity>"
+             "</ZEMWorld>");
+    // The projection a display makes for its window.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(80.0, 1.0, 0.1, 1000.0);
+    glMatrixMode(GL_MODELVIEW);
+    frame();
+    // The G-buffer's colour target, rows from the bottom: what was drawn, before light and
+    // exposure.
+    std::vector<float> drawn(64 * 64 * 4);
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB,
+                  Zem::Graphics::GBufferShader::sharedObjects().colourTarget);
+    glGetTexImage(GL_TEXTURE_RECTANGLE_ARB, 0, GL_RGBA, GL_FLOAT, drawn.data());
+    const auto red = [&drawn](int x, int y) { return drawn[(y * 64 + x) * 4]; };
+    const auto greenAndBlue = [&drawn](int x, int y) {
+        return drawn[(y * 64 + x) * 4 + 1] + drawn[(y * 64 + x) * 4 + 2];
+    };
+    EXPECT_GT(red(52, 52), 0.5f);
+    EXPECT_EQ(greenAndBlue(52, 52), 0.0f) << "red, from the texture";
+    EXPECT_EQ(red(20, 20), 0.0f) << "nothing is drawn beside the square";
 }
 
 // A maker's folder holds only what it changes: its own files win, the shipped ones fill in.

@@ -3,6 +3,8 @@
 #include "graphics/Light.h"
 #include "graphics/LightShader.h"
 #include "graphics/ShaderRegistry.h"
+#include "graphics/registerDeferredPasses.h"
+#include "resource/ResourceManager.h"
 #include "support/DeferredScene.h"
 #include "support/ReportRecorder.h"
 #include "support/SceneFixtures.h"
@@ -76,6 +78,22 @@ protected:
     ZemTest::ReportRecorder reports;
     const std::pair<int, int> sizes[3] = {{320, 240}, {800, 450}, {640, 480}};
 };
+
+// What a maker's data must hold for the frame to be drawn as designed, which --check looks for
+// where it cannot compile.
+TEST_F(DeferredFrameTest, ThePassesLinkExactlyTheProgramFilesListedForThem) {
+    registerPasses();
+    renderFrame({&wall});
+    std::set<std::string> linked;
+    for (const auto& [name, path] : Zem::Resource::ResourceManager::instance().sourceFiles()) {
+        const std::string extension = Zem::Resource::ResourceManager::extensionOf(name);
+        if (extension == "glvp" || extension == "glfp") {
+            linked.insert(name);
+        }
+    }
+    const std::vector<std::string> listed = Zem::Graphics::deferredPassFiles();
+    EXPECT_EQ(linked, std::set<std::string>(listed.begin(), listed.end()));
+}
 
 TEST_F(DeferredFrameTest, WithoutShaderFilesEveryPassGoesWithoutItsPrograms) {
     renderWithoutShaderFiles();

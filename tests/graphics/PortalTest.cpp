@@ -91,6 +91,11 @@ TEST_F(PortalTest, TheViewpointDiesWithItsPortal) {
 }
 
 // Halfway along both edges, 0.5 along the normal.
+// The view behind is laid onto the portal's frame, which a scale would stretch.
+TEST_F(PortalTest, AScaleSettingHasNoEffect) {
+    EXPECT_EQ(create("<entity><scale>2</scale></entity>")->scale, Vector3(1.0f, 1.0f, 1.0f));
+}
+
 TEST_F(PortalTest, TriggerCoordinatesRunAlongTheTriggerPlanesEdgesAndNormal) {
     Portal framed(xmlElement("<entity><triggerplane><v>-1 -1 0</v><v>1 -1 0</v><v>-1 3 0</v>"
                              "</triggerplane></entity>"));

@@ -53,6 +53,12 @@ TEST_F(CameraTest, ItsRadiusIsAlwaysPointFour) {
     EXPECT_EQ(0.4f, camera.radius);
 }
 
+// A scaled eye would stretch the whole picture.
+TEST_F(CameraTest, AScaleSettingHasNoEffect) {
+    Camera camera(element("<entity><scale>3</scale></entity>"));
+    EXPECT_EQ(camera.scale, Zem::Graphics::Vector3(1.0f, 1.0f, 1.0f));
+}
+
 // Turned 90 degrees about y, the camera's own x axis is world -z and its z axis world +x.
 TEST_F(CameraTest, ChannelsSixToEightMoveItAlongItsOwnAxes) {
     const std::pair<unsigned, Vector3> moves[] = {{6, {2, 3, 3}}, {7, {2, 4, 4}}, {8, {3, 3, 4}}};

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <utility>
@@ -210,6 +211,22 @@ TEST_F(EngineTest, SigintOrSigtermEndsTheRunAsFailedAtTheEndOfThatFrame) {
         EXPECT_FALSE(engine->run()) << signal;
         EXPECT_EQ(2, game.frames) << signal;
     }
+}
+
+// A run started where it may not write still keeps a log, and can say where.
+TEST_F(EngineTest, ALogThatCannotBeWrittenWhereWantedGoesToTheTemporaryFolder) {
+    engine->setLogPath(dir.file("no/such/folder/zem.log"));
+    engine->init(XmlNode("<config/>"));
+    EXPECT_EQ(engine->logPath(), (std::filesystem::temp_directory_path() / "zem.log").string());
+}
+
+TEST_F(EngineTest, QuietItsLinesGoToTheLogOnly) {
+    engine->setQuiet(true);
+    testing::internal::CaptureStdout();
+    engine->init(XmlNode("<config/>"));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_NE(TempDir::readFile(dir.file("zem.log")).find("Initializing display"),
+              std::string::npos);
 }
 
 TEST_F(EngineTest, AStopOnASignalIsLoggedWithTheSignalsNumber) {

@@ -95,6 +95,20 @@ TEST_F(EntityTest, TheWorldMatrixMovesAModelTurnedAboutZThenXThenY) {
                      entity.getWorldMatrix());
 }
 
+TEST_F(EntityTest, AScaleStretchesTheModelAlongItsOwnAxesBeforeItTurns) {
+    Entity entity(element("<entity><position>1 2 3</position><rotation>30 40 50</rotation>"
+                          "<scale>2 3 4</scale></entity>"));
+    expectMatrixNear(Matrix4::translation(1, 2, 3) * Matrix4::rotation(40, 0, 1, 0) *
+                         Matrix4::rotation(30, 1, 0, 0) * Matrix4::rotation(50, 0, 0, 1) *
+                         Matrix4::scale(2, 3, 4),
+                     entity.getWorldMatrix());
+}
+
+TEST_F(EntityTest, OneScaleNumberScalesEveryAxis) {
+    Entity entity(element("<entity><scale>2.5</scale></entity>"));
+    EXPECT_EQ(entity.scale, Vector3(2.5f, 2.5f, 2.5f));
+}
+
 TEST_F(EntityTest, TheInverseWorldMatrixUndoesTheWorldMatrix) {
     Entity entity(element("<entity><position>1 2 3</position><rotation>30 40 50</rotation>"
                           "</entity>"));

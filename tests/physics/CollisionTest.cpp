@@ -2,6 +2,7 @@
 #include "graphics/Portal.h"
 #include "main/Entity.h"
 #include "main/Room.h"
+#include "main/TestGame.h"
 #include "physics/TriangleOccluder.h"
 #include "support/SceneFixtures.h"
 
@@ -98,6 +99,31 @@ TEST_F(CollisionTest, AnEntitysOccludersAreHitInTheEntitysOwnSpace) {
     EXPECT_EQ(42, hit.id);
     EXPECT_EQ(&box, hit.entity);
     EXPECT_NEAR(2.0f, hit.distance, 1e-4f);
+}
+
+// Its triangle (x -10..30 at local y = 0) a tenth of its size ends before world x = 3; its radius
+// is in world units, ten times as long in its own.
+TEST_F(CollisionTest, AScaledEntityCollidesAtItsDrawnSize) {
+    addBox();
+    box.scale = Vector3(0.1f, 0.1f, 0.1f);
+    box.radius = 5;
+    box.matrixDirty = true;
+    const TraceHit hit = castRay(&room, {1.5f, 0, 0}, down, 0, 100);
+    EXPECT_EQ(hit.id, 42);
+    EXPECT_FLOAT_EQ(hit.distance, 2.0f);
+    EXPECT_EQ(castRay(&room, {2.9f, 0, 0}, down, 0, 100).id, -1);
+}
+
+// Rooms collide in the world's own frame, where they are drawn.
+TEST_F(CollisionTest, AMovedAndScaledRoomCollidesWhereItIsDrawn) {
+    ZemTest::TestGame game;
+    ZemTest::MeshFiles files;
+    files.write("floor.testmesh", {{-1, -1, 0, 3, -1, 0, -1, 3, 0}});
+    Room scaled(xmlElement("<entity><model>floor.testmesh</model><position>0 0 -4</position>"
+                           "<scale>10</scale></entity>"));
+    const TraceHit hit = castRay(&scaled, {15, 0, 0}, down, 0, 100);
+    EXPECT_EQ(hit.entity, &scaled);
+    EXPECT_FLOAT_EQ(hit.distance, 4.0f);
 }
 
 TEST_F(CollisionTest, AnEntityWhoseSphereTheRayMissesIsPassedBy) {

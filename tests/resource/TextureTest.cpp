@@ -56,6 +56,16 @@ TEST_F(TextureTest, AnUploadMakesATextureWithoutReports) {
     EXPECT_NE(texture.texture, 0u);
 }
 
+// A PNG's alpha reaches OpenGL.
+TEST_F(TextureTest, AFourChannelImageUploadsWithItsAlpha) {
+    texture.channels = 4;
+    pixels.resize(40);
+    EXPECT_EQ(upload(5, 2, pixels), std::vector<std::string>{});
+    GLint alphaBits = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_ALPHA_SIZE, &alphaBits);
+    EXPECT_GT(alphaBits, 0);
+}
+
 TEST_F(TextureTest, AnUploadGeneratesMipmaps) {
     upload(5, 2, pixels);
     EXPECT_EQ(boundWidth(1), 2);

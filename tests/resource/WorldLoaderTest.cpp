@@ -2,6 +2,7 @@
 
 #include "resource/ResourceManager.h"
 #include "resource/WorldLoader.h"
+#include "resource/XmlError.h"
 #include "resource/XmlNode.h"
 
 #include "ResourceTestSupport.h"
@@ -93,26 +94,36 @@ TEST_F(WorldLoaderTest, AnEntityOfAnUnknownTypeIsReportedByNameAndType) {
     EXPECT_TRUE(mentions(reports[1], {"\"typeless\"", "\"\""})) << reports[1];
 }
 
+// Said while the entity is built, by whichever part of the engine says it.
+TEST_F(WorldLoaderTest, AReportAboutAnEntityBeginsWithTheWorldFileAndTheEntitysLine) {
+    const Strings reports = load({"lines.world", "<ZEMWorld>\n<entity type='Probe' name='a'/>\n"
+                                                 "\n<entity type='Ghost' name='b'/>\n"
+                                                 "</ZEMWorld>\n"});
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("lines.world:4: Skipping entity \"b\""), std::string::npos)
+        << reports[0];
+}
+
 TEST_F(WorldLoaderTest, AWorldWithAnotherRootIsRefusedNamingTheRoot) {
     const std::string why = refusal("<World><entity type='Probe' name='a'/></World>");
     EXPECT_TRUE(mentions(why, {"other.world", "<World>"})) << why;
 }
 
-// The line and what breaks there.
+// The file and line where it breaks, and what: an element left open is named at its start tag.
 TEST_F(WorldLoaderTest, AWorldThatDoesNotParseIsRefusedNamingWhereAndWhat) {
-    const std::tuple<const char*, const char*, R> cases[] = {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
         {"<ZEMWorld>\n<entity type='Probe' name='a'/>\n<entity type='Probe' name='b'>\n"
          "</ZEMWorld>\n",
-         "line 4", R::MismatchedEndTag},
-        {"<ZEMWorld>\n<entity type='Probe' name='a'/>\n<entity type='Probe'", "line 3",
-         R::Unclosed},
-        {"<ZEMWorld>\n\n<entity type=Probe/>\n</ZEMWorld>", "line 3", R::Malformed},
+         "other.world:3: <entity> is not closed", "</ZEMWorld> on line 4"},
+        {"<ZEMWorld>\n<entity type='Probe' name='a'/>\n<entity type='Probe'",
+         "other.world:3: <entity> is not closed", "the file ends"},
+        {"<ZEMWorld>\n\n<entity type=Probe/>\n</ZEMWorld>",
+         "other.world:3: ", Zem::Resource::describe(R::Malformed)},
     };
-    for (const auto& [text, line, result] : cases) {
+    for (const auto& [text, where, what] : cases) {
         scope.manager.clear();
-        const std::string what = Zem::Resource::XmlNode::describe(result);
         const std::string why = refusal(text);
-        EXPECT_TRUE(mentions(why, {"other.world", line, what})) << text << "\n" << why;
+        EXPECT_TRUE(mentions(why, {where, what})) << text << "\n" << why;
     }
 }
 

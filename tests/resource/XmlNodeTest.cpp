@@ -33,6 +33,18 @@ TEST_F(XmlNodeTest, WellFormedDocumentsParse) {
     EXPECT_EQ(resultOf("<?xml version=\"1.0\"?><config/>"), R::Ok);
 }
 
+// Read from a file, whose line feeds are dropped, an element still knows the line it opens on.
+TEST_F(XmlNodeTest, AnElementKnowsTheLineItOpensOn) {
+    std::istringstream file("<a>\n<b/>\n\n  <c>x\ny</c>\n<d/></a>");
+    XmlNode doc;
+    ASSERT_EQ(doc.parse(file), R::Ok);
+    EXPECT_EQ(doc.line(), 1u);
+    EXPECT_EQ(doc.child("b").line(), 2u);
+    EXPECT_EQ(doc.child("c").line(), 4u);
+    EXPECT_EQ(doc.child("d").line(), 6u);
+    EXPECT_EQ(XmlNode(doc).child("d").line(), 6u);
+}
+
 TEST_F(XmlNodeTest, ADocumentThatDoesNotStartWithATagHasNoElement) {
     EXPECT_EQ(resultOf(""), R::NoElement);
     EXPECT_EQ(resultOf("<!-- note --><a/>"), R::NoElement);

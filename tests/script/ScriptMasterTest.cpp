@@ -260,6 +260,13 @@ TEST_F(ScriptMasterSetCameraTest, AMissingNameShowsCameraNotFoundAndLeavesNoCame
     EXPECT_EQ(cameraNotFoundBoxes, 1);
 }
 
+// The box keeps its words; the line beside it says which camera, where in which file and when.
+TEST_F(ScriptMasterSetCameraTest, AMissingNameIsReportedWithTheFileLineAndScriptTime) {
+    game.worldFile = "my/show.world";
+    const std::string said = reportedBy([this] { afterSetCamera({"cam", "nobody"}); });
+    EXPECT_TRUE(mentions(said, {"my/show.world:1: ", "\"nobody\"", "0 0 1 (0.001 s)"})) << said;
+}
+
 TEST_F(ScriptMasterSetCameraTest, AnEntityThatIsNoCameraCountsAsNotFound) {
     EXPECT_EQ(afterSetCamera({"cam", "rec"}), nullptr);
     EXPECT_EQ(cameraNotFoundBoxes, 1);

@@ -12,6 +12,7 @@ public:
     int32_t showTimeMs() const override { return 0; }
     int32_t endTimeMs() const override { return -1; }
     bool ended() const override { return false; }
+    bool hasClock() const override { return true; }
     void draw() override {}
     void step(float) override {}
     void seek(int32_t) override {}

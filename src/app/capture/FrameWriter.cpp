@@ -3,16 +3,39 @@
 #include "app/capture/PngSequenceWriter.h"
 #include "app/capture/VideoWriter.h"
 
+#include <cctype>
+#include <filesystem>
+
 namespace Zem::App {
 
 FrameWriter::~FrameWriter() = default;
 
+FrameWriter::Form FrameWriter::formOf(const std::string& out) {
+    if (out.empty() || out.back() == '/' || out.back() == '\\') {
+        return Form::Folder;
+    }
+    const std::string name = std::filesystem::path(out).filename().string();
+    const auto dot = name.rfind('.');
+    // "." and "..", or a hidden name such as ".frames", have no extension.
+    if (dot == std::string::npos || dot == 0 || name == "..") {
+        return Form::Folder;
+    }
+    std::string extension = name.substr(dot + 1);
+    for (char& c : extension) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    if (extension == "mp4") {
+        return Form::Mp4;
+    }
+    if (extension == "mkv") {
+        return Form::Mkv;
+    }
+    return Form::Unknown;
+}
+
 bool FrameWriter::isVideoPath(const std::string& out) {
-    const auto endsWith = [&out](const std::string& ending) {
-        return out.size() > ending.size() &&
-               out.compare(out.size() - ending.size(), ending.size(), ending) == 0;
-    };
-    return endsWith(".mp4") || endsWith(".mkv");
+    const Form form = formOf(out);
+    return form == Form::Mp4 || form == Form::Mkv;
 }
 
 std::unique_ptr<FrameWriter> FrameWriter::forOutput(const std::string& out, int width, int height) {

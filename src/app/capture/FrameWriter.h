@@ -30,6 +30,12 @@ public:
 
     const std::string& error() const { return why; }
 
+    // What a capture's output name asks for, by its ending, whatever its case.
+    enum class Form { Folder, Mp4, Mkv, Unknown };
+    // ".mp4" and ".mkv" are videos; a name without an extension (or ending in a slash) is a
+    // folder; any other extension is Unknown.
+    static Form formOf(const std::string& out);
+
     // A video file for OUT ending in ".mp4" or ".mkv", otherwise a folder of PNG files.
     static std::unique_ptr<FrameWriter> forOutput(const std::string& out, int width, int height);
     static bool isVideoPath(const std::string& out);

@@ -30,12 +30,11 @@ bool VideoWriter::open(const MusicTrack& music, double startMs, long frameCount,
     const auto sampleFrames =
         static_cast<int64_t>(std::llround(static_cast<double>(frameCount) / fps * music.rate()));
     if (!music.writeWav(temporaryMusic(), startMs, sampleFrames)) {
-        return fail("cannot write " + temporaryMusic());
+        return fail(cannotWrite());
     }
     char rate[32];
     std::snprintf(rate, sizeof rate, "%.6g", fps);
-    const std::string format =
-        path.size() >= 4 && path.compare(path.size() - 4, 4, ".mkv") == 0 ? "matroska" : "mp4";
+    const std::string format = formOf(path) == Form::Mkv ? "matroska" : "mp4";
     const bool started = encoder.start(
         {"ffmpeg",     "-nostdin",    "-hide_banner",
          "-loglevel",  "error",       "-y",
@@ -73,14 +72,24 @@ bool VideoWriter::finish() {
     fs::remove(temporaryMusic(), error);
     if (status != 0) {
         fs::remove(temporaryVideo(), error);
-        return fail("ffmpeg failed (exit code " + std::to_string(status) + ")");
+        return fail("ffmpeg failed making " + path + " (exit code " + std::to_string(status) + ")");
     }
     fs::rename(temporaryVideo(), path, error);
     if (error) {
         fs::remove(temporaryVideo(), error);
-        return fail("cannot write " + path);
+        return fail(cannotWrite());
     }
     return true;
+}
+
+// Named after the file asked for, never the temporary ones beside it.
+std::string VideoWriter::cannotWrite() const {
+    const fs::path folder = fs::path(path).parent_path();
+    std::error_code error;
+    if (!folder.empty() && !fs::is_directory(folder, error)) {
+        return "cannot write " + path + ": there is no folder " + folder.string();
+    }
+    return "cannot write " + path;
 }
 
 void VideoWriter::abort() {

@@ -23,6 +23,7 @@ public:
 private:
     std::string temporaryVideo() const { return path + ".part"; }
     std::string temporaryMusic() const { return path + ".part.wav"; }
+    std::string cannotWrite() const;
 
     std::string path;
     int width;

@@ -25,4 +25,16 @@ TEST(VideoWriterTest, WithoutFfmpegAVideoIsRefusedLeavingNoFile) {
     EXPECT_FALSE(std::filesystem::exists(video + ".part.wav"));
 }
 
+// Not the temporary music beside it, which the maker never asked for.
+TEST(VideoWriterTest, AFileInAFolderThatIsNotThereIsRefusedByItsOwnName) {
+    if (!Zem::App::ChildProcess::available("ffmpeg")) {
+        GTEST_SKIP() << "ffmpeg is not installed";
+    }
+    ZemTest::TempDir dir;
+    const std::string video = dir.file("gone/clip.mp4");
+    Zem::App::VideoWriter writer(video, 64, 48);
+    EXPECT_FALSE(writer.open(Zem::App::MusicTrack(), 0.0, 30, 30.0));
+    EXPECT_EQ(writer.error(), "cannot write " + video + ": there is no folder " + dir.file("gone"));
+}
+
 } // namespace
