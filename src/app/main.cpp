@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
         std::cout << CommandLine::usage();
         return 0;
     case CommandLine::Outcome::BadUse:
-        std::cerr << "ombrel: " << commandLine.error() << "\n" << CommandLine::usage();
+        // The usage is long: a mistake is one line, with where to read the rest.
+        std::cerr << "ombrel: " << commandLine.error() << "\nTry 'ombrel --help' for the options.\n";
         return 2;
     case CommandLine::Outcome::Run:
         break;
