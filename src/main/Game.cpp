@@ -23,7 +23,10 @@ Game::Game() {
 
 Game::~Game() {
     deleteEntities();
-    factories.clear();
+    // One at a time from the front: clear() leaves the order to the map, in practice the reverse.
+    while (!factories.empty()) {
+        factories.erase(factories.begin());
+    }
     // Entities built after this game has gone must not list themselves in it.
     if (currentGame == this) {
         currentGame = nullptr;
