@@ -18,6 +18,7 @@ public:
 
     int32_t width = 0;
     int32_t height = 0;
+    static constexpr int32_t channels = 3;
     // width x height x 3 bytes: red, green, blue per pixel, no row padding.
     std::vector<uint8_t> pixels;
 
