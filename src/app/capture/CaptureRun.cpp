@@ -1,5 +1,6 @@
 #include "app/capture/CaptureRun.h"
 
+#include "app/capture/ThreadedFrameWriter.h"
 #include "app/stderrIsTerminal.h"
 #include "graphics/FrameImage.h"
 #include "main/Show.h"
@@ -92,7 +93,8 @@ bool CaptureRun::begin(int32_t showEndMs) {
     } else {
         Main::report("Capture: " + music.error() + "; the capture is silent");
     }
-    writer = FrameWriter::forOutput(wanted.output, wanted.width, wanted.height);
+    writer = std::make_unique<ThreadedFrameWriter>(
+        FrameWriter::forOutput(wanted.output, wanted.width, wanted.height));
     if (!writer->open(music, clock.frameTimeMs(0), frameCount, wanted.fps)) {
         const std::string reason = writer->error();
         writer.reset();
