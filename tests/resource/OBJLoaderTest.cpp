@@ -118,6 +118,14 @@ TEST_F(OBJLoaderTest, TheMaterialLibraryNameIsHandedOn) {
     EXPECT_EQ(library, "box.mtl");
 }
 
+TEST_F(OBJLoaderTest, OfTwoLibrariesTheLastIsHandedOn) {
+    std::string error;
+    std::string library;
+    EXPECT_TRUE(OBJLoader::buildGeometry("mtllib a.mtl\n" + corners + "mtllib b.mtl\nf 1 2 3\n",
+                                         error, &library));
+    EXPECT_EQ(library, "b.mtl");
+}
+
 // Buffers and draws need at least one triangle. A "usemtl" before any "g" opens a nameless group
 // that here gets no face.
 TEST_F(OBJLoaderTest, AGroupLeftWithoutATriangleIsRefusedByName) {
