@@ -2,6 +2,8 @@
 
 #include "main/Entity.h"
 #include "resource/Mesh.h"
+#include "resource/ResourceManager.h"
+#include "resource/Texture.h"
 #include "support/mentions.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +12,10 @@
 #include <string>
 
 using AppTest::Pixel;
+using Zem::Resource::ResourceManager;
+using Zem::Resource::Texture;
 using ZemTest::mentions;
+using ZemTest::TempDir;
 
 namespace {
 
@@ -138,6 +143,19 @@ TEST_F(LiveReloadTest, ABrokenMeshKeepsTheRunningWorld) {
     const std::string said = saveAndPlay("thing.obj", brokenMesh);
     EXPECT_EQ(state(), "4 r2 g1 drawn");
     EXPECT_NE(said.find("Unable to load thing.obj"), std::string::npos) << said;
+}
+
+// The texture everyone holds takes the new picture; the world stays as it is.
+TEST_F(LiveReloadTest, ASavedTextureIsTakenInPlace) {
+    save("data/textures/wall.bmp", TempDir::readFile("data/textures/crate.bmp"), 0);
+    Texture* wall = ResourceManager::instance().get<Texture>("wall.bmp");
+    ASSERT_NE(wall, nullptr);
+    frame();
+    const std::string said =
+        saveAndPlay("textures/wall.bmp", TempDir::readFile("data/textures/stone.bmp"));
+    EXPECT_EQ(wall->width, 128);
+    EXPECT_TRUE(mentions(said, {"Reloaded wall.bmp"})) << said;
+    ResourceManager::instance().release(wall);
 }
 
 } // namespace
