@@ -35,6 +35,7 @@ const std::string magenta = compose + "1.0, 0.0, 1.0, 1.0); }\n";
 const std::string green = compose + "0.0, 1.0, 0.0, 1.0); }\n";
 const std::string brokenGreen = compose + "0.0, 1.0, 0.0, 1.0) }\n";
 const std::string radius5 = "<template><radius>5</radius></template>";
+const std::string radius3 = "<template><radius>3</radius></template>";
 const std::string brokenTemplate = "<template>\n<radius>7</radiu>\n</template>\n";
 const std::string brokenMesh = triangle + "g three\nf 1/1/1 2/2/1 9/3/1\n";
 
@@ -155,6 +156,36 @@ TEST_F(LiveReloadTest, ASavedTextureIsTakenInPlace) {
         saveAndPlay("textures/wall.bmp", TempDir::readFile("data/textures/stone.bmp"));
     EXPECT_EQ(wall->width, 128);
     EXPECT_TRUE(mentions(said, {"Reloaded wall.bmp"})) << said;
+    ResourceManager::instance().release(wall);
+}
+
+// Ten rounds of a shader, a texture, a template and a mesh saved together, all broken on every
+// other round: the show ends on the last mended version of each.
+TEST_F(LiveReloadTest, AfterSavesBrokenAndMendedInTurnTheLastMendedOfEachIsShown) {
+    const std::string crate = TempDir::readFile("data/textures/crate.bmp");
+    const std::string stone = TempDir::readFile("data/textures/stone.bmp");
+    const std::string twoGroups = triangle + "g two\nf 3/3/1 2/2/1 1/1/1\n";
+    save("data/textures/wall.bmp", crate, 0);
+    Texture* wall = ResourceManager::instance().get<Texture>("wall.bmp");
+    ASSERT_NE(wall, nullptr);
+    frame();
+    for (int round = 0; round < 10; ++round) {
+        const bool broken = round % 2 == 0;
+        const bool last = round % 4 == 1;
+        seconds += 10;
+        save("data/" + shader, broken ? brokenGreen : last ? green : magenta, seconds);
+        save("data/textures/wall.bmp",
+             broken ? crate.substr(0, 100)
+             : last ? stone
+                    : crate,
+             seconds);
+        save("data/lamp.template", broken ? brokenTemplate : last ? radius5 : radius3, seconds);
+        save("data/thing.obj", broken ? brokenMesh : last ? twoGroups : triangle, seconds);
+        frame();
+        frame();
+    }
+    EXPECT_EQ(state(), "4 r5 g2 green");
+    EXPECT_EQ(wall->width, 128);
     ResourceManager::instance().release(wall);
 }
 
