@@ -32,7 +32,7 @@ protected:
 
     ZemTest::TempDir dir;
     const std::string out = dir.file("frames");
-    const MusicTrack silence;
+    const MusicTrack silence{};
     PngSequenceWriter writer{out};
     FrameImage frame{4, 2};
 };
