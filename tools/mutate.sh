@@ -16,6 +16,7 @@ filter=""
 test_timeout=120
 mutant_timeout=900
 slow_tests="OmbrelProgramCapture"
+skip_tests=""
 
 usage() {
     cat <<EOF
@@ -30,6 +31,8 @@ patch no longer applies; not counted). Ends with the mutation score, killed/appl
 Options:
   -h, --help             print this help and exit
   --quick                leave out the slow end-to-end tests ($slow_tests*)
+  --skip REGEX           leave out the tests matching REGEX too (one that needs an idle machine,
+                         say); every mutant then has to be caught by the others
   --test-timeout S       limit for one test, in seconds (default: $test_timeout)
   --mutant-timeout S     limit for the whole suite under one mutant (default: $mutant_timeout)
   --list                 list the mutants with what each one breaks, and exit
@@ -59,6 +62,11 @@ while [ $# -gt 0 ]; do
     --quick) quick=1 ;;
     --list) list_only=1 ;;
     --untouched) list_untouched=1 ;;
+    --skip)
+        [ $# -ge 2 ] || bad_use "$1 needs a value"
+        skip_tests=$2
+        shift
+        ;;
     --test-timeout | --mutant-timeout)
         [ $# -ge 2 ] || bad_use "$1 needs a value"
         is_seconds "$2" || bad_use "$1 needs a whole number of seconds, not '$2'"
@@ -198,8 +206,8 @@ run_tests() {
         --output-on-failure "$@") >>"$log" 2>&1 || status=$?
     [ $status = 0 ] && return 0
     local first
-    first=$(grep -m 1 -E 'Test +#[0-9]+: .*(\*\*\*(Failed|Timeout|Exception)|Not Run)' "$log" |
-        sed -n 's/.*Test *#[0-9]*: \([^ ]*\).*/\1/p')
+    first=$(grep -E 'Test +#[0-9]+: .*(\*\*\*(Failed|Timeout|Exception)|Not Run)' "$log" |
+        grep -v -m 1 'Not Run (Disabled)' | sed -n 's/.*Test *#[0-9]*: \([^ ]*\).*/\1/p')
     if [ -n "$first" ]; then
         echo "$first"
     elif [ $status = 124 ]; then
@@ -214,11 +222,11 @@ run_tests() {
 # already run.
 run_suite() {
     local log=$1 deadline=$2 done_already=${3:-}
-    local skip=$slow_tests
-    [ -n "$done_already" ] && skip="$done_already|$slow_tests"
+    local skip=$slow_tests${skip_tests:+|$skip_tests}
+    [ -n "$done_already" ] && skip="$done_already|$skip"
     run_tests "$log" "$deadline" -E "$skip" || return 1
     if [ $quick = 0 ]; then
-        run_tests "$log" "$deadline" -R "$slow_tests" || return 1
+        run_tests "$log" "$deadline" -R "$slow_tests" ${skip_tests:+-E "$skip_tests"} || return 1
     fi
     return 0
 }
@@ -251,7 +259,8 @@ judge() {
             return 0
         fi
         status_line "$tag testing $layer..."
-        if ! first=$(run_tests "$log" "$deadline" -R "$pattern" -E "$slow_tests"); then
+        if ! first=$(run_tests "$log" "$deadline" -R "$pattern" \
+            -E "$slow_tests${skip_tests:+|$skip_tests}"); then
             echo "killed by $first"
             return 0
         fi
@@ -280,6 +289,9 @@ mkdir -p "$logs"
 echo "Mutants: ${#mutants[@]} of tools/mutants/${filter:+ matching '$filter'}"
 if [ $quick = 1 ]; then
     echo "Quick run: the slow end-to-end tests ($slow_tests*) are left out"
+fi
+if [ -n "$skip_tests" ]; then
+    echo "Tests matching '$skip_tests' are left out"
 fi
 echo "Scratch copy and build: $work"
 
