@@ -146,6 +146,15 @@ TEST_F(LiveReloadTest, ABrokenMeshKeepsTheRunningWorld) {
     EXPECT_NE(said.find("Unable to load thing.obj"), std::string::npos) << said;
 }
 
+// The template's save builds the world again while the mesh stands broken; the mesh mended later
+// is taken. Off until the player mends it: it watches only the files that loaded.
+TEST_F(LiveReloadTest, DISABLED_AMeshBrokenWhenTheWorldWasBuiltIsTakenOnceMended) {
+    saveAndPlay("thing.obj", brokenMesh);
+    saveAndPlay("lamp.template", radius5);
+    saveAndPlay("thing.obj", triangle + "g two\nf 3/3/1 2/2/1 1/1/1\n");
+    EXPECT_EQ(state(), "4 r5 g2 drawn");
+}
+
 // The texture everyone holds takes the new picture; the world stays as it is.
 TEST_F(LiveReloadTest, ASavedTextureIsTakenInPlace) {
     save("data/textures/wall.bmp", TempDir::readFile("data/textures/crate.bmp"), 0);
