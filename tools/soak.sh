@@ -270,12 +270,24 @@ soak_storm() {
     storm_mesh 0 0 >"$dir/storm.obj"
     storm_texture 0 0 >"$dir/storm.bmp"
     storm_shader 0 0 >"$dir/shaders/hdr_compose.glfp"
-    echo "Storm: four files saved every 100 ms for $seconds s under AddressSanitizer (in $dir)"
     # Leaks stay unchecked (Mesa's cannot be told from ours); any other report ends the program.
     (cd "$work" && export ASAN_OPTIONS=detect_leaks=0:quarantine_size_mb=16 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 &&
         exec "$root/$program" "$dir/storm.world" --data "$root/data/" "${play_options[@]}" \
         >storm-out.log 2>storm-err.log) &
-    local pid=$! started=$SECONDS saves=0 next_sample=0 quarter=$((seconds / 4)) first_rss="" rss=""
+    local pid=$! waited=0
+    # The saves begin once the world has loaded: one caught broken at the start leaves a show
+    # without a world, whose files the player never looks at.
+    while ! grep -q 'Entering main loop' "$work/storm-out.log" 2>/dev/null; do
+        if ! kill -0 "$pid" 2>/dev/null || [ $waited -ge 300 ]; then
+            fail storm "the program never reached its main loop; see $work/storm-err.log"
+            stop_program "$pid"
+            return
+        fi
+        sleep 1
+        waited=$((waited + 1))
+    done
+    echo "Storm: four files saved every 100 ms for $seconds s under AddressSanitizer (in $dir)"
+    local started=$SECONDS saves=0 next_sample=0 quarter=$((seconds / 4)) first_rss="" rss=""
     local rebuilds=0
     : >"$samples"
     while [ $((SECONDS - started)) -lt "$seconds" ] && kill -0 "$pid" 2>/dev/null; do
@@ -313,10 +325,12 @@ soak_storm() {
         verdict="unmeasured"
     fi
     # When the world was last built again: a save caught broken at that moment leaves the show
-    # without a world, which the player no longer watches.
-    local last_rebuild
+    # without a world, whose files the player no longer looks at.
+    local last_rebuild lost
     last_rebuild=$(awk -v n="$rebuilds" '$3 == n { print $1; exit }' "$samples")
-    echo "soak storm: the world was built again $rebuilds times, the last ${last_rebuild:-0} s in"
+    lost=$(grep -c '^No world: ' "$work/storm-err.log" || true)
+    echo "soak storm: the world was built again $rebuilds times, the last ${last_rebuild:-0} s in;" \
+        "$lost builds found it broken"
     echo "soak storm: $saves rounds of four saves in $((SECONDS - started)) s; $reloads reloads taken, $kept broken files kept out; $reports sanitizer lines; RSS $memory: $verdict; exit status $status"
     [ "$reports" = 0 ] || fail storm "the sanitizer reported; see $work/storm-err.log"
     [ "$verdict" = flat ] || fail storm "the memory was not flat"
