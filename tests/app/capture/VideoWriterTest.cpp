@@ -39,6 +39,7 @@ TEST(VideoWriterTest, AnEncoderThatFailsFailsTheVideoNamingIt) {
     writer.write(Zem::Graphics::FrameImage(16, 16));
     EXPECT_FALSE(writer.finish());
     EXPECT_NE(writer.error().find("ffmpeg failed"), std::string::npos) << writer.error();
+    EXPECT_NE(writer.error().find(video), std::string::npos) << writer.error();
 }
 
 } // namespace
