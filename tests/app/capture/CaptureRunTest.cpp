@@ -83,4 +83,20 @@ TEST_F(CaptureRunTest, AVideoHoldsEveryFrameInTheOrderDrawn) {
     }
 }
 
+// The encoder is told the frame's width and height the right way round.
+TEST_F(CaptureRunTest, AVideoIsAsWideAndAsTallAsTheCapture) {
+    if (std::system("command -v ffmpeg >/dev/null 2>&1 && command -v ffprobe >/dev/null 2>&1") !=
+        0) {
+        GTEST_SKIP() << "no ffmpeg";
+    }
+    capture(0.0, 0.2, "show.mkv");
+    const std::string size = dir.file("size.txt");
+    ASSERT_EQ(std::system(("ffprobe -v error -select_streams v:0 -show_entries stream=width,height"
+                           " -of csv=p=0:s=x " +
+                           dir.file("show.mkv") + " >" + size)
+                              .c_str()),
+              0);
+    EXPECT_EQ(ZemTest::TempDir::readFile(size), "16x8\n");
+}
+
 } // namespace
