@@ -378,5 +378,5 @@ else
 fi
 [ $quick = 1 ] && echo "(quick run: $slow_tests* left out)"
 without=$(untouched_files 2>/dev/null | tail -n 1)
-echo "${without% without a mutant} of src/ have no mutant: tools/mutate.sh --untouched lists them"
+echo "${without% without a mutant} have no mutant: tools/mutate.sh --untouched lists them"
 exit 0
