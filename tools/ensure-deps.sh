@@ -60,3 +60,29 @@ zem_build() {
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="$type" >/dev/null &&
         cmake --build "$dir" -j "$(nproc)"
 }
+
+# A clang build of everything but the benchmarks and generators, with sanitizers: "address"
+# (AddressSanitizer and UndefinedBehaviorSanitizer, into build-sanitize) or "thread"
+# (ThreadSanitizer, into build-tsan). Builds the targets named, or all of them.
+zem_build_sanitized() {
+    local kind=$1 dir sanitizers flags
+    shift
+    case "$kind" in
+    address)
+        dir=build-sanitize sanitizers=address,undefined
+        flags="-fsanitize=$sanitizers -fno-sanitize-recover=undefined"
+        ;;
+    thread) dir=build-tsan sanitizers=thread flags="-fsanitize=$sanitizers" ;;
+    *)
+        echo "zem_build_sanitized: unknown kind '$kind'" >&2
+        return 2
+        ;;
+    esac
+    local targets=()
+    [ $# -gt 0 ] && targets=(--target "$@")
+    CC=clang CXX=clang++ cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DZEM_BUILD_BENCH=OFF -DZEM_BUILD_TOOLS=OFF \
+        -DCMAKE_CXX_FLAGS="$flags -fno-omit-frame-pointer" \
+        -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=$sanitizers" >/dev/null &&
+        cmake --build "$dir" -j "$(nproc)" "${targets[@]}"
+}

@@ -16,6 +16,7 @@ filter=""
 test_timeout=120
 mutant_timeout=900
 slow_tests="OmbrelProgramCapture"
+skip_tests=""
 
 usage() {
     cat <<EOF
@@ -30,9 +31,14 @@ patch no longer applies; not counted). Ends with the mutation score, killed/appl
 Options:
   -h, --help             print this help and exit
   --quick                leave out the slow end-to-end tests ($slow_tests*)
+  --skip REGEX           leave out the tests matching REGEX too (one that needs an idle machine,
+                         say); every mutant then has to be caught by the others
   --test-timeout S       limit for one test, in seconds (default: $test_timeout)
   --mutant-timeout S     limit for the whole suite under one mutant (default: $mutant_timeout)
   --list                 list the mutants with what each one breaks, and exit
+  --untouched            list the files of src/ that no mutant touches (a header counts as
+                         touched through its own .cpp) with the reason tools/mutants/untouched.txt
+                         gives for each, and exit: 1 when a file has no mutant and no reason
 EOF
 }
 
@@ -46,6 +52,7 @@ is_seconds() {
 }
 
 list_only=0
+list_untouched=0
 while [ $# -gt 0 ]; do
     case "$1" in
     -h | --help)
@@ -54,6 +61,12 @@ while [ $# -gt 0 ]; do
         ;;
     --quick) quick=1 ;;
     --list) list_only=1 ;;
+    --untouched) list_untouched=1 ;;
+    --skip)
+        [ $# -ge 2 ] || bad_use "$1 needs a value"
+        skip_tests=$2
+        shift
+        ;;
     --test-timeout | --mutant-timeout)
         [ $# -ge 2 ] || bad_use "$1 needs a value"
         is_seconds "$2" || bad_use "$1 needs a whole number of seconds, not '$2'"
@@ -74,6 +87,46 @@ while [ $# -gt 0 ]; do
     shift
 done
 
+# The files a patch changes, as paths inside the tree.
+patched_files() {
+    sed -n 's/^+++ b\/\([^[:space:]]*\).*/\1/p' "$1"
+}
+
+# Prints the files of src/ that no mutant touches, each with the reason untouched.txt gives for
+# leaving it out ("path reason..." lines); false when one has no reason. A header is touched
+# through its source file beside it (Name.cpp, or a platform's Name_platform.cpp).
+untouched_files() {
+    local touched file base candidate covered reason status=0 count=0
+    touched=$(for patch in "$mutants_dir"/*.patch; do patched_files "$patch"; done | sort -u)
+    while IFS= read -r file; do
+        grep -qxF "$file" <<<"$touched" && continue
+        covered=0
+        if [[ "$file" == *.h ]]; then
+            base=${file%.h}
+            for candidate in "$root/$base.cpp" "$root/$base"_*.cpp; do
+                [ -e "$candidate" ] && grep -qxF "${candidate#"$root"/}" <<<"$touched" && covered=1
+            done
+        fi
+        [ $covered = 1 ] && continue
+        reason=$(awk -v f="$file" '$1 == f { $1 = ""; sub(/^ +/, ""); print; exit }' \
+            "$mutants_dir/untouched.txt" 2>/dev/null)
+        if [ -z "$reason" ]; then
+            reason="NO MUTANT (give it one, or a reason in tools/mutants/untouched.txt)"
+            status=1
+        fi
+        printf '%-42s %s\n' "$file" "$reason"
+        count=$((count + 1))
+    done < <(cd "$root" && git ls-files -co --exclude-standard src | sort)
+    echo "$count files of src/ without a mutant"
+    return $status
+}
+
+if [ $list_untouched = 1 ]; then
+    [ -z "$filter" ] || bad_use "--untouched takes no FILTER"
+    untouched_files
+    exit $?
+fi
+
 mutants=()
 for patch in "$mutants_dir"/*.patch; do
     [ -e "$patch" ] || continue
@@ -92,11 +145,6 @@ fi
 for tool in cmake ctest patch cmp timeout git; do
     command -v "$tool" >/dev/null || { echo "mutate.sh: $tool is missing" >&2; exit 1; }
 done
-
-# The files a patch changes, as paths inside the tree.
-patched_files() {
-    sed -n 's/^+++ b\/\([^[:space:]]*\).*/\1/p' "$1"
-}
 
 # Whatever happens, the copy is left as the working tree is: the mutated files are copied back
 # (with a new time, so the next build compiles them again).
@@ -158,8 +206,8 @@ run_tests() {
         --output-on-failure "$@") >>"$log" 2>&1 || status=$?
     [ $status = 0 ] && return 0
     local first
-    first=$(grep -m 1 -E 'Test +#[0-9]+: .*(\*\*\*(Failed|Timeout|Exception)|Not Run)' "$log" |
-        sed -n 's/.*Test *#[0-9]*: \([^ ]*\).*/\1/p')
+    first=$(grep -E 'Test +#[0-9]+: .*(\*\*\*(Failed|Timeout|Exception)|Not Run)' "$log" |
+        grep -v -m 1 'Not Run (Disabled)' | sed -n 's/.*Test *#[0-9]*: \([^ ]*\).*/\1/p')
     if [ -n "$first" ]; then
         echo "$first"
     elif [ $status = 124 ]; then
@@ -174,11 +222,11 @@ run_tests() {
 # already run.
 run_suite() {
     local log=$1 deadline=$2 done_already=${3:-}
-    local skip=$slow_tests
-    [ -n "$done_already" ] && skip="$done_already|$slow_tests"
+    local skip=$slow_tests${skip_tests:+|$skip_tests}
+    [ -n "$done_already" ] && skip="$done_already|$skip"
     run_tests "$log" "$deadline" -E "$skip" || return 1
     if [ $quick = 0 ]; then
-        run_tests "$log" "$deadline" -R "$slow_tests" || return 1
+        run_tests "$log" "$deadline" -R "$slow_tests" ${skip_tests:+-E "$skip_tests"} || return 1
     fi
     return 0
 }
@@ -211,7 +259,8 @@ judge() {
             return 0
         fi
         status_line "$tag testing $layer..."
-        if ! first=$(run_tests "$log" "$deadline" -R "$pattern" -E "$slow_tests"); then
+        if ! first=$(run_tests "$log" "$deadline" -R "$pattern" \
+            -E "$slow_tests${skip_tests:+|$skip_tests}"); then
             echo "killed by $first"
             return 0
         fi
@@ -240,6 +289,9 @@ mkdir -p "$logs"
 echo "Mutants: ${#mutants[@]} of tools/mutants/${filter:+ matching '$filter'}"
 if [ $quick = 1 ]; then
     echo "Quick run: the slow end-to-end tests ($slow_tests*) are left out"
+fi
+if [ -n "$skip_tests" ]; then
+    echo "Tests matching '$skip_tests' are left out"
 fi
 echo "Scratch copy and build: $work"
 
@@ -325,4 +377,6 @@ else
     echo "mutation score 0/0 (no mutant applied)"
 fi
 [ $quick = 1 ] && echo "(quick run: $slow_tests* left out)"
+without=$(untouched_files 2>/dev/null | tail -n 1)
+echo "${without% without a mutant} have no mutant: tools/mutate.sh --untouched lists them"
 exit 0

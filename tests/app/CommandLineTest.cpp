@@ -94,6 +94,11 @@ TEST(CommandLineTest, WithoutOptionsTheShowPlaysAsItAlwaysDid) {
               std::tuple(false, false, 640, 480, true, "data/Ombrel.ogg"s));
 }
 
+TEST(CommandLineTest, ACaptureWithoutOptionsIs60FramesASecondAt640By480) {
+    const CaptureOptions c = CommandLine({"--capture", "out"}).options().capture;
+    EXPECT_EQ(std::tuple(c.fps, c.width, c.height), std::tuple(60.0, 640, 480));
+}
+
 TEST(CommandLineTest, TheUsageDescribesEveryOption) {
     const std::string usage = CommandLine::usage();
     for (const char* option :

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
 #include <regex>
 #include <vector>
@@ -64,6 +66,22 @@ TEST_F(FrameStatsTest, ThePassesTimedTakeNoNegativeTime) {
     for (double ms : stats->report().passMs) {
         EXPECT_GE(ms, 0.0);
     }
+}
+
+// The GPU cannot spend longer on the passes than the frames took on the wall clock.
+TEST_F(FrameStatsTest, ThePassesTakeNoLongerThanTheFramesAroundThem) {
+    if (!Zem::Graphics::PassTimer::available()) {
+        GTEST_SKIP() << "this context cannot time the passes";
+    }
+    const auto start = std::chrono::steady_clock::now();
+    drawFrames(4);
+    const std::chrono::duration<double, std::milli> elapsed =
+        std::chrono::steady_clock::now() - start;
+    double passes = 0.0;
+    for (double ms : stats->report().passMs) {
+        passes += std::max(ms, 0.0);
+    }
+    EXPECT_LE(passes, elapsed.count());
 }
 
 TEST_F(FrameStatsTest, TheLineGivesEveryFigureOfTheReport) {

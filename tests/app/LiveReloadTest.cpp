@@ -3,6 +3,7 @@
 #include "main/Entity.h"
 #include "resource/Mesh.h"
 #include "resource/ResourceManager.h"
+#include "resource/Texture.h"
 #include "support/PngFile.h"
 #include "support/mentions.h"
 
@@ -12,7 +13,10 @@
 #include <string>
 
 using AppTest::Pixel;
+using Zem::Resource::ResourceManager;
+using Zem::Resource::Texture;
 using ZemTest::mentions;
+using ZemTest::TempDir;
 
 namespace {
 
@@ -32,6 +36,7 @@ const std::string magenta = compose + "1.0, 0.0, 1.0, 1.0); }\n";
 const std::string green = compose + "0.0, 1.0, 0.0, 1.0); }\n";
 const std::string brokenGreen = compose + "0.0, 1.0, 0.0, 1.0) }\n";
 const std::string radius5 = "<template><radius>5</radius></template>";
+const std::string radius3 = "<template><radius>3</radius></template>";
 const std::string brokenTemplate = "<template>\n<radius>7</radiu>\n</template>\n";
 const std::string brokenMesh = triangle + "g three\nf 1/1/1 2/2/1 9/3/1\n";
 
@@ -160,6 +165,58 @@ TEST_F(LiveReloadTest, ABrokenMeshKeepsTheRunningWorld) {
     const std::string said = saveAndPlay("thing.obj", brokenMesh);
     EXPECT_EQ(state(), "4 r2 g1 drawn");
     EXPECT_NE(said.find("Unable to load thing.obj"), std::string::npos) << said;
+}
+
+// The template's save builds the world again while the mesh stands broken; the mesh mended later
+// is taken. Off until the player mends it: it watches only the files that loaded.
+TEST_F(LiveReloadTest, DISABLED_AMeshBrokenWhenTheWorldWasBuiltIsTakenOnceMended) {
+    saveAndPlay("thing.obj", brokenMesh);
+    saveAndPlay("lamp.template", radius5);
+    saveAndPlay("thing.obj", triangle + "g two\nf 3/3/1 2/2/1 1/1/1\n");
+    EXPECT_EQ(state(), "4 r5 g2 drawn");
+}
+
+// The texture everyone holds takes the new picture; the world stays as it is.
+TEST_F(LiveReloadTest, ASavedTextureIsTakenInPlace) {
+    save("data/textures/wall.bmp", TempDir::readFile("data/textures/crate.bmp"), 0);
+    Texture* wall = ResourceManager::instance().get<Texture>("wall.bmp");
+    ASSERT_NE(wall, nullptr);
+    frame();
+    const std::string said =
+        saveAndPlay("textures/wall.bmp", TempDir::readFile("data/textures/stone.bmp"));
+    EXPECT_EQ(wall->width, 128);
+    EXPECT_TRUE(mentions(said, {"Reloaded wall.bmp"})) << said;
+    ResourceManager::instance().release(wall);
+}
+
+// Ten rounds of a shader, a texture, a template and a mesh saved together, all broken on every
+// other round: the show ends on the last mended version of each.
+TEST_F(LiveReloadTest, AfterSavesBrokenAndMendedInTurnTheLastMendedOfEachIsShown) {
+    const std::string crate = TempDir::readFile("data/textures/crate.bmp");
+    const std::string stone = TempDir::readFile("data/textures/stone.bmp");
+    const std::string twoGroups = triangle + "g two\nf 3/3/1 2/2/1 1/1/1\n";
+    save("data/textures/wall.bmp", crate, 0);
+    Texture* wall = ResourceManager::instance().get<Texture>("wall.bmp");
+    ASSERT_NE(wall, nullptr);
+    frame();
+    for (int round = 0; round < 10; ++round) {
+        const bool broken = round % 2 == 0;
+        const bool last = round % 4 == 1;
+        seconds += 10;
+        save("data/" + shader, broken ? brokenGreen : last ? green : magenta, seconds);
+        save("data/textures/wall.bmp",
+             broken ? crate.substr(0, 100)
+             : last ? stone
+                    : crate,
+             seconds);
+        save("data/lamp.template", broken ? brokenTemplate : last ? radius5 : radius3, seconds);
+        save("data/thing.obj", broken ? brokenMesh : last ? twoGroups : triangle, seconds);
+        frame();
+        frame();
+    }
+    EXPECT_EQ(state(), "4 r5 g2 green");
+    EXPECT_EQ(wall->width, 128);
+    ResourceManager::instance().release(wall);
 }
 
 } // namespace

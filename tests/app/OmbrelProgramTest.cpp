@@ -126,6 +126,19 @@ TEST_F(OmbrelProgramCaptureTest, AnOutputThatCannotBeWrittenEndsWithExitCode1Nam
     EXPECT_TRUE(ZemTest::mentions(run.errors, {dir.file("plain/frames")})) << run.errors;
 }
 
+// A folder stands where ffmpeg writes, so the encoder fails.
+TEST_F(OmbrelProgramCaptureTest, AVideoWhoseEncoderFailsEndsWithExitCode1NamingIt) {
+    if (!commandExists("ffmpeg")) {
+        GTEST_SKIP() << "ffmpeg is not installed";
+    }
+    const std::string video = dir.file("show.mp4");
+    fs::create_directory(video + ".part");
+    const ProgramRun run = ombrel("--capture " + video + " " + smallSecond);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(ZemTest::mentions(run.errors, {"ffmpeg", video})) << run.errors;
+    EXPECT_FALSE(fs::exists(video));
+}
+
 // Bad use is one line naming what was wrong, then where the usage is.
 TEST(OmbrelProgramUsageTest, BadUseEndsWithExitCode2AndOneLineNamingTheOption) {
     const ProgramRun run = ombrel("--fps fast");

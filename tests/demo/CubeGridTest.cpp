@@ -15,14 +15,16 @@ using Zem::Resource::XmlNode;
 
 namespace {
 
-// A room "hall" and a script whose music clock the test sets.
+// A room "hall" and a script whose music clock the test sets; its offset of 100 ms is taken off
+// the stream time and added back by every reader, the grid's wave too.
 class CubeGridTest : public ::testing::Test {
 protected:
     void SetUp() override {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         new Zem::Main::Room(XmlNode("<entity name='hall'/>"));
         reportedBy([this] {
-            (new ScriptMaster(XmlNode("<entity name='mainscript'><bpm>120</bpm><script/></entity>"),
+            (new ScriptMaster(XmlNode("<entity name='mainscript'><offset>100</offset><bpm>120</bpm>"
+                                      "<script/></entity>"),
                               Music::create([this] { return nowMs; })))
                 ->update(0.0f);
         });

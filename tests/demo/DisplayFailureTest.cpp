@@ -4,6 +4,7 @@
 #include "graphics/hasCurrentContext.h"
 #include "input/Input_sdl2.h"
 #include "main/Engine.h"
+#include "main/messageBox.h"
 #include "resource/ResourceManager.h"
 #include "resource/XmlNode.h"
 #include "support/StillShow.h"
@@ -40,9 +41,14 @@ protected:
         ASSERT_TRUE(Zem::Graphics::ShaderRegistry::instance().reset());
         Zem::Resource::ResourceManager::instance().reset();
         previousDriver = std::getenv("SDL_VIDEODRIVER");
+        // The platform's dialog reads the environment this test changes, on the dialog thread;
+        // the boxes of a show without a display are told on standard error all the same.
+        previousDialog = Zem::Main::setDialogFunction(
+            [](const std::string&, const std::string&, Zem::Main::MessageIcon) {});
     }
     void TearDown() override {
         setenv("SDL_VIDEODRIVER", previousDriver.c_str(), 1);
+        Zem::Main::setDialogFunction(previousDialog);
         Zem::Resource::ResourceManager::instance().reset();
     }
 
@@ -76,6 +82,7 @@ protected:
 
     ZemTest::TempDir dir;
     std::string previousDriver = "offscreen";
+    Zem::Main::MessageBoxHandler previousDialog;
     std::string output, errors;
 };
 

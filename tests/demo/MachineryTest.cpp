@@ -5,6 +5,8 @@
 #include "demo/Machinery/Cog.h"
 #include "demo/Machinery/readTransform.h"
 #include "main/BaseEntity.h"
+#include "resource/Mesh.h"
+#include "resource/ResourceManager.h"
 
 #include <vector>
 
@@ -185,6 +187,15 @@ TEST_F(MachineryRenderTest, AGearTrainIsDrawnWhereItIsPlaced) {
     // Through the teeth ring of each wheel; the bore and the space above stay empty.
     expectDrawnAt({first, second}, {Vector3(-1.5f, 0.0f, -4.85f), Vector3(0.7f, 0.0f, -4.85f)},
                   {Vector3(-1.0f, 0.0f, -4.85f), Vector3(-1.0f, 1.0f, -4.85f)});
+}
+
+TEST_F(MachineryRenderTest, AnAxleWithoutAModelIsTheAxleMesh) {
+    make<Cog>("<entity name='driver'><parent>hall</parent>"
+              "<transform><translate>0 0 -5</translate></transform></entity>");
+    auto* axle = make<Axis>("<entity name='axle'><parent>driver</parent></entity>");
+    ASSERT_NE(axle, nullptr);
+    EXPECT_EQ(axle->model,
+              Zem::Resource::ResourceManager::instance().get<Zem::Resource::Mesh>("axel.obj"));
 }
 
 } // namespace

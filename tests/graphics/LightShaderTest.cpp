@@ -167,6 +167,15 @@ TEST_F(LightShaderTest, AGlowingWallShowsOnScreenWithNoLightNearIt) {
     EXPECT_GT(int(shown[0]) + shown[1] + shown[2], 3 * 40);
 }
 
+// A small square that does not cover the screen, after a frame of the glowing wall.
+TEST_F(LightShaderTest, TheGlowOfTheFrameBeforeIsGoneWhereNothingIsDrawn) {
+    glowingAt(2.0f);
+    ZemTest::TestPanel small{0.5f, Vector3(1.0f, 1.0f, 1.0f)};
+    small.position = wall.position;
+    renderFrame({&small});
+    EXPECT_EQ(0.0f, lightAt(5, 5)[0]);
+}
+
 // A light shades only the pixels whose surface may lie in its reach, found by depth tests, so
 // the reach must come out whole wherever the eye and the wall are.
 TEST_F(LightShaderTest, ALightLightsExactlyTheWallWithinItsReach) {

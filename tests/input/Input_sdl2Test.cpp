@@ -92,6 +92,12 @@ TEST_F(Input_sdl2Test, ClosingTheWindowEndsTheRunAsFailedAtTheEndOfThatFrame) {
     EXPECT_EQ(game.frames, 3);
 }
 
+// What SDL sends when the system asks the program to quit.
+TEST_F(Input_sdl2Test, AQuitEventEndsTheRunAsFailedAtTheEndOfThatFrame) {
+    EXPECT_FALSE(runActingOnFrameTwo([this] { push(SDL_QUIT, [](SDL_Event&) {}); }));
+    EXPECT_EQ(game.frames, 3);
+}
+
 TEST_F(Input_sdl2Test, ClosingTheWindowIsACloseRequest) {
     pushWindowClose();
     input->update(0.016f);

@@ -70,6 +70,14 @@ TEST_F(CameraTest, ChannelsSixToEightMoveItAlongItsOwnAxes) {
     }
 }
 
+// The same turn: the point 1 1 2 of its own frame is world 4 4 3.
+TEST_F(CameraTest, TwitchRightJumpsToAPointOfItsOwnFrame) {
+    Camera camera(
+        element("<entity><position>2 3 4</position><rotation>0 90 0</rotation></entity>"));
+    camera.command(0, element("<event command='twitchright'>1 1 2</event>"));
+    EXPECT_LT((camera.position - Vector3(4, 4, 3)).length(), 1e-5f);
+}
+
 TEST_F(CameraTest, ChannelsNineToElevenAddToItsRotation) {
     const std::pair<unsigned, Vector3> turns[] = {
         {9, {6, 90, 0}}, {10, {0, 96, 0}}, {11, {0, 90, 6}}};

@@ -8,13 +8,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <csignal>
 #include <cstdlib>
 #include <functional>
 #include <future>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 using Zem::Main::MessageIcon;
@@ -35,45 +38,65 @@ public:
     int frames = 0;
 };
 
-// A user who never answers: each dialog blocks the dialog thread until the test lets go. The
-// state is shared with that thread, which may still be inside a dialog when the test ends.
-class UnansweredDialogs {
+// A user who answers the dialogs only when the test says so: each one blocks the dialog thread
+// until then. The state is shared with that thread, which may still be inside a dialog when the
+// test ends; every dialog is answered then.
+class DialogsAnsweredLater {
 public:
-    UnansweredDialogs() {
+    DialogsAnsweredLater() {
         previous = Zem::Main::setDialogFunction(
             [state = state](const std::string& caption, const std::string& text, MessageIcon) {
-                {
-                    std::lock_guard<std::mutex> lock(state->mutex);
-                    state->shown.push_back(caption + ": " + text);
-                    if (state->shown.size() == 1) {
-                        state->firstShown.set_value();
-                    }
-                }
-                state->answered.wait();
+                std::unique_lock<std::mutex> lock(state->mutex);
+                state->shown.push_back(caption + ": " + text);
+                const std::size_t number = state->shown.size();
+                state->changed.notify_all();
+                state->changed.wait(lock, [&] { return state->answered >= number; });
             });
     }
-    ~UnansweredDialogs() {
-        state->release.set_value();
+    ~DialogsAnsweredLater() {
+        answer(std::numeric_limits<std::size_t>::max());
         Zem::Main::setDialogFunction(previous);
+    }
+    // Lets the first `count` dialogs close.
+    void answer(std::size_t count) {
+        std::lock_guard<std::mutex> lock(state->mutex);
+        state->answered = count;
+        state->changed.notify_all();
+    }
+    void waitUntilShown(std::size_t count) const {
+        std::unique_lock<std::mutex> lock(state->mutex);
+        state->changed.wait(lock, [&] { return state->shown.size() >= count; });
     }
     std::vector<std::string> shownSoFar() const {
         std::lock_guard<std::mutex> lock(state->mutex);
         return state->shown;
     }
-    void waitForTheFirst() const { state->firstShownFuture.wait(); }
 
 private:
     struct State {
         std::mutex mutex;
+        std::condition_variable changed;
         std::vector<std::string> shown;
-        std::promise<void> firstShown;
-        std::shared_future<void> firstShownFuture = firstShown.get_future().share();
-        std::promise<void> release;
-        std::shared_future<void> answered = release.get_future().share();
+        std::size_t answered = 0;
     };
     std::shared_ptr<State> state = std::make_shared<State>();
     Zem::Main::MessageBoxHandler previous;
 };
+
+// Runs `raise(thread, i)` for i below `count` on each of `threads` threads at once.
+template <typename Raise> void raiseFromThreads(int threads, int count, Raise raise) {
+    std::vector<std::thread> raisers;
+    for (int thread = 0; thread < threads; ++thread) {
+        raisers.emplace_back([thread, count, &raise] {
+            for (int i = 0; i < count; ++i) {
+                raise(thread, i);
+            }
+        });
+    }
+    for (std::thread& raiser : raisers) {
+        raiser.join();
+    }
+}
 
 class messageBoxTest : public ::testing::Test {
 protected:
@@ -100,10 +123,10 @@ protected:
 
 // First in the file: a dialog still queued from an earlier test would be shown before these.
 TEST_F(messageBoxTest, ADialogWaitsBehindAnUnansweredOne) {
-    UnansweredDialogs dialogs;
+    DialogsAnsweredLater dialogs;
     raiseDialogsOnFramesTwoAndThree();
     engine.run();
-    dialogs.waitForTheFirst();
+    dialogs.waitUntilShown(1);
     EXPECT_EQ(dialogs.shownSoFar(), std::vector<std::string>{": Camera not found! 2"});
 }
 
@@ -151,14 +174,14 @@ TEST_F(messageBoxTest, ABoxWithoutACaptionIsReportedUnderMessage) {
 
 // The freeze: a box raised mid-show that nobody answers must not stop the frames.
 TEST_F(messageBoxTest, FramesKeepComingWhileADialogWaitsForAnAnswer) {
-    UnansweredDialogs dialogs;
+    DialogsAnsweredLater dialogs;
     raiseDialogsOnFramesTwoAndThree();
     EXPECT_TRUE(engine.run());
     EXPECT_EQ(game.frames, 10);
 }
 
 TEST_F(messageBoxTest, ASignalEndsTheRunAtTheEndOfTheFrameWhileADialogWaits) {
-    UnansweredDialogs dialogs;
+    DialogsAnsweredLater dialogs;
     game.onFrame = [](int frame) {
         if (frame == 2) {
             Zem::Main::showDialogAside("", "Camera not found!", MessageIcon::Error);
@@ -169,6 +192,49 @@ TEST_F(messageBoxTest, ASignalEndsTheRunAtTheEndOfTheFrameWhileADialogWaits) {
     };
     EXPECT_FALSE(engine.run());
     EXPECT_EQ(game.frames, 4);
+}
+
+// Twenty raised from four threads while one stands open. Once the first closes and the second
+// opens, the last one raised finds room behind the seven still waiting.
+TEST_F(messageBoxTest, WhileADialogStandsOpenEightWaitAndTheRestAreDropped) {
+    DialogsAnsweredLater dialogs;
+    Zem::Main::showDialogAside("", "open", MessageIcon::Error);
+    dialogs.waitUntilShown(1);
+    raiseFromThreads(4, 5, [](int thread, int i) {
+        Zem::Main::showDialogAside("", std::to_string(thread) + "." + std::to_string(i),
+                                   MessageIcon::Error);
+    });
+    dialogs.answer(1);
+    dialogs.waitUntilShown(2);
+    Zem::Main::showDialogAside("", "last", MessageIcon::Error);
+    dialogs.answer(std::numeric_limits<std::size_t>::max());
+    dialogs.waitUntilShown(10);
+    const std::vector<std::string> shown = dialogs.shownSoFar();
+    EXPECT_EQ(shown.size(), 10u);
+    EXPECT_EQ(shown.back(), ": last");
+}
+
+// The platform's own dialog function stands aside offscreen; the text of every box reaches the
+// report, each thread's in its order.
+TEST_F(messageBoxTest, BoxesRaisedFromManyThreadsAtOnceAreEachReportedInTheirOrder) {
+    ZemTest::ReportRecorder reports;
+    raiseFromThreads(4, 50, [](int thread, int i) {
+        Zem::Main::messageBox("box " + std::to_string(thread), std::to_string(i),
+                              MessageIcon::Error);
+    });
+    for (int thread = 0; thread < 4; ++thread) {
+        const std::string caption = "box " + std::to_string(thread) + ": ";
+        std::vector<std::string> texts;
+        for (const std::string& line : reports.lines) {
+            if (line.rfind(caption, 0) == 0) {
+                texts.push_back(line.substr(caption.size()));
+            }
+        }
+        ASSERT_EQ(texts.size(), 50u) << caption;
+        for (int i = 0; i < 50; ++i) {
+            EXPECT_EQ(texts[static_cast<std::size_t>(i)], std::to_string(i)) << caption;
+        }
+    }
 }
 
 } // namespace

@@ -32,10 +32,12 @@ protected:
         }
         mesh.groups.push_back(std::move(group));
     }
-    // Gives the only group a material of diffuse 0.5, specular 0.25, shininess 32 and wood.
+    // Gives the only group a material of ambient 0.125, diffuse 0.5, specular 0.25, shininess 32
+    // and wood.
     Material& addShinyMaterial() {
         mesh.materials.push_back(std::make_unique<Material>());
         Material& shiny = *mesh.materials.back();
+        std::fill_n(shiny.ambient, 3, 0.125f);
         std::fill_n(shiny.diffuse, 3, 0.5f);
         std::fill_n(shiny.specular, 3, 0.25f);
         shiny.shininess = 32.0f;
@@ -95,7 +97,7 @@ TEST_P(MeshTest, AMaterialsValuesBecomeTheGLMaterial) {
     drawMesh(mesh);
     EXPECT_EQ(material(GL_DIFFUSE), (Floats{0.5f, 0.5f, 0.5f, 0.25f}));
     EXPECT_EQ(material(GL_SPECULAR), (Floats{0.25f, 0.25f, 0.25f, 32}));
-    EXPECT_EQ(material(GL_AMBIENT), (Floats{0, 0, 0, 0}));
+    EXPECT_EQ(material(GL_AMBIENT), (Floats{0.125f, 0.125f, 0.125f, 0}));
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 

@@ -32,6 +32,17 @@ TEST(MtlParserTest, ANumberThatDoesNotReadEndsItsStatement) {
     EXPECT_EQ(diffuseOf(*materials[0]), (Diffuse{0.5f, 0, 0}));
 }
 
+TEST(MtlParserTest, KaKsAndNsLandInTheirOwnFields) {
+    const auto materials = MtlParser::parse("newmtl a\nKa 0.1 0.2 0.3\nKs 0.4 0.5 0.6\nNs 7\n");
+    ASSERT_EQ(materials.size(), 1u);
+    const Material& a = *materials[0];
+    EXPECT_EQ((std::vector<float>{a.ambient, a.ambient + 4}),
+              (std::vector<float>{0.1f, 0.2f, 0.3f, 0.0f}));
+    EXPECT_EQ((std::vector<float>{a.specular, a.specular + 3}),
+              (std::vector<float>{0.4f, 0.5f, 0.6f}));
+    EXPECT_EQ(a.shininess, 7.0f);
+}
+
 TEST(MtlParserTest, EachMapStatementNamesItsOwnMap) {
     const auto materials = MtlParser::parse(
         "newmtl a\nmap_Kd d.bmp\nmap_Ks s.bmp\nmap_Normal n.bmp\nmap_Bump b.bmp\n");

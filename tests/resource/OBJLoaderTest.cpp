@@ -127,6 +127,14 @@ TEST_F(OBJLoaderTest, TheMaterialLibraryNameIsHandedOn) {
     EXPECT_EQ(library, "box.mtl");
 }
 
+TEST_F(OBJLoaderTest, OfTwoLibrariesTheLastIsHandedOn) {
+    std::string error;
+    std::string library;
+    EXPECT_TRUE(OBJLoader::buildGeometry("mtllib a.mtl\n" + corners + "mtllib b.mtl\nf 1 2 3\n",
+                                         error, &library));
+    EXPECT_EQ(library, "b.mtl");
+}
+
 // Buffers and draws need at least one triangle.
 TEST_F(OBJLoaderTest, AGroupLeftWithoutATriangleIsRefusedByName) {
     const std::string face = "g a\nf 1/1/1 2/2/2 3/3/3\n";

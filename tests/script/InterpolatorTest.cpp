@@ -15,11 +15,14 @@ using Zem::Resource::XmlNode;
 
 namespace {
 
-// A 120 bpm clock started at 0 ("0 1 0" lasts 0.5 s) and "box" with channel 0 at 2.
+// A 120 bpm clock started at 0 ("0 1 0" lasts 0.5 s) and "box" with channel 0 at 2. The clock's
+// offset of 100 ms is taken off the stream time and added back by every reader: the curves run
+// on the music as heard.
 class InterpolatorTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        (new ScriptMaster(XmlNode("<entity name='clock'><bpm>120</bpm><script/></entity>"),
+        (new ScriptMaster(XmlNode("<entity name='clock'><offset>100</offset><bpm>120</bpm>"
+                                  "<script/></entity>"),
                           ScriptTest::musicAt(&nowMs)))
             ->update(0.0f);
         interpolator = new Interpolator(

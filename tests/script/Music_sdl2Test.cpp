@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -147,6 +148,28 @@ TEST(MusicSdl2Test, DecodesTheScoreWhenADeviceTakesIt) {
     music->setBufferSize(0); // short blocks: closing the dummy device waits for one or two
     MusicStream* stream = music->openStream("data/Ombrel.ogg", 0x2000, 0, 0);
     EXPECT_NEAR(music->streamLengthMs(stream), 150000, 50) << "75 bars at 120 bpm";
+}
+
+// The dummy device's thread asks for a block every 23 ms while the test seeks, pauses and reads
+// the clock two thousand times; no file, so nothing is decoded.
+TEST(MusicSdl2Test, APausedClockStandsWhereTheLastSeekPutItWhileTheDeviceTakesBlocks) {
+    std::atomic<double> nowMs{0.0};
+    auto music = Music::create([&nowMs] { return nowMs.load(); }, true);
+    ASSERT_TRUE(music->init(rate, 32, 0));
+    music->setBufferSize(0);
+    MusicStream* stream = nullptr;
+    reportedBy([&] { stream = music->openStream("data/no-such-music.ogg", 0x2000, 0, 0); });
+    ASSERT_TRUE(music->playStream(0, stream));
+    for (int i = 0; i < 2000; ++i) {
+        nowMs = nowMs + 5.0;
+        music->seekStream(stream, i * 100);
+        music->pauseStream(stream, i % 2 == 0);
+        music->streamTime(stream);
+    }
+    music->pauseStream(stream, true);
+    music->seekStream(stream, 5000);
+    nowMs = nowMs + 1000.0;
+    EXPECT_EQ(music->streamTime(stream), 5000);
 }
 
 // Reads up to the end of a line; what follows stays in the pipe.

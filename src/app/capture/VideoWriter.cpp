@@ -61,7 +61,7 @@ bool VideoWriter::write(const Zem::Graphics::FrameImage& frame) {
         return fail("a frame of another size than the video's");
     }
     if (!encoder.send(frame.data().data(), frame.data().size())) {
-        return fail("ffmpeg stopped taking frames (see its message above)");
+        return fail("ffmpeg stopped taking the frames of " + path + " (see its message above)");
     }
     return true;
 }
@@ -72,7 +72,8 @@ bool VideoWriter::finish() {
     fs::remove(temporaryMusic(), error);
     if (status != 0) {
         fs::remove(temporaryVideo(), error);
-        return fail("ffmpeg failed making " + path + " (exit code " + std::to_string(status) + ")");
+        return fail("ffmpeg failed making " + path + " (exit code " + std::to_string(status) +
+                    "; see its message above)");
     }
     fs::rename(temporaryVideo(), path, error);
     if (error) {
