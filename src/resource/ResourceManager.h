@@ -68,6 +68,8 @@ public:
     bool evict(const std::string& name);
     // The file each cached name was read from: search path plus name.
     const std::map<std::string, std::string>& sourceFiles() const { return sources; }
+    // The file of each name that was found but did not load, so a mended save can be noticed.
+    const std::map<std::string, std::string>& brokenFiles() const { return broken; }
 
     // The part after the last ".", or the whole name when it has none, in lower case.
     static std::string extensionOf(const std::string& name);
@@ -92,6 +94,8 @@ private:
     std::map<std::string, ResourceLoader*> loaders;
     // Cached name to the file it came from.
     std::map<std::string, std::string> sources;
+    // Name whose file was found but refused, to that file.
+    std::map<std::string, std::string> broken;
     // Names whose loader is running, so a file that asks for itself fails instead of recursing.
     std::set<std::string> loading;
     // Names that failed and whose failure has been reported.

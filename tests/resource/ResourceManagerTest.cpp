@@ -198,6 +198,19 @@ TEST_F(ResourceManagerTest, AFileMendedAfterItFailedLoadsOnALaterRequest) {
     EXPECT_EQ(contentOf(manager().get("broken.bmp")), "mended");
 }
 
+// Watched for a mended save, though nothing holds it.
+TEST_F(ResourceManagerTest, AFileFoundButRefusedIsKnownByItsPath) {
+    manager().get("broken.bmp");
+    EXPECT_EQ(manager().brokenFiles().at("broken.bmp"), dir.file("broken.bmp"));
+}
+
+TEST_F(ResourceManagerTest, AFileThatLoadsOnceMendedIsNoLongerBroken) {
+    manager().get("broken.bmp");
+    files.write("broken.bmp", "mended");
+    manager().get("broken.bmp");
+    EXPECT_EQ(manager().brokenFiles().count("broken.bmp"), 0u);
+}
+
 TEST_F(ResourceManagerTest, ClearForgetsFailures) {
     manager().get("broken.bmp");
     files.write("broken.bmp", "mended");
