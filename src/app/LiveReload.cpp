@@ -38,10 +38,13 @@ bool LiveReload::poll() {
         return false;
     }
     ResourceManager& manager = ResourceManager::instance();
-    paths.resize(manager.sourceFiles().size());
-    std::size_t i = 0;
-    for (const auto& [name, path] : manager.sourceFiles()) {
-        paths[i++] = path;
+    // Files that did not load are watched too: a world built while one stood broken takes it
+    // once it is mended.
+    paths.clear();
+    for (const auto* files : {&manager.sourceFiles(), &manager.brokenFiles()}) {
+        for (const auto& [name, path] : *files) {
+            paths.push_back(path);
+        }
     }
     const std::vector<std::string> changed = watcher.poll(paths);
     if (changed.empty()) {
@@ -49,7 +52,8 @@ bool LiveReload::poll() {
     }
     const std::set<std::string> changedPaths(changed.begin(), changed.end());
     // Copied: reloading may cache further names.
-    const auto sources = manager.sourceFiles();
+    auto sources = manager.sourceFiles();
+    sources.insert(manager.brokenFiles().begin(), manager.brokenFiles().end());
     bool rebuild = false;
     for (const auto& [name, path] : sources) {
         if (changedPaths.count(path) == 0) {

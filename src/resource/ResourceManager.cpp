@@ -129,9 +129,11 @@ bool ResourceManager::load(const std::string& name) {
         if (failed.insert(name).second) {
             reportUnableToLoad(name);
         }
+        broken[name] = path;
         return false;
     }
     failed.erase(name);
+    broken.erase(name);
     cache[name] = std::move(resource);
     sources[name] = path;
     return true;
@@ -216,6 +218,7 @@ void ResourceManager::clear() {
     std::map<std::string, std::unique_ptr<Resource>> doomed;
     doomed.swap(cache);
     sources.clear();
+    broken.clear();
     doomed.clear();
     failed.clear();
 }
