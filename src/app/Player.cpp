@@ -20,6 +20,7 @@ Player::Player(PlayerOptions playerOptions) : options(std::move(playerOptions)) 
 int Player::run() {
     Ombrel show;
     show.useFiles(options.files);
+    show.useEdgeFilter(options.edgeFilter);
     Main::Engine engine;
     engine.setWorkingDir("./");
     engine.registerDriver("input", Input::InputBase::create());
@@ -27,8 +28,8 @@ int Player::run() {
     // A capture draws offscreen at its own size and never waits for the display.
     Graphics::DisplaySettings settings = options.display;
     if (options.capturing) {
-        settings.width = options.capture.width;
-        settings.height = options.capture.height;
+        settings.width = options.capture.width * options.capture.supersample;
+        settings.height = options.capture.height * options.capture.supersample;
         settings.fullscreen = false;
         settings.vsync = false;
         settings.offscreen = true;
