@@ -4,7 +4,7 @@
 // allocations of a frame counted at malloc level in every thread: the engine's own (called from
 // this program's code) apart from the rest (the GL driver, the C++ runtime). Run from the
 // repository root, so data/ is found:
-//   ./build/bench/ShowBench [--seconds N] [--size WxH] [--every N] [--passes]
+//   ./build/bench/ShowBench [--seconds N] [--size WxH] [--every N] [--passes] [--no-edge-filter]
 #include "support/ShowPlayer.h"
 
 #include "graphics/RenderObserver.h"
@@ -182,11 +182,13 @@ void report(const char* label, const std::vector<Sample>& samples, bool withPass
 void usage(FILE* to) {
     std::fprintf(to,
                  "usage: ShowBench [--seconds N] [--size WxH] [--every N] [--passes]\n"
+                 "                 [--no-edge-filter]\n"
                  "Plays the show headless on a fixed 30 steps/s and prints frame times.\n"
                  "  --seconds N  play only the first N seconds of the show\n"
                  "  --size WxH   render at this size (640x480)\n"
                  "  --every N    draw every Nth step only (N divides 300), the others unseen\n"
-                 "  --passes     add each pass's median CPU ms (the pipeline drained around it)\n");
+                 "  --passes     add each pass's median CPU ms (the pipeline drained around it)\n"
+                 "  --no-edge-filter  compose without the edge filter\n");
 }
 
 struct Options {
@@ -196,6 +198,7 @@ struct Options {
     int height = 480;
     int every = 1;
     bool passes = false;
+    bool edgeFilter = true;
 };
 
 bool parse(int argc, char** argv, Options& options) {
@@ -224,6 +227,8 @@ bool parse(int argc, char** argv, Options& options) {
             }
         } else if (arg == "--passes") {
             options.passes = true;
+        } else if (arg == "--no-edge-filter") {
+            options.edgeFilter = false;
         } else {
             return false;
         }
@@ -245,7 +250,7 @@ int main(int argc, char** argv) {
     GLenum firstError = GL_NO_ERROR;
     PassProbe probe;
     {
-        ZemTest::ShowPlayer player(options.width, options.height);
+        ZemTest::ShowPlayer player(options.width, options.height, options.edgeFilter);
         if (!player.ready()) {
             std::fprintf(stderr, "ShowBench: the show did not start\n");
             return 1;
@@ -285,9 +290,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "\n");
     }
 
-    std::printf("show frames at %dx%d, 30 steps/s; ms per frame (wall, process CPU); heap "
+    std::printf("show frames at %dx%d%s, 30 steps/s; ms per frame (wall, process CPU); heap "
                 "allocations per frame (median, all threads / engine's own)\n",
-                options.width, options.height);
+                options.width, options.height,
+                options.edgeFilter ? "" : " without the edge filter");
     std::printf("%-10s %6s | %7s %7s %7s | %7s %7s %7s | %7s %6s", "stretch", "frames", "median",
                 "p90", "max", "cpu med", "cpu p90", "cpu max", "allocs", "engine");
     if (options.passes) {

@@ -1,6 +1,8 @@
-// Writes the meshes and the texture the demo's effects use by default: the unit cog wheel
-// "kugghjul.obj" and the unit axle "axel.obj" of the gear trains with their material library
-// "machinery.mtl", the unit cube "cube.obj" (with "cube.mtl") of the cube grids, and the
+// Writes the meshes and the textures the demo's effects use: the unit cog wheel "kugghjul.obj"
+// and the unit axle "axel.obj" of the gear trains with their material library "machinery.mtl"
+// (machined metal: a specular and a normal map of turning marks), the cubes of the cube grids
+// with "cube.mtl" (the unit "cube.obj", the show's 0.8 "gridcube.obj" in copper panels with a
+// bump and a specular map, and the 0.4 "lantern.obj" that glows through its panes), and the
 // billboard picture "textures/emblem.bmp". Run from the repository root (or pass the data
 // directory as the only argument); the output is the same on every run.
 //
@@ -13,6 +15,7 @@
 #include "support/ObjWriter.h"
 #include "support/Vec.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <utility>
@@ -180,10 +183,11 @@ std::string axle() {
     return obj.text("Axle: a cylinder of radius 1 about Z, z -0.5..0.5");
 }
 
-// A cube of side 1 centred on the origin, faces outward.
-std::string cube() {
+// A cube of side `side` centred on the origin, faces outward, each face showing the whole
+// texture once.
+std::string cube(double side, const std::string& material, const std::string& comment) {
     ObjWriter obj("cube.mtl", decimals);
-    obj.beginGroup("cube", "cube");
+    obj.beginGroup("cube", material);
     // Each face: its normal and two edge directions u, v with u x v = normal.
     const Vec faces[6][3] = {
         {{1, 0, 0}, {0, 0, -1}, {0, 1, 0}}, {{-1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
@@ -198,30 +202,173 @@ std::string cube() {
         const double corners[4][2] = {{-0.5, -0.5}, {0.5, -0.5}, {0.5, 0.5}, {-0.5, 0.5}};
         std::vector<Corner> face;
         for (const auto& c : corners) {
-            const Vec p{0.5 * n.x + c[0] * u.x + c[1] * v.x, 0.5 * n.y + c[0] * u.y + c[1] * v.y,
-                        0.5 * n.z + c[0] * u.z + c[1] * v.z};
+            const Vec p =
+                Vec{0.5 * n.x + c[0] * u.x + c[1] * v.x, 0.5 * n.y + c[0] * u.y + c[1] * v.y,
+                    0.5 * n.z + c[0] * u.z + c[1] * v.z} *
+                side;
             face.push_back({obj.position(p), obj.texCoord(c[0] + 0.5, c[1] + 0.5), normal});
         }
         obj.face(face);
     }
-    return obj.text("Cube: side 1, centred on the origin");
+    return obj.text(comment);
 }
 
+// Brass wheels: a darker body so the turning marks' highlights read, and a specular map that
+// makes them glint ring by ring as the wheel turns.
 const char* const machineryLibrary = "# Metals of the gear trains\n"
                                      "newmtl cogmetal\n"
-                                     "Kd 0.55 0.5 0.42\n"
-                                     "Ks 0.9 0.85 0.7\n"
-                                     "Ns 64\n"
+                                     "Kd 0.5 0.42 0.28\n"
+                                     "Ks 0.75 0.68 0.5\n"
+                                     "Ns 48\n"
+                                     "map_Ks cog_spec.bmp\n"
+                                     "map_Normal cog_normal.bmp\n"
                                      "newmtl axlesteel\n"
                                      "Kd 0.35 0.37 0.4\n"
                                      "Ks 0.8 0.82 0.85\n"
                                      "Ns 96\n";
 
-const char* const cubeLibrary = "# Material of the cube grid\n"
+// The plain cube; the copper panels of the grids; the lanterns, whose panes glow (Ka) through
+// their texture.
+const char* const cubeLibrary = "# Materials of the cube grids\n"
                                 "newmtl cube\n"
                                 "Kd 0.7 0.3 0.18\n"
                                 "Ks 0.4 0.35 0.3\n"
-                                "Ns 32\n";
+                                "Ns 32\n"
+                                "newmtl copperpanel\n"
+                                "Kd 1 1 1\n"
+                                "Ks 0.9 0.7 0.5\n"
+                                "Ns 40\n"
+                                "map_Kd copperpanel.bmp\n"
+                                "map_Ks copperpanel_spec.bmp\n"
+                                "map_Bump copperpanel_bump.bmp\n"
+                                "newmtl lantern\n"
+                                "Ka 0.6 0.6 0.6\n"
+                                "Kd 0.6 0.6 0.6\n"
+                                "Ks 0.3 0.3 0.3\n"
+                                "Ns 16\n"
+                                "map_Kd lantern.bmp\n";
+
+// Turning marks of a machined face: fine concentric rings about the centre of the texture, where
+// the cog's axis is, a little uneven, and a chamfered ring near the rim.
+constexpr int cogTextureSize = 128;
+double turningHeight(int x, int y) {
+    const double dx = (x + 0.5) / (cogTextureSize / 2.0) - 1.0;
+    const double dy = (y + 0.5) / (cogTextureSize / 2.0) - 1.0;
+    const double r = std::sqrt(dx * dx + dy * dy);
+    const double rings = 0.5 + 0.5 * std::sin(r * 90.0 + 2.0 * std::sin(r * 7.0));
+    const double chamfer = r > 0.74 && r < 0.8 ? 0.6 : 0.0;
+    const double hub = r < 0.34 ? 0.5 : 0.0;
+    return 0.3 * rings + chamfer + hub;
+}
+
+Image cogSpecular() {
+    Image image(cogTextureSize, cogTextureSize);
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const double shine = 0.35 + 0.65 * turningHeight(x, y) / 1.1;
+            image.set(x, y, shine, shine, shine * 0.92);
+        }
+    }
+    return image;
+}
+
+Image cogNormal() {
+    Image image(cogTextureSize, cogTextureSize);
+    const auto h = [](int x, int y) {
+        return turningHeight(std::min(std::max(x, 0), cogTextureSize - 1),
+                             std::min(std::max(y, 0), cogTextureSize - 1));
+    };
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const double dx = 0.5 * (h(x + 1, y) - h(x - 1, y)) * 1.5;
+            const double dy = 0.5 * (h(x, y + 1) - h(x, y - 1)) * 1.5;
+            const Vec n = ZemTools::normalised({-dx, -dy, 1.0});
+            image.set(x, y, 0.5 + 0.5 * n.x, 0.5 + 0.5 * n.y, 0.5 + 0.5 * n.z);
+        }
+    }
+    return image;
+}
+
+// A cube face of copper: a raised frame with a rivet in each corner round a sunken field that
+// holds a raised diamond. The height field makes the bump map; the frame and the diamond are
+// polished, the field patinated.
+constexpr int panelSize = 64;
+double panelHeight(int x, int y) {
+    const int fromEdge = std::min(std::min(x, panelSize - 1 - x), std::min(y, panelSize - 1 - y));
+    if (fromEdge < 2) {
+        return 0.5;
+    }
+    if (fromEdge < 7) {
+        return 0.9;
+    }
+    const double cx = std::abs(x + 0.5 - panelSize / 2.0);
+    const double cy = std::abs(y + 0.5 - panelSize / 2.0);
+    const double diamond = cx + cy;
+    if (diamond < 14.0) {
+        return 0.95 - 0.02 * diamond;
+    }
+    return fromEdge < 9 ? 0.55 : 0.35;
+}
+
+Image copperPanel() {
+    Image image(panelSize, panelSize);
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const double h = panelHeight(x, y);
+            const double raised = h > 0.6 ? 1.0 : 0.0;
+            const double patina = raised > 0.0 ? 0.0 : 0.5 + 0.5 * std::sin(0.3 * x + 0.2 * y);
+            // Copper, greening a little in the field.
+            const double r = 0.78 - 0.25 * patina * 0.4 + 0.08 * raised;
+            const double g = 0.36 + 0.1 * patina * 0.4 + 0.06 * raised;
+            const double b = 0.2 + 0.06 * patina * 0.4;
+            image.set(x, y, r, g, b);
+        }
+    }
+    return image;
+}
+
+Image copperPanelBump() {
+    Image image(panelSize, panelSize);
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const double h = panelHeight(x, y);
+            image.set(x, y, h, h, h);
+        }
+    }
+    return image;
+}
+
+Image copperPanelSpecular() {
+    Image image(panelSize, panelSize);
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const double shine = panelHeight(x, y) > 0.6 ? 1.0 : 0.3;
+            image.set(x, y, shine, shine, shine);
+        }
+    }
+    return image;
+}
+
+// A lantern's side: a dark iron frame and cross bars round four panes lit from within, warmer in
+// the middle.
+Image lanternFace() {
+    Image image(64, 64);
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const int fromEdge = std::min(std::min(x, 63 - x), std::min(y, 63 - y));
+            const bool bar = std::abs(x - 32) < 2 || std::abs(y - 32) < 2;
+            if (fromEdge < 5 || bar) {
+                image.set(x, y, 0.08, 0.07, 0.06);
+                continue;
+            }
+            const double dx = (x - 31.5) / 32.0;
+            const double dy = (y - 31.5) / 32.0;
+            const double warmth = 1.0 - 0.5 * (dx * dx + dy * dy);
+            image.set(x, y, 1.0 * warmth, 0.62 * warmth, 0.25 * warmth);
+        }
+    }
+    return image;
+}
 
 // A sun with rays inside a thin frame on deep blue, for a billboard twice as wide as high.
 Image emblem() {
@@ -266,8 +413,18 @@ int main(int argc, char** argv) {
     ok &= data.writeText("machinery.mtl", machineryLibrary);
     ok &= data.writeText("kugghjul.obj", cogWheel());
     ok &= data.writeText("axel.obj", axle());
+    ok &= data.writeImage("textures/cog_spec.bmp", cogSpecular());
+    ok &= data.writeImage("textures/cog_normal.bmp", cogNormal());
     ok &= data.writeText("cube.mtl", cubeLibrary);
-    ok &= data.writeText("cube.obj", cube());
+    ok &= data.writeText("cube.obj", cube(1.0, "cube", "Cube: side 1, centred on the origin"));
+    ok &= data.writeText("gridcube.obj",
+                         cube(0.8, "copperpanel", "Copper cube: side 0.8, centred on the origin"));
+    ok &= data.writeText(
+        "lantern.obj", cube(0.4, "lantern", "Lantern: a cube of side 0.4, centred on the origin"));
+    ok &= data.writeImage("textures/copperpanel.bmp", copperPanel());
+    ok &= data.writeImage("textures/copperpanel_bump.bmp", copperPanelBump());
+    ok &= data.writeImage("textures/copperpanel_spec.bmp", copperPanelSpecular());
+    ok &= data.writeImage("textures/lantern.bmp", lanternFace());
     ok &= data.writeImage("textures/emblem.bmp", emblem());
     return ok ? 0 : 1;
 }

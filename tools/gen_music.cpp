@@ -1,13 +1,19 @@
 // Writes data/Ombrel.ogg: the show's score at 120 bpm (a bar is 2 s), 75 bars long, in five
 // sections the script follows:
-//   intro   bars  0-12  pad, a soft arpeggio from bar 4, no drums
-//   build   bars 12-28  kick and arpeggio, hats and bass from bar 20; a noise riser over 26-28
-//   drop    bars 28-48  full: kick, snare on 2 and 4, driving bass, lead; a crash every 4 bars
-//   break   bars 48-58  pad and arpeggio only, the chords move to F G Em Am; riser over 56-58
-//   finale  bars 58-75  full again with the lead an octave up; fades over the last 3 bars
-// The crashes (bars 28, 32, ... 44, 58, 62, 66, 70) are the accents the picture swells on.
-// Everything is computed from fixed numbers, so every run writes the same file. Run from the
-// repository root; an argument overrides the output path.
+//   intro   bars  0-12  pad and air, a soft arpeggio from bar 4, no drums
+//   build   bars 12-28  kick and arpeggio, closed hats from bar 16, a sub bass from bar 20, a
+//                       snare roll and a noise riser over 26-28 that stop half a beat before
+//                       the drop
+//   drop    bars 28-48  full: kick, clap on 2 and 4, sixteenth hats, driving bass, a bright
+//                       lead; a crash every 4 bars
+//   break   bars 48-58  pad, air and arpeggio only, the chords move to F G Em Am; a riser over
+//                       56-58
+//   finale  bars 58-75  full again, the lead an octave up, open hats, a counter-arpeggio from
+//                       bar 66, a snare roll and riser over 70-72 into a last hit on bar 72
+//                       that rings out to the end
+// The crashes (bars 28, 32, ... 44, 58, 62, 66, 70) and the last hit (72) are the accents the
+// picture swells on. Everything is computed from fixed numbers, so every run writes the same
+// file. Run from the repository root; an argument overrides the output path.
 
 #include "support/OggVorbisWriter.h"
 
@@ -35,7 +41,10 @@ constexpr int buildBar = 12;
 constexpr int dropBar = 28;
 constexpr int breakBar = 48;
 constexpr int finaleBar = 58;
-constexpr int fadeBars = 3;
+constexpr int lastHitBar = 72;
+// The loudest sample of the score, after the master's soft clipping: 2.5 dB below full scale,
+// so the encoder's ripple stays below it too.
+constexpr double peakLevel = 0.75;
 
 struct Chord {
     int bass;
@@ -56,6 +65,8 @@ constexpr std::array<Chord, 4> breakProgression = {{
     {40, {55, 59, 64}},
     {45, {57, 60, 64}},
 }};
+// The last hit: A minor, wide.
+constexpr Chord lastChord = {33, {57, 64, 72}};
 
 double noteFrequency(int midi) {
     return 440.0 * std::pow(2.0, (midi - 69) / 12.0);
@@ -70,6 +81,9 @@ bool inBreak(double t) {
 }
 
 const Chord& chordAt(double t) {
+    if (barAt(t) >= lastHitBar) {
+        return lastChord;
+    }
     const int index = static_cast<int>(t / chordSeconds) % static_cast<int>(progression.size());
     return inBreak(t) ? breakProgression[static_cast<size_t>(index)]
                       : progression[static_cast<size_t>(index)];
@@ -77,11 +91,17 @@ const Chord& chordAt(double t) {
 
 // How loud each part is at a bar: the arrangement of the sections.
 struct Mix {
-    double pad = 1.0;
-    double kick = 0.0;
-    double snare = 0.0;
-    double hat = 0.0;
+    double pad = 0.0;
+    double air = 0.0;
     double arpeggio = 0.0;
+    double counter = 0.0;
+    double kick = 0.0;
+    double clap = 0.0;
+    double hat = 0.0;
+    // Sixteenths between the off-beat hats, and open hats on the off-beats.
+    bool busyHats = false;
+    double openHat = 0.0;
+    double sub = 0.0;
     double bass = 0.0;
     double lead = 0.0;
     int leadOctave = 0;
@@ -90,119 +110,194 @@ struct Mix {
 Mix mixAt(int bar) {
     Mix mix;
     if (bar < buildBar) {
-        mix.arpeggio = bar >= 4 ? 0.5 : 0.0;
+        mix.pad = 1.0;
+        mix.air = bar < 2 ? 0.5 * bar : 1.0;
+        mix.arpeggio = bar >= 4 ? 0.45 : 0.0;
         return mix;
     }
     if (bar < dropBar) {
-        mix.kick = 1.0;
-        mix.arpeggio = 1.0;
-        mix.hat = bar >= 20 ? 1.0 : 0.0;
-        mix.bass = bar >= 20 ? 0.5 : 0.0;
+        // Held back, so the drop lands: the kick grows bar by bar.
+        mix.pad = 0.6;
+        mix.air = 0.6;
+        mix.kick = 0.4 + 0.015 * (bar - buildBar);
+        mix.arpeggio = 0.7;
+        mix.hat = bar >= 16 ? 0.6 : 0.0;
+        mix.sub = bar >= 20 ? 0.35 : 0.0;
         return mix;
     }
     if (bar >= breakBar && bar < finaleBar) {
-        mix.pad = 1.3;
-        mix.arpeggio = 0.9;
+        mix.pad = 1.2;
+        mix.air = 1.2;
+        mix.arpeggio = 0.6;
         return mix;
     }
     // The drop and the finale: everything, the finale's lead an octave up.
+    mix.pad = 0.55;
+    mix.air = 0.5;
     mix.kick = 1.0;
-    mix.snare = 1.0;
+    mix.clap = 1.0;
     mix.hat = 1.0;
-    mix.arpeggio = 0.8;
+    mix.busyHats = true;
+    mix.sub = 1.0;
     mix.bass = 1.0;
+    mix.arpeggio = 0.6;
     mix.lead = 1.0;
-    mix.leadOctave = bar >= finaleBar ? 12 : 0;
+    if (bar >= finaleBar) {
+        mix.leadOctave = 12;
+        mix.openHat = 1.0;
+        mix.counter = bar >= 66 ? 1.0 : 0.0;
+    }
+    if (bar == lastHitBar - 1) {
+        // The snare roll takes the clap's place.
+        mix.clap = 0.0;
+    }
+    if (bar >= lastHitBar) {
+        // The last hit rings on its own.
+        mix = Mix();
+        mix.pad = 1.4;
+        mix.air = 1.0;
+    }
     return mix;
 }
 
 bool isAccentBar(int bar) {
     const bool inDrop = bar >= dropBar && bar < breakBar;
-    const bool inFinale = bar >= finaleBar && bar < bars - fadeBars;
+    const bool inFinale = bar >= finaleBar && bar < lastHitBar;
     return (inDrop || inFinale) && (bar - (inDrop ? dropBar : finaleBar)) % 4 == 0;
 }
 
-// A few soft harmonics, about a mellow saw.
-double padVoice(double phase) {
-    return std::sin(phase) + 0.35 * std::sin(2.0 * phase) + 0.15 * std::sin(3.0 * phase) +
-           0.07 * std::sin(4.0 * phase);
+// A saw wave with its step smoothed over one sample (polyBLEP), so its harmonics do not fold
+// back below the Nyquist frequency; `phase` counts cycles.
+double saw(double phase, double frequency) {
+    const double t = phase - std::floor(phase);
+    const double dt = frequency / sampleRate;
+    double value = 2.0 * t - 1.0;
+    if (t < dt) {
+        const double x = t / dt;
+        value -= x + x - x * x - 1.0;
+    } else if (t > 1.0 - dt) {
+        const double x = (t - 1.0) / dt;
+        value -= x * x + x + x + 1.0;
+    }
+    return value;
 }
 
+// A one-pole low-pass filter.
+struct LowPass {
+    double state = 0.0;
+    double run(double input, double cutoffHz) {
+        const double a = 1.0 - std::exp(-2.0 * pi * cutoffHz / sampleRate);
+        state += a * (input - state);
+        return state;
+    }
+};
+
+// A one-pole high-pass filter: the input less its low-passed self.
+struct HighPass {
+    LowPass low;
+    double run(double input, double cutoffHz) { return input - low.run(input, cutoffHz); }
+};
+
+// Fixed-seed noise for the hats, claps, crashes, risers and air.
+class Noise {
+public:
+    explicit Noise(uint32_t seed) : state(seed) {}
+    double next() {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<double>(state >> 8) / static_cast<double>(1u << 24) * 2.0 - 1.0;
+    }
+
+private:
+    uint32_t state;
+};
+
 // Slow attack, held, and a release that overlaps the next chord.
-double padEnvelope(double local) {
+double padEnvelope(double local, double length) {
     constexpr double attack = 0.6;
-    constexpr double release = 0.8;
-    if (local < 0.0 || local > chordSeconds + release) {
+    constexpr double release = 0.9;
+    if (local < 0.0 || local > length + release) {
         return 0.0;
     }
     if (local < attack) {
         return local / attack;
     }
-    if (local < chordSeconds) {
+    if (local < length) {
         return 1.0;
     }
-    return 1.0 - (local - chordSeconds) / release;
+    return 1.0 - (local - length) / release;
 }
 
-// The pad of the chord segment starting at segmentStart, heard at time t.
-void addPad(double t, double segmentStart, const Chord& chord, double level, double& left,
-            double& right) {
-    const double envelope = level * padEnvelope(t - segmentStart);
+// The pad of the chord segment starting at segmentStart: detuned saws, two a side, softened
+// by the caller's filter.
+void addPad(double t, double segmentStart, double length, const Chord& chord, double level,
+            double& left, double& right) {
+    const double envelope = level * padEnvelope(t - segmentStart, length);
     if (envelope <= 0.0) {
         return;
     }
     for (size_t i = 0; i < chord.tones.size(); ++i) {
         const double f = noteFrequency(chord.tones[i]);
-        // Two voices detuned a little apart, one on each side, for width.
-        const double a = padVoice(2.0 * pi * f * 1.003 * t + static_cast<double>(i));
-        const double b = padVoice(2.0 * pi * f * 0.997 * t + 2.0 * static_cast<double>(i));
-        left += 0.045 * envelope * (0.7 * a + 0.3 * b);
-        right += 0.045 * envelope * (0.3 * a + 0.7 * b);
+        const double a = saw(f * 1.004 * t + 0.13 * static_cast<double>(i), f);
+        const double b = saw(f * 0.996 * t + 0.41 * static_cast<double>(i), f);
+        left += 0.032 * envelope * (0.75 * a + 0.25 * b);
+        right += 0.032 * envelope * (0.25 * a + 0.75 * b);
     }
-    const double bass = std::sin(2.0 * pi * noteFrequency(chord.bass) * t);
-    left += 0.08 * envelope * bass;
-    right += 0.08 * envelope * bass;
+    const double bass = std::sin(2.0 * pi * noteFrequency(chord.bass + 12) * t);
+    left += 0.05 * envelope * bass;
+    right += 0.05 * envelope * bass;
 }
 
-double kick(double local) {
-    if (local < 0.0 || local > 0.6) {
+// The pitch falls from 160 Hz to 45 Hz; a short click on top.
+double kick(double local, double click) {
+    if (local < 0.0 || local > 0.5) {
         return 0.0;
     }
-    // The pitch falls from 150 Hz to 50 Hz; the phase is the integral of that sweep.
-    constexpr double sweep = 0.03;
+    constexpr double sweep = 0.028;
     const double phase =
-        2.0 * pi * (50.0 * local + 100.0 * sweep * (1.0 - std::exp(-local / sweep)));
-    return 0.75 * std::exp(-local / 0.16) * std::sin(phase);
+        2.0 * pi * (45.0 * local + 115.0 * sweep * (1.0 - std::exp(-local / sweep)));
+    const double body = std::exp(-local / 0.13) * std::sin(phase);
+    return 0.8 * body + 0.25 * std::exp(-local / 0.003) * click;
 }
 
-// The arpeggio walks up and down the chord an octave above the pad, one note per step.
-double arpeggio(double t, double& pan) {
+// The arpeggio walks up and down the chord an octave above the pad, one note per step: a
+// plucked saw. The counter-arpeggio runs the other way, an octave higher.
+double arpeggio(double t, bool counter, double& pan) {
     const int step = static_cast<int>(t / stepSeconds);
     const double local = t - step * stepSeconds;
     constexpr std::array<int, 8> pattern = {0, 1, 2, 3, 2, 1, 0, 2};
-    const int slot = pattern[static_cast<size_t>(step % 8)];
+    const int slot = pattern[static_cast<size_t>((counter ? 7 - step % 8 : step % 8))];
     const Chord& chord = chordAt(step * stepSeconds);
-    const int midi = slot == 3 ? chord.tones[0] + 24 : chord.tones[static_cast<size_t>(slot)] + 12;
+    const int octave = counter ? 24 : 12;
+    const int midi =
+        slot == 3 ? chord.tones[0] + 12 + octave : chord.tones[static_cast<size_t>(slot)] + octave;
     const double f = noteFrequency(midi);
-    pan = (step % 2 == 0) ? 0.35 : 0.65;
-    const double phase = 2.0 * pi * f * local;
-    return 0.11 * std::exp(-local / 0.09) * (std::sin(phase) + 0.25 * std::sin(2.0 * phase));
+    pan = (step % 2 == 0) == counter ? 0.3 : 0.7;
+    const double pluck = std::min(1.0, local / 0.002) * std::exp(-local / 0.11);
+    return 0.07 * pluck * (0.6 * saw(f * local, f) + 0.4 * std::sin(2.0 * pi * f * local));
 }
 
-// The bass on every eighth, root and octave, with a soft square's odd harmonics.
-double drivingBass(double t) {
+// The bass on every eighth, root and octave, a saw through the caller's filter.
+double bassSaw(double t, double& sinceNote) {
     const double eighth = beatSeconds / 2.0;
     const int index = static_cast<int>(t / eighth);
-    const double local = t - index * eighth;
+    sinceNote = t - index * eighth;
     const int midi = chordAt(index * eighth).bass + (index % 4 == 3 ? 12 : 0);
-    const double phase = 2.0 * pi * noteFrequency(midi) * local;
-    const double tone =
-        std::sin(phase) + 0.3 * std::sin(3.0 * phase) + 0.12 * std::sin(5.0 * phase);
-    return 0.16 * std::exp(-local / 0.18) * std::min(1.0, local / 0.004) * tone;
+    const double f = noteFrequency(midi);
+    return std::min(1.0, sinceNote / 0.003) * std::exp(-sinceNote / 0.2) * saw(f * sinceNote, f);
+}
+
+// The sub: the chord's root a sine, held through each beat.
+double sub(double t) {
+    const int beat = static_cast<int>(t / beatSeconds);
+    const double local = t - beat * beatSeconds;
+    const double f = noteFrequency(chordAt(beat * beatSeconds).bass);
+    // Ducked under the kick.
+    const double duck = 0.35 + 0.65 * std::min(1.0, local / 0.18);
+    return duck * std::sin(2.0 * pi * f * t);
 }
 
 // A lead line of eighth notes over each two-bar chord; -1 rests. Degrees index the chord's
-// tones (3 is the root an octave up).
+// tones (3 is the root an octave up). Three detuned saws.
 double lead(double t, int octave) {
     constexpr std::array<int, 16> line = {0, -1, 2, 1, 3, -1, 2, -1, 1, 2, -1, 0, 2, -1, 3, 2};
     const double eighth = beatSeconds / 2.0;
@@ -217,121 +312,235 @@ double lead(double t, int octave) {
         (degree == 3 ? chord.tones[0] + 12 : chord.tones[static_cast<size_t>(degree)]) + 12 +
         octave;
     const double f = noteFrequency(midi);
-    // A little vibrato and a square-ish body; the note rings most of the eighth.
     const double vibrato = 1.0 + 0.004 * std::sin(2.0 * pi * 5.5 * t);
-    const double phase = 2.0 * pi * f * vibrato * local;
-    const double body =
-        std::sin(phase) + 0.33 * std::sin(3.0 * phase) + 0.2 * std::sin(5.0 * phase);
-    const double envelope = std::min(1.0, local / 0.01) * std::exp(-local / 0.35);
-    return 0.06 * envelope * body;
+    double body = 0.0;
+    for (const double detune : {0.993, 1.0, 1.007}) {
+        body += saw(f * detune * vibrato * local + detune, f);
+    }
+    const double envelope = std::min(1.0, local / 0.008) * std::exp(-local / 0.4);
+    return 0.036 * envelope * body;
 }
 
-// Fixed-seed noise for the hat, the snare, the crash and the risers.
-class Noise {
-public:
-    double next() {
-        state = state * 1664525u + 1013904223u;
-        return static_cast<double>(state >> 8) / static_cast<double>(1u << 24) * 2.0 - 1.0;
-    }
-
-private:
-    uint32_t state = 0x2545F491u;
-};
-
-double snare(double local, double white) {
-    if (local < 0.0 || local > 0.4) {
-        return 0.0;
-    }
-    const double tone = std::sin(2.0 * pi * 185.0 * local) * std::exp(-local / 0.05);
-    return 0.22 * (0.6 * white * std::exp(-local / 0.09) + 0.4 * tone);
-}
-
-// Rises over the two bars before `bar`.
-double riser(double t, int bar, double white) {
+// Rises over the two bars before `bar` and stops half a beat before it: a breath before the
+// hit. Returns the share of the rise (0 outside it).
+double riseShare(double t, int bar) {
     const double start = (bar - 2) * barSeconds;
-    const double end = bar * barSeconds;
+    const double end = bar * barSeconds - 0.5 * beatSeconds;
     if (t < start || t >= end) {
         return 0.0;
     }
-    const double x = (t - start) / (end - start);
-    return 0.12 * x * x * white;
+    return (t - start) / (end - start);
+}
+
+// Sixteenth snares over the last bar before `bar`, growing, then silence for half a beat.
+double rollShare(double t, int bar, double& sinceHit) {
+    const double start = (bar - 1) * barSeconds;
+    const double end = bar * barSeconds - 0.5 * beatSeconds;
+    if (t < start || t >= end) {
+        return 0.0;
+    }
+    const int hit = static_cast<int>((t - start) / stepSeconds);
+    sinceHit = t - start - hit * stepSeconds;
+    return (t - start) / (end - start);
 }
 
 double fadeAt(double t) {
-    const double in = std::fmin(t / 2.0, 1.0);
-    const double out = std::fmin((totalSeconds - t) / (fadeBars * barSeconds), 1.0);
+    const double in = std::fmin(t / 1.5, 1.0);
+    // The last hit rings out over the last three bars.
+    const double fromHit = t - lastHitBar * barSeconds;
+    const double out = fromHit <= 0.0 ? 1.0 : std::exp(-fromHit / 1.6);
     return std::fmax(0.0, std::fmin(in, out));
 }
 
-std::vector<float> render() {
-    const size_t frames = static_cast<size_t>(totalSeconds * sampleRate);
-    std::vector<float> samples(frames * 2);
-    Noise noise;
-    double previousNoise = 0.0;
-    for (size_t n = 0; n < frames; ++n) {
-        const double t = static_cast<double>(n) / sampleRate;
+// Every part of the score, and the filters and noise they keep from sample to sample.
+class Score {
+public:
+    // One stereo sample at t, before the master.
+    void sample(double t, double& left, double& right) {
         const int bar = barAt(t);
         const Mix mix = mixAt(bar);
-        double left = 0.0;
-        double right = 0.0;
+        left = 0.0;
+        right = 0.0;
 
-        const int segment = static_cast<int>(t / chordSeconds);
-        addPad(t, segment * chordSeconds, chordAt(t), mix.pad, left, right);
-        if (segment > 0) {
-            const double previous = (segment - 1) * chordSeconds;
-            addPad(t, previous, chordAt(previous), mixAt(barAt(previous)).pad, left, right);
+        // Pad: this chord and the release of the one before, softened.
+        double padLeft = 0.0;
+        double padRight = 0.0;
+        const bool afterHit = bar >= lastHitBar;
+        const double segmentLength = afterHit ? (bars - lastHitBar) * barSeconds : chordSeconds;
+        const double segmentStart =
+            afterHit ? lastHitBar * barSeconds : std::floor(t / chordSeconds) * chordSeconds;
+        addPad(t, segmentStart, segmentLength, chordAt(t), mix.pad, padLeft, padRight);
+        if (segmentStart > 0.0) {
+            const double previous =
+                afterHit ? (lastHitBar - 2) * barSeconds : segmentStart - chordSeconds;
+            addPad(t, previous, chordSeconds, chordAt(previous), mixAt(barAt(previous)).pad,
+                   padLeft, padRight);
         }
+        const double padCutoff = inBreak(t) ? 1800.0 : 1200.0 + 1500.0 * mix.lead;
+        left += padLowLeft.run(padLeft, padCutoff);
+        right += padLowRight.run(padRight, padCutoff);
 
+        // Air: high noise breathing slowly, different on each side.
+        const double breath = 0.6 + 0.4 * std::sin(2.0 * pi * t / 7.0);
+        left += mix.air * 0.05 * breath * airLeft.run(noiseLeft.next(), 5000.0);
+        right += mix.air * 0.05 * breath * airRight.run(noiseRight.next(), 5000.0);
+
+        const double white = noise.next();
         const int beat = static_cast<int>(t / beatSeconds);
         const double sinceBeat = t - beat * beatSeconds;
-        const double k = mix.kick * kick(sinceBeat);
+        const double k = mix.kick * kick(sinceBeat, clickHigh.run(white, 3000.0));
         left += k;
         right += k;
 
         if (mix.arpeggio > 0.0) {
             double pan = 0.5;
-            const double a = mix.arpeggio * arpeggio(t, pan);
+            const double a = mix.arpeggio * arpeggio(t, false, pan);
             left += a * (1.0 - pan) * 2.0;
             right += a * pan * 2.0;
         }
+        if (mix.counter > 0.0) {
+            double pan = 0.5;
+            const double a = mix.counter * arpeggio(t, true, pan);
+            left += a * (1.0 - pan) * 1.6;
+            right += a * pan * 1.6;
+        }
+        if (mix.sub > 0.0) {
+            const double s = 0.13 * mix.sub * sub(t);
+            left += s;
+            right += s;
+        }
         if (mix.bass > 0.0) {
-            const double b = mix.bass * drivingBass(t);
+            double sinceNote = 0.0;
+            const double raw = bassSaw(t, sinceNote);
+            const double cutoff = 300.0 + 1800.0 * std::exp(-sinceNote / 0.06);
+            const double b = 0.11 * mix.bass * bassLow.run(raw, cutoff);
             left += b;
             right += b;
         }
         if (mix.lead > 0.0) {
-            const double l = mix.lead * lead(t, mix.leadOctave);
-            left += 1.2 * l;
-            right += 0.8 * l;
+            const double l = mix.lead * leadLow.run(lead(t, mix.leadOctave), 8000.0);
+            left += 1.15 * l;
+            right += 0.85 * l;
         }
 
-        const double white = noise.next();
-        const double bright = white - previousNoise;
-        previousNoise = white;
-        const double offBeat = t - (beat + 0.5) * beatSeconds;
-        if (mix.hat > 0.0 && offBeat >= 0.0) {
-            const double h = mix.hat * 0.05 * std::exp(-offBeat / 0.03) * bright;
-            left += 0.8 * h;
-            right += 1.2 * h;
+        // Hats: closed on the off-beats (and softer sixteenths when busy), open ones in the
+        // finale, all of them bright noise.
+        const double hiss = hatHigh2.run(hatHigh.run(white, 7000.0), 7000.0);
+        const int sixteenth = static_cast<int>(t / stepSeconds);
+        const double sinceStep = t - sixteenth * stepSeconds;
+        double hat = 0.0;
+        if (sixteenth % 4 == 2) {
+            hat = mix.hat * (mix.openHat > 0.0 ? std::exp(-sinceStep / 0.14) * 0.8
+                                               : std::exp(-sinceStep / 0.05));
+        } else if (mix.busyHats) {
+            hat = mix.hat * 0.5 * std::exp(-sinceStep / 0.03);
         }
-        if (mix.snare > 0.0 && beat % 2 == 1) {
-            const double s = mix.snare * snare(sinceBeat, white);
-            left += s;
-            right += s;
+        left += 0.5 * hat * hiss * 0.85;
+        right += 0.5 * hat * hiss * 1.15;
+
+        // Clap on 2 and 4: three quick bursts of mid noise and a tone under them.
+        if (mix.clap > 0.0 && beat % 2 == 1) {
+            const double burst =
+                std::fmod(sinceBeat, 0.011) < 0.006 && sinceBeat < 0.03 ? 1.0 : 0.0;
+            const double tail = std::exp(-std::max(0.0, sinceBeat - 0.022) / 0.09);
+            const double mid = clapBand.run(clapHigh.run(white, 900.0), 4000.0);
+            const double c = mix.clap * (0.55 * mid * (sinceBeat < 0.022 ? burst : tail) +
+                                         0.12 * std::sin(2.0 * pi * 190.0 * sinceBeat) *
+                                             std::exp(-sinceBeat / 0.04));
+            left += c;
+            right += c;
         }
+
+        // Crash on the accents and on the last hit: bright noise with a few metal partials.
         const double sinceBar = t - bar * barSeconds;
-        if (isAccentBar(bar)) {
-            const double c = 0.16 * std::exp(-sinceBar / 0.7) * bright;
+        const bool lastHit = bar >= lastHitBar;
+        if (isAccentBar(bar) || lastHit) {
+            const double sinceCrash = lastHit ? t - lastHitBar * barSeconds : sinceBar;
+            const double decay = std::exp(-sinceCrash / (lastHit ? 2.2 : 1.1));
+            double metal = 0.0;
+            for (const double f : {3170.0, 4410.0, 5930.0, 7350.0}) {
+                metal += std::sin(2.0 * pi * f * sinceCrash);
+            }
+            const double c = decay * (0.42 * crashHigh.run(white, 4000.0) + 0.012 * metal);
             left += 1.1 * c;
             right += 0.9 * c;
+            if (lastHit) {
+                // The last hit's own kick and a low boom.
+                const double boom = kick(sinceCrash, 0.0) +
+                                    0.3 * std::exp(-sinceCrash / 1.5) *
+                                        std::sin(2.0 * pi * noteFrequency(lastChord.bass) * t);
+                left += boom;
+                right += boom;
+            }
         }
-        const double r = riser(t, dropBar, white) + riser(t, finaleBar, white);
-        left += r;
-        right += r;
+
+        // Risers and snare rolls into the drop, the finale and the last hit.
+        for (const int target : {dropBar, finaleBar, lastHitBar}) {
+            const double rise = riseShare(t, target);
+            if (rise > 0.0) {
+                const double swept = riserLow.run(white, 300.0 + 9000.0 * rise * rise);
+                const double tone = std::sin(2.0 * pi * (150.0 * t + 400.0 * rise * rise * t));
+                const double r = rise * rise * (0.22 * swept + 0.04 * tone);
+                left += r;
+                right += r;
+            }
+            double sinceHit = 0.0;
+            const double roll = rollShare(t, target, sinceHit);
+            if (roll > 0.0 && target != finaleBar) {
+                const double s =
+                    (0.08 + 0.2 * roll) * std::exp(-sinceHit / 0.05) * rollBand.run(white, 5000.0);
+                left += s;
+                right += s;
+            }
+        }
 
         const double fade = fadeAt(t);
-        samples[2 * n] = static_cast<float>(std::tanh(left * fade * 0.9));
-        samples[2 * n + 1] = static_cast<float>(std::tanh(right * fade * 0.9));
+        left *= fade;
+        right *= fade;
+    }
+
+private:
+    Noise noise{0x2545F491u};
+    Noise noiseLeft{0x1234567u};
+    Noise noiseRight{0x7654321u};
+    LowPass padLowLeft;
+    LowPass padLowRight;
+    HighPass airLeft;
+    HighPass airRight;
+    HighPass clickHigh;
+    HighPass hatHigh;
+    HighPass hatHigh2;
+    HighPass clapHigh;
+    LowPass clapBand;
+    HighPass crashHigh;
+    LowPass riserLow;
+    LowPass rollBand;
+    LowPass bassLow;
+    LowPass leadLow;
+};
+
+// The master: a gentle saturation that rounds the loudest peaks, then one gain that brings the
+// loudest sample to peakLevel.
+std::vector<float> render() {
+    const size_t frames = static_cast<size_t>(totalSeconds * sampleRate);
+    std::vector<double> mixed(frames * 2);
+    Score score;
+    for (size_t n = 0; n < frames; ++n) {
+        const double t = static_cast<double>(n) / sampleRate;
+        double left = 0.0;
+        double right = 0.0;
+        score.sample(t, left, right);
+        mixed[2 * n] = std::tanh(1.4 * left) / 1.4;
+        mixed[2 * n + 1] = std::tanh(1.4 * right) / 1.4;
+    }
+    double peak = 0.0;
+    for (const double s : mixed) {
+        peak = std::max(peak, std::fabs(s));
+    }
+    const double gain = peak > 0.0 ? peakLevel / peak : 1.0;
+    std::vector<float> samples(mixed.size());
+    for (size_t i = 0; i < mixed.size(); ++i) {
+        samples[i] = static_cast<float>(mixed[i] * gain);
     }
     return samples;
 }
@@ -343,7 +552,7 @@ int main(int argc, char** argv) {
     ZemTools::OggVorbisSettings settings;
     settings.channels = 2;
     settings.sampleRate = sampleRate;
-    settings.quality = 0.1f;
+    settings.quality = 0.2f;
     settings.serial = 0x4f4d4252;
     settings.title = "Ombrel";
     if (!ZemTools::writeOggVorbis(render(), settings, path)) {

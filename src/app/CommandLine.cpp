@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <string>
 
 namespace Zem::App {
 
@@ -88,6 +89,8 @@ std::string CommandLine::usage() {
            "  --frame-log FILE   write a line per frame to FILE: when it went on screen (steady\n"
            "                     milliseconds; in a capture, its show time), the show time and\n"
            "                     the camera it showed\n"
+           "  --no-edge-filter   leave the stair steps of edges unsmoothed (default: the final\n"
+           "                     image's edges are smoothed, live and in captures)\n"
            "\n"
            "Keys while playing: Space pauses and resumes, Left and Right jump 5 s back and\n"
            "forward, Home goes to the start, Escape ends the show. A shader or texture saved\n"
@@ -102,6 +105,8 @@ std::string CommandLine::usage() {
            "  --fps N            frames per second of the capture, fractions too: 0.25 is a\n"
            "                     still every 4 s (default: 60)\n"
            "  --size WxH         size of the captured picture (default: 640x480)\n"
+           "  --supersample N    draw each frame N x N times larger and filter it down to the\n"
+           "                     size, for clean edges (N from 1 to 4; default: 1)\n"
            "  --start and --end choose the part of the show captured.\n";
 }
 
@@ -113,7 +118,7 @@ bool CommandLine::bad(const std::string& reason) {
 bool CommandLine::takesValue(const std::string& option) const {
     return option == "--data" || option == "--window" || option == "--capture" ||
            option == "--fps" || option == "--size" || option == "--start" || option == "--end" ||
-           option == "--max-fps" || option == "--frame-log";
+           option == "--max-fps" || option == "--frame-log" || option == "--supersample";
 }
 
 bool CommandLine::parse(const std::vector<std::string>& arguments) {
@@ -166,6 +171,16 @@ bool CommandLine::parse(const std::vector<std::string>& arguments) {
     if (parsed.checking && parsed.capturing) {
         return bad("--check reads the world and plays nothing; leave out --capture");
     }
+    const auto& capture = parsed.capture;
+    if (capture.supersample > 1 && !parsed.capturing) {
+        return bad("--supersample is for a capture: give --capture");
+    }
+    if (capture.width * capture.supersample > 8192 || capture.height * capture.supersample > 8192) {
+        return bad("--supersample " + std::to_string(capture.supersample) + " draws " +
+                   std::to_string(capture.width * capture.supersample) + "x" +
+                   std::to_string(capture.height * capture.supersample) +
+                   ", more than 8192x8192: give a smaller --size or factor");
+    }
     return true;
 }
 
@@ -189,6 +204,8 @@ bool CommandLine::apply(const std::string& option, const std::string& value) {
         parsed.checking = true;
     } else if (option == "--stats") {
         parsed.stats = true;
+    } else if (option == "--no-edge-filter") {
+        parsed.edgeFilter = false;
     } else if (option == "--loop") {
         parsed.loop = true;
     } else if (option == "--capture") {
@@ -213,6 +230,12 @@ bool CommandLine::apply(const std::string& option, const std::string& value) {
             return bad("--size needs even WIDTHxHEIGHT from 16x16 to 8192x8192, not '" + value +
                        "'");
         }
+    } else if (option == "--supersample") {
+        if (!readNumber(value, number) || number < 1.0 || number > 4.0 ||
+            number != std::floor(number)) {
+            return bad("--supersample needs a whole number from 1 to 4, not '" + value + "'");
+        }
+        capture.supersample = static_cast<int>(number);
     } else if (option == "--max-fps") {
         if (!readNumber(value, number) || number < 1.0 || number > 1000.0) {
             return bad("--max-fps needs a number from 1 to 1000, not '" + value + "'");

@@ -109,12 +109,13 @@ int Player::run() {
     sayWhenTheShippedDataIsMissing();
     Ombrel show;
     show.useFiles(options.files);
+    show.useEdgeFilter(options.edgeFilter);
     Main::Engine engine;
     // A capture draws offscreen at its own size and never waits for the display.
     Graphics::DisplaySettings settings = options.display;
     if (options.capturing) {
-        settings.width = options.capture.width;
-        settings.height = options.capture.height;
+        settings.width = options.capture.width * options.capture.supersample;
+        settings.height = options.capture.height * options.capture.supersample;
         settings.fullscreen = false;
         settings.vsync = false;
         settings.offscreen = true;

@@ -26,6 +26,8 @@ struct PlayerOptions {
     bool loop = false;
     // Frame cost: an overlay on the picture and a line a second on standard output.
     bool stats = false;
+    // Smooths the stair steps of edges in the final image.
+    bool edgeFilter = true;
     // At most this many frames a second while playing; 0: as many as the display takes.
     double maxFps = 0.0;
     // A file that gets a line per frame: when it went on screen and what it showed.

@@ -180,7 +180,7 @@ void Ombrel::seek(int32_t targetMs) {
 
 // The G-buffer (250, order 1000), light (360, 2000) and HDR (460, 3000) passes, in that order.
 void Ombrel::registerPasses() {
-    Zem::Graphics::registerDeferredPasses();
+    Zem::Graphics::registerDeferredPasses(edgeFilter);
 }
 
 void Ombrel::useFiles(const ShowFiles& showFiles) {

@@ -52,6 +52,8 @@ public:
     // The music layers the world's script masters play on (the platform's when not set);
     // before init.
     void useMusic(ScriptMaster::Factory::MusicMaker maker);
+    // Whether the final image's edges are smoothed (the default); before init.
+    void useEdgeFilter(bool filter) { edgeFilter = filter; }
     // The show's clock: the script master the world's interpolators and cube grids read, else
     // the world's first; null without one.
     const ScriptMaster* scriptMaster() const;
@@ -121,6 +123,7 @@ private:
     // Held while the world's entities live; the cache owns it.
     Zem::Resource::Resource* world = nullptr;
     bool isPaused = false;
+    bool edgeFilter = true;
     double pictureLeadMs = 0.0;
     Zem::Graphics::RenderObserver* frameObserver = nullptr;
     Zem::Resource::WorldObserver* worldObserver = nullptr;

@@ -3,6 +3,9 @@
 #include <GL/glew.h>
 #include <png.h>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -42,6 +45,54 @@ FrameImage FrameImage::readPng(const std::string& path) {
         png_image_finish_read(&png, nullptr, image.pixels.data(), 0, nullptr) == 0) {
         png_image_free(&png);
         return FrameImage();
+    }
+    return image;
+}
+
+namespace {
+
+// The window's pixels are gamma-encoded (2.2); light adds up linearly.
+float toLinear(float encoded) {
+    return std::pow(encoded / 255.0f, 2.2f);
+}
+
+} // namespace
+
+FrameImage FrameImage::shrunk(int factor) const {
+    if (factor < 2) {
+        return *this;
+    }
+    FrameImage image(imageWidth / factor, imageHeight / factor);
+    // Each value's light, and the light halfway (in encoded terms) between each value and the
+    // next: a mean is encoded as the number of halfway points below it, the nearest value.
+    std::array<float, 256> linear{};
+    std::array<float, 255> halfway{};
+    for (std::size_t i = 0; i < linear.size(); ++i) {
+        linear[i] = toLinear(static_cast<float>(i));
+        if (i < halfway.size()) {
+            halfway[i] = toLinear(static_cast<float>(i) + 0.5f);
+        }
+    }
+    const float share = 1.0f / static_cast<float>(factor * factor);
+    std::vector<float> sums(static_cast<std::size_t>(image.imageWidth) * 3);
+    for (int row = 0; row < image.imageHeight; ++row) {
+        std::fill(sums.begin(), sums.end(), 0.0f);
+        for (int y = row * factor; y < (row + 1) * factor; ++y) {
+            const std::uint8_t* source =
+                &pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(imageWidth) * 3];
+            for (std::size_t x = 0; x < sums.size() / 3 * static_cast<std::size_t>(factor); ++x) {
+                float* sum = &sums[(x / static_cast<std::size_t>(factor)) * 3];
+                for (std::size_t c = 0; c < 3; ++c) {
+                    sum[c] += linear[source[x * 3 + c]];
+                }
+            }
+        }
+        std::uint8_t* target = &image.pixels[static_cast<std::size_t>(row) * sums.size()];
+        for (std::size_t i = 0; i < sums.size(); ++i) {
+            target[i] = static_cast<std::uint8_t>(
+                std::upper_bound(halfway.begin(), halfway.end(), sums[i] * share) -
+                halfway.begin());
+        }
     }
     return image;
 }

@@ -27,6 +27,11 @@ public:
     const std::vector<std::uint8_t>& data() const { return pixels; }
     std::vector<std::uint8_t>& data() { return pixels; }
 
+    // The image filtered down by `factor` in each direction: every factor x factor block of
+    // pixels becomes one, their mean in linear light. A size that is not a multiple of the
+    // factor drops the last partial rows and columns; a factor below 2 copies the image.
+    FrameImage shrunk(int factor) const;
+
     // Writes the image as an 8-bit RGB PNG; a file that could not be written whole is removed.
     bool writePng(const std::string& path) const;
 

@@ -8,6 +8,8 @@
 
 #include <GL/glew.h>
 
+#include <string>
+
 namespace Zem::Graphics {
 
 HDRShader::SharedObjects HDRShader::shared;
@@ -132,6 +134,34 @@ void bindUnit(GLenum unit, uint32_t texture) {
     glBindTexture(GL_TEXTURE_RECTANGLE_ARB, texture);
 }
 
+// Defines the compose program's zemEdgeFilter(); 0 without GLSL or when it does not compile.
+uint32_t compileEdgeFilterShader(bool edgeFilter) {
+    if (glCreateShader == nullptr) {
+        return 0;
+    }
+    const std::string source = std::string("#version 120\nbool zemEdgeFilter() { return ") +
+                               (edgeFilter ? "true" : "false") + "; }\n";
+    const char* text = source.c_str();
+    const GLuint shader = glCreateShader(GL_FRAGMENT_SHADER);
+    glShaderSource(shader, 1, &text, nullptr);
+    glCompileShader(shader);
+    GLint compiled = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
+    if (compiled != GL_TRUE) {
+        glDeleteShader(shader);
+        return 0;
+    }
+    return shader;
+}
+
+// The compose program reads the image between texels for its edge filter; every other program
+// reads it texel by texel.
+void filterSource(uint32_t texture, GLint filter) {
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, texture);
+    glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_MAG_FILTER, filter);
+}
+
 void bindEnabledUnit(GLenum unit, uint32_t texture) {
     glActiveTexture(unit);
     glEnable(GL_TEXTURE_RECTANGLE_ARB);
@@ -140,16 +170,19 @@ void bindEnabledUnit(GLenum unit, uint32_t texture) {
 
 } // namespace
 
-HDRShader::HDRShader() {
+HDRShader::HDRShader(bool edgeFilter) {
     if (!sharedCreated) {
-        createSharedObjects();
+        createSharedObjects(edgeFilter);
     }
 }
 
-void HDRShader::createSharedObjects() {
+void HDRShader::createSharedObjects(bool edgeFilter) {
     sharedCreated = true;
     shared.timeDelta = 0.01f;
     shared.pingIndex = 0;
+    shared.edgeFilter = edgeFilter;
+    shared.edgeFilterShader = compileEdgeFilterShader(edgeFilter);
+    shared.programs[Compose].companionShader = shared.edgeFilterShader;
     for (int i = 0; i < programCount; ++i) {
         const std::string base = std::string("shaders/") + programNames[i];
         linkProgram(shared.programs[static_cast<std::size_t>(i)], base + ".glvp", base + ".glfp",
@@ -192,6 +225,9 @@ void HDRShader::releaseSharedObjects() {
     deleteTarget(shared.bloomA);
     deleteTarget(shared.blurA);
     deleteTarget(shared.blurB);
+    if (shared.edgeFilterShader != 0) {
+        glDeleteShader(shared.edgeFilterShader);
+    }
     // The shader objects stay cached; the resource manager gives them back when it empties.
     shared = SharedObjects();
     sharedCreated = false;
@@ -339,11 +375,17 @@ void HDRShader::draw(View&) {
     glMatrixMode(GL_MODELVIEW);
     glViewport(0, 0, shared.sourceWidth, shared.sourceHeight);
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
-    bindEnabledUnit(GL_TEXTURE0, shared.source);
+    glActiveTexture(GL_TEXTURE0);
+    glEnable(GL_TEXTURE_RECTANGLE_ARB);
+    filterSource(shared.source, shared.edgeFilter ? GL_LINEAR : GL_NEAREST);
     bindEnabledUnit(GL_TEXTURE1, shared.levels[written].texture);
     bindEnabledUnit(GL_TEXTURE2, shared.blurA.texture);
     glUseProgram(programOf(Compose));
     drawSourceQuad(sourceWidth, sourceHeight, sourceWidth, sourceHeight);
+    if (shared.edgeFilter) {
+        glActiveTexture(GL_TEXTURE0);
+        filterSource(shared.source, GL_NEAREST);
+    }
 
     glPopMatrix();
 }
@@ -375,8 +417,14 @@ std::vector<ProgramRecord*> HDRShader::programs() {
     return records;
 }
 
+HDRShader::Factory::Factory(int32_t id, int32_t order, bool edgeFilter)
+    : Shader::Factory(id, order), edgeFilter(edgeFilter) {}
+
 std::unique_ptr<Shader> HDRShader::Factory::create() {
-    return make<HDRShader>();
+    auto shader = std::make_unique<HDRShader>(edgeFilter);
+    shader->id = id;
+    shader->order = order;
+    return shader;
 }
 
 } // namespace Zem::Graphics

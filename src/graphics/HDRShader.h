@@ -12,7 +12,9 @@ namespace Zem::Graphics {
 // to one texel, adapts it against last frame's, takes the bright parts at 243 x 243, blurs them
 // at 81 x 81 and composes image, luminance and bloom onto the window with `exposure` and
 // `bloomScale`.
-// The work runs once per frame, on the root view's instance.
+// The work runs once per frame, on the root view's instance. The compose program may smooth
+// stair-stepped edges: its fragment file declares zemEdgeFilter(), which the pass defines as
+// true or false in a small shader linked with it, so a switched-off filter costs nothing.
 class HDRShader : public Shader {
 public:
     static constexpr int32_t passId = 460;
@@ -55,9 +57,14 @@ public:
         // The size of the source image and of the window, read by begin.
         int sourceWidth = 640;
         int sourceHeight = 480;
+        // Whether the compose program smooths edges, and the shader that tells it so.
+        bool edgeFilter = true;
+        uint32_t edgeFilterShader = 0;
     };
 
-    HDRShader();
+    // The first instance makes the shared objects, the compose program with or without the edge
+    // filter.
+    explicit HDRShader(bool edgeFilter = true);
 
     // Takes the light pass's target as the image, when the set has a light pass.
     void init() override;
@@ -79,7 +86,7 @@ public:
     class Factory;
 
 private:
-    static void createSharedObjects();
+    static void createSharedObjects(bool edgeFilter);
 
     static SharedObjects shared;
     static bool sharedCreated;
@@ -87,8 +94,12 @@ private:
 
 class HDRShader::Factory : public Shader::Factory {
 public:
-    using Shader::Factory::Factory;
+    // With edgeFilter false the compose program is linked without the edge filter.
+    Factory(int32_t id, int32_t order, bool edgeFilter = true);
     std::unique_ptr<Shader> create() override;
+
+private:
+    bool edgeFilter;
 };
 
 } // namespace Zem::Graphics

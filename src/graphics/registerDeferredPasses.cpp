@@ -9,14 +9,14 @@
 
 namespace Zem::Graphics {
 
-void registerDeferredPasses() {
+void registerDeferredPasses(bool edgeFilter) {
     ShaderRegistry& registry = ShaderRegistry::instance();
     registry.registerFactory(
         std::make_unique<GBufferShader::Factory>(GBufferShader::passId, GBufferShader::passOrder));
     registry.registerFactory(
         std::make_unique<LightShader::Factory>(LightShader::passId, LightShader::passOrder));
     registry.registerFactory(
-        std::make_unique<HDRShader::Factory>(HDRShader::passId, HDRShader::passOrder));
+        std::make_unique<HDRShader::Factory>(HDRShader::passId, HDRShader::passOrder, edgeFilter));
 }
 
 std::vector<std::string> deferredPassFiles() {

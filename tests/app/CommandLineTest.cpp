@@ -59,6 +59,11 @@ TEST(CommandLineTest, BadUseIsRefusedWithOneLineNamingTheOption) {
         {{"--start", "5", "--end", "5"}, {"--end", "--start"}},
         {{"--fullscreen=yes"}, {"--fullscreen"}},
         {{"--stats=on"}, {"--stats"}},
+        {{"--capture", "out", "--supersample", "5"}, {"--supersample", "'5'"}},
+        {{"--capture", "out", "--supersample", "1.5"}, {"--supersample", "'1.5'"}},
+        {{"--supersample", "2"}, {"--supersample", "--capture"}},
+        {{"--capture", "out", "--size", "4096x2048", "--supersample", "3"},
+         {"--supersample", "12288x6144"}},
         {{"a.world", "b.world"}, {"'a.world'", "'b.world'"}},
         {{"--capture", "clip.avi"}, {"--capture", "'clip.avi'", ".mp4", ".mkv", "folder"}},
         {{"--check", "--capture", "out"}, {"--check", "--capture"}},
@@ -76,22 +81,24 @@ TEST(CommandLineTest, BadUseIsRefusedWithOneLineNamingTheOption) {
 
 TEST(CommandLineTest, CarriesValuesIntoTheOptions) {
     const CommandLine line({"--capture=show.mp4", "--fps", "0.25", "--size", "320x240", "--start",
-                            "10", "--end", "11.5", "--data", "mine", "--stats", "w/x.world"});
+                            "10", "--end", "11.5", "--data", "mine", "--stats", "--supersample",
+                            "3", "--no-edge-filter", "w/x.world"});
     ASSERT_EQ(line.outcome(), CommandLine::Outcome::Run);
     const PlayerOptions& o = line.options();
     const CaptureOptions& c = o.capture;
-    EXPECT_EQ(std::tuple(o.capturing, c.output, c.fps, c.width, c.height, o.startSeconds,
-                         o.endSeconds, o.files.musicPath(), o.dataGiven, o.files.worldFile, o.stats,
-                         o.checking),
-              std::tuple(true, "show.mp4"s, 0.25, 320, 240, 10.0, 11.5, "mine/Ombrel.ogg"s, true,
-                         "w/x.world"s, true, false));
+    EXPECT_EQ(std::tuple(o.capturing, c.output, c.fps, c.width, c.height, c.supersample,
+                         o.startSeconds, o.endSeconds, o.files.musicPath(), o.dataGiven,
+                         o.files.worldFile, o.stats, o.edgeFilter, o.checking),
+              std::tuple(true, "show.mp4"s, 0.25, 320, 240, 3, 10.0, 11.5, "mine/Ombrel.ogg"s, true,
+                         "w/x.world"s, true, false, false));
 }
 
 TEST(CommandLineTest, WithoutOptionsTheShowPlaysAsItAlwaysDid) {
     const PlayerOptions d = CommandLine({}).options();
     EXPECT_EQ(std::tuple(d.capturing, d.stats, d.display.width, d.display.height,
-                         d.display.fullscreen, d.files.musicPath()),
-              std::tuple(false, false, 640, 480, true, "data/Ombrel.ogg"s));
+                         d.display.fullscreen, d.files.musicPath(), d.edgeFilter,
+                         d.capture.supersample),
+              std::tuple(false, false, 640, 480, true, "data/Ombrel.ogg"s, true, 1));
 }
 
 TEST(CommandLineTest, ACaptureWithoutOptionsIs60FramesASecondAt640By480) {
@@ -103,7 +110,7 @@ TEST(CommandLineTest, TheUsageDescribesEveryOption) {
     const std::string usage = CommandLine::usage();
     for (const char* option :
          {"--help", "--check", "--data", "--window", "--fullscreen", "--stats ", "--start", "--end",
-          "--loop", "--capture", "--fps", "--size"}) {
+          "--loop", "--capture", "--fps", "--size", "--supersample", "--no-edge-filter"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
 }

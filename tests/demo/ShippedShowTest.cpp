@@ -10,6 +10,7 @@
 #include "main/Camera.h"
 #include "main/SimpleRoom.h"
 #include "main/messageBox.h"
+#include "resource/Material.h"
 #include "resource/Mesh.h"
 #include "resource/MeshGroup.h"
 #include "script/ScriptMaster.h"
@@ -160,6 +161,33 @@ TEST_F(ShippedShowTest, EveryLeafStormHasLeaves) {
     for (const LeafStorm* storm : all<LeafStorm>()) {
         EXPECT_FALSE(storm->clusters.empty()) << storm->name;
     }
+}
+
+// Colour, specular, bump and normal maps: each textures some surface the show draws.
+TEST_F(ShippedShowTest, EveryKindOfMaterialMapIsDrawn) {
+    std::set<std::string> kinds;
+    for (const Zem::Main::Entity* entity : demo->entities) {
+        if (entity->model == nullptr) {
+            continue;
+        }
+        for (const auto& group : entity->model->groups) {
+            const Zem::Resource::Material* material = group->material;
+            if (material == nullptr) {
+                continue;
+            }
+            const std::pair<const char*, const Zem::Resource::Texture*> maps[] = {
+                {"diffuse", material->diffuseTexture},
+                {"specular", material->specularTexture},
+                {"bump", material->bumpTexture},
+                {"normal", material->normalTexture}};
+            for (const auto& [kind, texture] : maps) {
+                if (texture != nullptr) {
+                    kinds.insert(kind);
+                }
+            }
+        }
+    }
+    EXPECT_EQ(kinds, (std::set<std::string>{"bump", "diffuse", "normal", "specular"}));
 }
 
 TEST_F(ShippedShowTest, TheScriptEndsTheShowAfterTwoToThreeMinutes) {

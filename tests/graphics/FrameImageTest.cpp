@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <tuple>
 #include <vector>
 
 using Zem::Graphics::FrameImage;
@@ -36,6 +37,14 @@ protected:
 TEST_F(FrameImageTest, ReadFramebufferGivesTheTopRowFirst) {
     EXPECT_EQ(image.pixel(2, 0), (Pixel{255, 0, 0}));
     EXPECT_EQ(image.pixel(2, 3), (Pixel{0, 0, 255}));
+}
+
+// Red over blue makes half of each in linear light, 186 once gamma-encoded.
+TEST_F(FrameImageTest, ShrunkAveragesEachBlockInLinearLight) {
+    const FrameImage half = image.shrunk(2);
+    ASSERT_EQ(std::tuple(half.width(), half.height()), std::tuple(2, 2));
+    EXPECT_EQ(half.pixel(0, 0), (Pixel{186, 0, 186}));
+    EXPECT_EQ(half.pixel(1, 1), (Pixel{0, 0, 255}));
 }
 
 TEST_F(FrameImageTest, WritePngWritesExactlyThePixelsRead) {

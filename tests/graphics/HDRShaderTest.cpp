@@ -3,6 +3,7 @@
 #include "graphics/LightShader.h"
 #include "graphics/ShaderRegistry.h"
 #include "graphics/View.h"
+#include "graphics/registerDeferredPasses.h"
 #include "support/DeferredScene.h"
 #include "support/ImageCapture.h"
 #include "support/TempDir.h"
@@ -37,6 +38,7 @@ protected:
     void TearDown() override {
         EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
         Zem::Graphics::exposure = 0.18f;
+        Zem::Graphics::bloomScale = 1.0f;
         view.reset();
         DeferredTest::TearDown();
     }
@@ -112,6 +114,45 @@ protected:
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
         postProcess();
+    }
+
+    // The pass made anew, its compose program linked without the edge filter.
+    void composeWithoutEdgeFilter() {
+        view.reset();
+        ASSERT_TRUE(ShaderRegistry::instance().reset());
+        releasePassObjects();
+        Zem::Graphics::registerDeferredPasses(false);
+        view.passes = ShaderRegistry::instance().acquire();
+    }
+    // A shallow staircase in the lower-left corner, without bloom: a step up of one pixel every
+    // four columns, lit 0.4 over a room of 0.05. The pixels whose grey lies between the two
+    // (a margin apart from either) are counted.
+    int inBetweenShadesOfAStaircase() {
+        Zem::Graphics::bloomScale = 0.0f;
+        fillLightTarget(0.05f, 0.05f, 0.05f);
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, LightShader::sharedObjects().framebuffer);
+        glEnable(GL_SCISSOR_TEST);
+        glClearColor(0.4f, 0.4f, 0.4f, 1.0f);
+        for (int step = 0; step < 16; ++step) {
+            glScissor(4 * step, 0, 4, 16 + step);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glDisable(GL_SCISSOR_TEST);
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+        postProcess();
+        const int dark = grey(60, 60);
+        const int lit = grey(2, 2);
+        EXPECT_GT(lit, dark + 40);
+        const auto picture = ZemTest::ImageCapture::readFramebuffer(0, 0, 64, 40);
+        int between = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                const int g = picture.pixel(x, y)[0];
+                between += g > dark + 8 && g < lit - 8 ? 1 : 0;
+            }
+        }
+        return between;
     }
 
     static constexpr int spot = 32;
@@ -220,6 +261,15 @@ TEST_F(HDRShaderTest, WithoutHdrShrinkTheBloomIsAsWithIt) {
         largest = std::max(largest, std::abs(without[i] - withShrink[i]));
     }
     EXPECT_LT(largest, 0.01f);
+}
+
+TEST_F(HDRShaderTest, TheEdgeFilterShadesTheStepsOfAStaircase) {
+    EXPECT_GE(inBetweenShadesOfAStaircase(), 16);
+}
+
+TEST_F(HDRShaderTest, WithoutTheEdgeFilterAStaircaseKeepsItsTwoShades) {
+    composeWithoutEdgeFilter();
+    EXPECT_EQ(inBetweenShadesOfAStaircase(), 0);
 }
 
 TEST_F(HDRShaderTest, TheReductionMeasuresTheGeometricMeanOfTheLitPixels) {

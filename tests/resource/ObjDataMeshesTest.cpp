@@ -82,6 +82,10 @@ const std::pair<const char*, Summary> expected[] = {
     {"room_c.obj", {3, 30, 16, 0x886d0d85bec0b001ULL}},
     {"window.obj", {1, 9, 8, 0x24e0da4f5cf852adULL}},
     {"room_b.obj", {3, 30, 16, 0xdc43e75a31e2feb7ULL}},
+    {"gearplate.obj", {1, 20, 10, 0xa045afcc49099bb9ULL}},
+    {"gearplate_wide.obj", {1, 20, 10, 0xe1a8dc7362378fd9ULL}},
+    {"gridcube.obj", {1, 24, 12, 0xe9af51174db58654ULL}},
+    {"lantern.obj", {1, 24, 12, 0xf0fd912bdfa5d9d1ULL}},
 };
 
 TEST(ObjDataMeshesTest, EveryMeshUnderDataLoadsAsBefore) {

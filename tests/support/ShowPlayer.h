@@ -31,7 +31,8 @@ class ShowPlayer {
 public:
     static constexpr int stepsPerSecond = 30;
 
-    ShowPlayer(int width, int height) {
+    // The final image's edges are smoothed unless edgeFilter is false.
+    ShowPlayer(int width, int height, bool edgeFilter = true) {
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
         setenv("SDL_AUDIODRIVER", "dummy", 0);
         // Whatever an earlier user of this process registered goes; the show registers its own.
@@ -43,6 +44,7 @@ public:
         engine.registerDriver("display", std::move(display));
         engine.registerDriver("input", std::make_unique<Zem::Input::Input_sdl2>());
         game.engine = &engine;
+        game.useEdgeFilter(edgeFilter);
         engine.setGame(&game);
         // The world's script masters play on this player's clock.
         game.useMusic([this] { return std::make_unique<SilentMusic>([this] { return nowMs; }); });

@@ -11,6 +11,8 @@ struct CaptureOptions {
     double fps = 60.0;
     int width = 640;
     int height = 480;
+    // Each frame is drawn this many times wider and higher, then filtered down to the size.
+    int supersample = 1;
 };
 
 } // namespace Zem::App

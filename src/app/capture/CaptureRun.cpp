@@ -112,8 +112,12 @@ long CaptureRun::frameOfStep() const {
 }
 
 bool CaptureRun::takePicture() {
-    const auto frame =
-        Zem::Graphics::FrameImage::readFramebuffer(0, 0, wanted.width, wanted.height);
+    const int factor = wanted.supersample;
+    auto frame = Zem::Graphics::FrameImage::readFramebuffer(0, 0, wanted.width * factor,
+                                                            wanted.height * factor);
+    if (factor > 1) {
+        frame = frame.shrunk(factor);
+    }
     if (!writer->write(frame)) {
         return fail(writer->error());
     }
@@ -139,10 +143,16 @@ bool CaptureRun::finish(bool showEnded) {
     writer.reset();
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - startedAt).count();
-    char summary[160];
+    char summary[192];
+    char supersampled[48] = "";
+    if (wanted.supersample > 1) {
+        std::snprintf(supersampled, sizeof supersampled, ", supersampled %d x %d",
+                      wanted.supersample, wanted.supersample);
+    }
     std::snprintf(summary, sizeof summary,
-                  "Captured %ld frames (%.2f s of show at %g fps, %dx%d) to ", taken,
-                  static_cast<double>(taken) / wanted.fps, wanted.fps, wanted.width, wanted.height);
+                  "Captured %ld frames (%.2f s of show at %g fps, %dx%d%s) to ", taken,
+                  static_cast<double>(taken) / wanted.fps, wanted.fps, wanted.width, wanted.height,
+                  supersampled);
     char rate[64];
     std::snprintf(rate, sizeof rate, " in %s, %.1f frames/s", clockText(seconds).c_str(),
                   seconds > 0.0 ? taken / seconds : 0.0);
