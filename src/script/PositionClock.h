@@ -1,0 +1,44 @@
+#pragma once
+
+#include "script/MusicClock.h"
+
+#include <cstdint>
+
+// The music clock of a device that says only how many frames it has played (the Windows wave
+// output): no queue stands in front of what it reports, and the count moves in steps of the
+// device's own period (20 or 40 ms), standing still in between. A count that has just moved was
+// reached at some moment since the reading before, which still saw the old one: it is late by
+// at most the time between the two readings, the allowance the music clock's underrun rule gets
+// for it. A count that has not moved says nothing new. Between counts the clock runs on the
+// steady clock, never back.
+class PositionClock {
+public:
+    explicit PositionClock(int sampleRate = 44100) : rate(sampleRate) {}
+    void setRate(int sampleRate) { rate = sampleRate; }
+
+    // As MusicClock's: play from heard time 0 (the device counting from music frame 0), a seek,
+    // pause and resume. Each waits up to waitMs for the device's next count.
+    void start(double nowMs, double waitMs);
+    void seek(double nowMs, double heardMs, double waitMs);
+    void pause(double nowMs);
+    void resume(double nowMs, double waitMs);
+    bool started() const { return clock.started(); }
+    bool paused() const { return clock.paused(); }
+
+    // The device plays on from music frame firstFrame, its count back at 0 (after a reset).
+    void deviceRestarted(int64_t firstFrame, double nowMs);
+    // The device's count of frames played since its last start, read at nowMs.
+    void countRead(int64_t playedFrames, double nowMs);
+
+    // The music frame to hand a device restarted now, heard where the clock stands.
+    int64_t frameToHand(double nowMs);
+    double heardMs(double nowMs) { return clock.heardMs(nowMs); }
+
+private:
+    MusicClock clock;
+    int rate;
+    // The music frame the device's count starts from, the count last read and when.
+    int64_t countOrigin = 0;
+    int64_t lastCount = 0;
+    double lastReadMs = 0.0;
+};
