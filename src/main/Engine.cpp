@@ -103,8 +103,9 @@ bool Engine::init(const Resource::XmlNode& config) {
     // From here on Ctrl+C and SIGTERM end the run at the end of a frame, through the usual
     // shutdown; before the loop starts they wait for its first frame.
     installSignalHandlers();
-    // Plain concatenation: "./" gives ".//zem.log", which every file system accepts.
-    logFile.open(workingDirectory + "/zem.log", std::ios::out | std::ios::trunc);
+    // Plain concatenation: "./" gives ".//zem.log", which every file system accepts. Lines end
+    // in "\n" on every system, as the tools that read the log expect.
+    logFile.open(workingDirectory + "/zem.log", std::ios::out | std::ios::trunc | std::ios::binary);
     logFile << "Created zem.log:\n";
     message("Initializing Engine with working dir " + workingDirectory + "\n");
 
