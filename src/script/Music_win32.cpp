@@ -217,7 +217,8 @@ bool Music_win32::init(int, int, unsigned) {
 }
 
 bool Music_win32::setBufferSize(int milliseconds) {
-    bufferMs = std::max(0, milliseconds);
+    // Readers add the offset back as given, negative too; the device's blocks cannot be.
+    bufferMs = milliseconds;
     return true;
 }
 

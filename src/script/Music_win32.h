@@ -42,6 +42,7 @@ private:
     TimeSource timeSource;
     // init found an output device; cleared when it cannot be opened.
     bool deviceWanted = false;
+    // Added by every reader to the stream time: what streamTime takes off the heard time.
     int bufferMs = 0;
     std::vector<std::unique_ptr<MusicStream>> streams;
     // Plays one stream at a time; null while silent.
