@@ -335,8 +335,9 @@ int32_t Music_win32::streamTime(MusicStream* stream) {
     const double now = timeSource();
     if (const WaveOutput* device = deviceOf(stream); device != nullptr) {
         const int64_t played = device->playedFrames();
-        if (played >= 0) {
-            stream->clock.countRead(played, now);
+        // A device that stalled (a suspended sound server) plays on from where the clock is.
+        if (played >= 0 && stream->clock.countRead(played, now)) {
+            restartDevice(*stream, now);
         }
     }
     // Readers add the buffer length back.

@@ -10,10 +10,13 @@
 // reached at some moment since the reading before, which still saw the old one: it is late by
 // at most the time between the two readings, the allowance the music clock's underrun rule gets
 // for it. A count that has not moved says nothing new. Between counts the clock runs on the
-// steady clock, never back.
+// steady clock, never back. A count that stands still for long while playing is a stalled device
+// (a suspended sound server): the clock runs on without it, and once the count moves again the
+// device is to play on from where the clock has got to.
 class PositionClock {
 public:
-    explicit PositionClock(int sampleRate = 44100) : rate(sampleRate) {}
+    explicit PositionClock(int sampleRate = 44100, double stallAfterMs = 250.0)
+        : rate(sampleRate), stallMs(stallAfterMs) {}
     void setRate(int sampleRate) { rate = sampleRate; }
 
     // As MusicClock's: play from heard time 0 (the device counting from music frame 0), a seek,
@@ -27,8 +30,9 @@ public:
 
     // The device plays on from music frame firstFrame, its count back at 0 (after a reset).
     void deviceRestarted(int64_t firstFrame, double nowMs);
-    // The device's count of frames played since its last start, read at nowMs.
-    void countRead(int64_t playedFrames, double nowMs);
+    // The device's count of frames played since its last start, read at nowMs. True when the
+    // device stalled and now goes on: it is to restart from frameToHand.
+    bool countRead(int64_t playedFrames, double nowMs);
 
     // The music frame to hand a device restarted now, heard where the clock stands.
     int64_t frameToHand(double nowMs);
@@ -37,8 +41,14 @@ public:
 private:
     MusicClock clock;
     int rate;
+    double stallMs;
     // The music frame the device's count starts from, the count last read and when.
     int64_t countOrigin = 0;
     int64_t lastCount = 0;
     double lastReadMs = 0.0;
+    // When the count last moved, whether it has since the device started, and whether it stood
+    // too long.
+    double lastMoveMs = 0.0;
+    bool counting = false;
+    bool stalled = false;
 };

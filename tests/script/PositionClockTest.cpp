@@ -65,16 +65,51 @@ TEST(PositionClockTest, MovesAFramePerFrameWithACountThatMovesInSteps) {
     }
 }
 
-// The device runs dry for 200 ms: its count stands, then moves on 200 ms later than before. The
+// The device runs dry for 150 ms: its count stands, then moves on 150 ms later than before. The
 // clock, which ran on meanwhile, stands until the sound gets there, then goes with it.
 TEST(PositionClockTest, FollowsTheSoundOnceADeviceThatRanDryGoesOn) {
     PositionClock clock(rate);
     clock.start(playMs, 3000.0);
-    const SteppingDevice device{20.0, 2500.0, 200.0};
+    const SteppingDevice device{20.0, 2500.0, 150.0};
     playFrames(clock, device, 4000.0, 3000.0, [&](double now, double heard, double) {
         EXPECT_LE(heard, device.heardMs(now) + 0.01) << "ahead at " << now;
         EXPECT_GE(heard, device.heardMs(now) - 3.5) << "behind at " << now;
     });
+}
+
+// The sound server is suspended for a second: the clock runs on through it, a frame per frame,
+// and once the count moves again the device restarts from where the clock is.
+TEST(PositionClockTest, RunsOnThroughAStallAndTheDeviceFollowsIt) {
+    PositionClock clock(rate);
+    clock.start(playMs, 3000.0);
+    const SteppingDevice stalling{20.0, 2000.0, 1000.0};
+    double restartedAt = -1.0;
+    int64_t handed = 0;
+    double last = 0.0;
+    for (double now = playMs; now < 5000.0 && !HasFailure(); now += frameMs) {
+        if (restartedAt < 0.0) {
+            if (clock.countRead(stalling.count(now), now)) {
+                restartedAt = now;
+                handed = clock.frameToHand(now);
+                clock.deviceRestarted(handed, now);
+            }
+        } else {
+            const SteppingDevice restarted{20.0};
+            EXPECT_FALSE(clock.countRead(restarted.count(now - restartedAt + playMs), now));
+        }
+        const double heard = clock.heardMs(now);
+        if (now > 2300.0 && now < 3000.0) {
+            EXPECT_NEAR(heard - last, frameMs, 0.01) << "stood in the stall at " << now;
+        }
+        if (restartedAt > 0.0 && now > restartedAt + 500.0) {
+            const double truth =
+                handed * 1000.0 / rate + std::max(0.0, now - restartedAt - (heardFromMs - playMs));
+            EXPECT_NEAR(heard, truth, 3.5) << "at " << now;
+        }
+        EXPECT_GE(heard, last) << "went back at " << now;
+        last = heard;
+    }
+    EXPECT_GT(restartedAt, 3000.0) << "the device was never told to follow the clock";
 }
 
 // A seek restarts the device from the music frame where the clock stands, its count from 0.
