@@ -13,10 +13,9 @@
 #include "support/ClickClock.h"
 #include "support/HeardClicks.h"
 #include "support/Percentile.h"
+#include "support/WineClock.h"
 
 #include <unistd.h>
-
-#include <ctime>
 
 #include <algorithm>
 #include <chrono>
@@ -132,31 +131,6 @@ void runCommand(const std::string& command) {
     }
 }
 
-double clockMs(clockid_t id) {
-    timespec now{};
-    clock_gettime(id, &now);
-    return now.tv_sec * 1000.0 + now.tv_nsec / 1e6;
-}
-
-// Wine's steady clock is the raw monotonic clock; the recorder's is the monotonic clock, which
-// the system slews: the difference is taken before and after, and followed in between.
-struct RawToSteady {
-    double rawAtStart = clockMs(CLOCK_MONOTONIC_RAW);
-    double shiftAtStart = clockMs(CLOCK_MONOTONIC) - rawAtStart;
-    double rawAtEnd = rawAtStart;
-    double shiftAtEnd = shiftAtStart;
-
-    void end() {
-        rawAtEnd = clockMs(CLOCK_MONOTONIC_RAW);
-        shiftAtEnd = clockMs(CLOCK_MONOTONIC) - rawAtEnd;
-    }
-    double operator()(double raw) const {
-        const double span = rawAtEnd - rawAtStart;
-        const double along = span > 0.0 ? (raw - rawAtStart) / span : 0.0;
-        return raw + shiftAtStart + along * (shiftAtEnd - shiftAtStart);
-    }
-};
-
 // The Windows AvSyncPlayer under Wine, its times turned into this program's steady clock.
 bool playUnderWine(const Options& options, const std::string& path,
                    const std::vector<double>& clicks, ClickClockRun& run) {
@@ -168,7 +142,7 @@ bool playUnderWine(const Options& options, const std::string& path,
     for (const double click : clicks) {
         command += " " + std::to_string(click);
     }
-    RawToSteady toSteady;
+    ZemBench::WineClock wineClock;
     FILE* player = popen(command.c_str(), "r");
     if (player == nullptr) {
         return false;
@@ -190,13 +164,13 @@ bool playUnderWine(const Options& options, const std::string& path,
             run.watch.wentBack = back != 0;
         }
     }
-    toSteady.end();
+    wineClock.end();
     if (pclose(player) != 0 || play < 0.0) {
         return false;
     }
-    run.playMs = toSteady(play);
+    run.playMs = wineClock.steadyMs(play);
     for (const auto& [k, at] : reached) {
-        run.reachedMs[k] = at < 0.0 ? -1.0 : toSteady(at);
+        run.reachedMs[k] = at < 0.0 ? -1.0 : wineClock.steadyMs(at);
     }
     return true;
 }
