@@ -15,7 +15,9 @@
 // device is to play on from where the clock has got to.
 class PositionClock {
 public:
-    explicit PositionClock(int sampleRate = 44100, double stallAfterMs = 250.0)
+    // A count standing still for a second is a stall: a starved device (Wine's, on a busy machine)
+    // can stand for most of one while its sound stalls too, and a restart then only adds a gap.
+    explicit PositionClock(int sampleRate = 44100, double stallAfterMs = 1000.0)
         : rate(sampleRate), stallMs(stallAfterMs) {}
     void setRate(int sampleRate) { rate = sampleRate; }
 
