@@ -12,4 +12,20 @@ export WINEPREFIX=${WINEPREFIX:-$root/build-windows/wine-prefix} WINEDEBUG=-all 
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winepulse.drv,winealsa.drv,wineoss.drv=d"
 # Each test is a process of its own: one server for them all starts them in a tenth of the time.
 wineserver -p 60 </dev/null >/dev/null 2>&1
-exec wine "$@"
+# The program's output goes through files: a desktop process Wine starts for a program's first
+# window inherits its output and outlives it, and would hold a pipe open (CTest waits for it).
+out=$(mktemp /tmp/zem-wine-out-XXXXXX)
+err=$(mktemp /tmp/zem-wine-err-XXXXXX)
+wine "$@" >"$out" 2>"$err" &
+pid=$!
+trap 'kill $pid 2>/dev/null' TERM INT
+status=0
+wait $pid || status=$?
+# A signal ends the wait first: wait again for the program to end.
+while kill -0 $pid 2>/dev/null; do
+    wait $pid || status=$?
+done
+cat "$out"
+cat "$err" >&2
+rm -f "$out" "$err"
+exit $status
