@@ -35,7 +35,7 @@ TOOLCHAIN=$ROOT/cmake/mingw-w64.cmake
 TRIPLET=x86_64-w64-mingw32
 JOBS=$(nproc)
 PACKAGES="g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
-cmake make dpkg-dev zip wine wine64 xvfb xauth xdotool imagemagick python3"
+cmake make dpkg-dev zip unzip wine wine64 xvfb xauth xdotool imagemagick python3"
 
 step() { echo "== $*"; }
 die() {
