@@ -245,16 +245,15 @@ is_windows_mutant() {
 
 windows_build="$tree/build-windows"
 
-# The Windows build of the copy and its unit tests under Wine; the log goes to $1.
+# The Windows build of the copy, then its unit tests under Wine for at most the mutant's time; the
+# log goes to $1.
 build_and_test_windows() {
-    local log=$1 deadline=$2 left status=0
+    local log=$1 status=0
     if ! cmake --build "$windows_build" -j2 >>"$log.build" 2>&1; then
         echo "build-broken (killed by the compiler)"
         return 1
     fi
-    left=$((deadline - SECONDS))
-    [ $left -gt 0 ] || left=1
-    timeout "$left" "$tree/tools/windows/unit-tests.sh" --stop-on-failure \
+    timeout "$mutant_timeout" "$tree/tools/windows/unit-tests.sh" --stop-on-failure \
         --timeout "$test_timeout" >>"$log" 2>&1 || status=$?
     [ $status = 0 ] && return 0
     echo "killed by $(first_failure "$log" "$status")"
@@ -264,7 +263,7 @@ build_and_test_windows() {
 judge_windows() {
     local log=$2 fate
     status_line "$tag building and testing the Windows build under Wine..."
-    if fate=$(build_and_test_windows "$log" $((SECONDS + mutant_timeout))); then
+    if fate=$(build_and_test_windows "$log"); then
         echo "SURVIVED"
     else
         echo "$fate"
@@ -289,7 +288,7 @@ prepare_windows() {
     status_line "building and testing the unmutated Windows build..."
     : >"$logs/baseline-windows.log"
     local fate
-    if ! fate=$(build_and_test_windows "$logs/baseline-windows.log" $((SECONDS + mutant_timeout))); then
+    if ! fate=$(build_and_test_windows "$logs/baseline-windows.log"); then
         echo
         echo "mutate.sh: the Windows build fails without any mutant ($fate), see $logs/baseline-windows.log" >&2
         exit 1
