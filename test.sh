@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test headless.
-#   ./test.sh [CTEST_ARGS...]             the plain build, in build-test
+#   ./test.sh [CTEST_ARGS...]             the plain build, in build-test; then, where they have
+#                                         been built, the Windows tests and program under Wine
+#                                         and the release pack
 #   ./test.sh --sanitize [CTEST_ARGS...]  clang with AddressSanitizer and UndefinedBehaviorSanitizer,
 #                                         in build-sanitize
 #   ./test.sh --tsan [CTEST_ARGS...]      clang with ThreadSanitizer, in build-tsan; a race outside
@@ -43,7 +45,13 @@ if [ "$tsan" = 1 ]; then
 fi
 zem_build build-test RelWithDebInfo
 (cd build-test && ctest --output-on-failure -j "$(nproc)" "$@")
-# The Windows build, when tools/windows/build.sh has made one, runs under Wine.
+# The Windows build, when tools/windows/build.sh has made one, runs under Wine: its unit tests,
+# then the program itself.
 if [ -f build-windows/ombrel.exe ]; then
+    tools/windows/unit-tests.sh "$@"
     tools/windows/smoke.sh
+fi
+# The release pack, when tools/release.sh has made one, unpacked and played on both systems.
+if ls build-release/ombrel-*.zip >/dev/null 2>&1; then
+    tools/release-test.sh
 fi

@@ -7,11 +7,13 @@
 //
 // Run it through tools/avsync.sh, which starts a private PulseAudio server with a null sink and
 // stops it afterwards. --no-device measures the silent clock instead (the dummy driver), against
-// the steady time since play.
+// the steady time since play. --windows-player runs the Windows build's AvSyncPlayer.exe under
+// Wine in place of this program's own music layer.
 
-#include "script/Music.h"
+#include "support/ClickClock.h"
 #include "support/HeardClicks.h"
 #include "support/Percentile.h"
+#include "support/WineClock.h"
 
 #include <unistd.h>
 
@@ -24,6 +26,7 @@
 #include <thread>
 #include <vector>
 
+using ZemBench::ClickClockRun;
 using ZemBench::percentile95;
 
 namespace {
@@ -35,6 +38,8 @@ struct Options {
     double suspendAt = -1.0;
     double suspendFor = 1.0;
     std::string sink = "zem_null";
+    std::string windowsPlayer;
+    ZemBench::ClickTransport transport;
 };
 
 [[noreturn]] void usage(const char* message) {
@@ -45,7 +50,8 @@ struct Options {
 void printHelp() {
     std::puts(
         "usage: AvSyncBench [--offset MS] [--seconds S] [--no-device] [--suspend-at S]\n"
-        "                   [--suspend-for S] [--sink NAME]\n"
+        "                   [--suspend-for S] [--seek-at S --seek-to T] [--pause-at S]\n"
+        "                   [--pause-for S] [--sink NAME] [--windows-player EXE]\n"
         "Plays a click track through the music layer and compares each click heard on the\n"
         "sink's monitor with the script clock (stream time + offset). Needs a PulseAudio server\n"
         "(see tools/avsync.sh), except with --no-device.\n"
@@ -54,7 +60,12 @@ void printHelp() {
         "  --no-device       the silent clock of the dummy driver, against real time\n"
         "  --suspend-at S    suspend the sink S seconds after play ...\n"
         "  --suspend-for S   ... for this long (default 1)\n"
-        "  --sink NAME       the sink to record (default zem_null)");
+        "  --seek-at S       seek S seconds after play ...\n"
+        "  --seek-to T       ... to the heard time T seconds (default 0)\n"
+        "  --pause-at S      pause S seconds after play ...\n"
+        "  --pause-for S     ... for this long (default 1)\n"
+        "  --sink NAME       the sink to record (default zem_null)\n"
+        "  --windows-player EXE  play through the Windows build's AvSyncPlayer.exe under wine");
 }
 
 double number(int argc, char** argv, int& i) {
@@ -86,11 +97,24 @@ Options parse(int argc, char** argv) {
             options.suspendAt = number(argc, argv, i);
         } else if (arg == "--suspend-for") {
             options.suspendFor = number(argc, argv, i);
+        } else if (arg == "--seek-at") {
+            options.transport.seekAtS = number(argc, argv, i);
+        } else if (arg == "--seek-to") {
+            options.transport.seekToS = number(argc, argv, i);
+        } else if (arg == "--pause-at") {
+            options.transport.pauseAtS = number(argc, argv, i);
+        } else if (arg == "--pause-for") {
+            options.transport.pauseForS = number(argc, argv, i);
         } else if (arg == "--sink") {
             if (i + 1 >= argc) {
                 usage("--sink needs a value");
             }
             options.sink = argv[++i];
+        } else if (arg == "--windows-player") {
+            if (i + 1 >= argc) {
+                usage("--windows-player needs a program");
+            }
+            options.windowsPlayer = argv[++i];
         } else {
             usage(("unknown option " + arg).c_str());
         }
@@ -101,18 +125,54 @@ Options parse(int argc, char** argv) {
     return options;
 }
 
-struct ClockWatch {
-    bool wentBack = false;
-    // The largest amount by which the clock moved further than the steady time between two
-    // readings, and the longest steady time it stood still after reaching the first click.
-    double largestJumpMs = 0.0;
-    double longestStandMs = 0.0;
-};
-
 void runCommand(const std::string& command) {
     if (std::system(command.c_str()) != 0) {
         std::fprintf(stderr, "AvSyncBench: \"%s\" failed\n", command.c_str());
     }
+}
+
+// The Windows AvSyncPlayer under Wine, its times turned into this program's steady clock.
+bool playUnderWine(const Options& options, const std::string& path,
+                   const std::vector<double>& clicks, ClickClockRun& run) {
+    const ZemBench::ClickTransport& steps = options.transport;
+    char arguments[160];
+    std::snprintf(arguments, sizeof arguments, " %d %g %g %g %g %g", options.offsetMs,
+                  options.seconds, steps.seekAtS, steps.seekToS, steps.pauseAtS, steps.pauseForS);
+    std::string command = "wine '" + options.windowsPlayer + "' 'Z:" + path + "'" + arguments;
+    for (const double click : clicks) {
+        command += " " + std::to_string(click);
+    }
+    ZemBench::WineClock wineClock;
+    FILE* player = popen(command.c_str(), "r");
+    if (player == nullptr) {
+        return false;
+    }
+    run.reachedMs.assign(clicks.size(), -1.0);
+    char line[256];
+    std::vector<std::pair<size_t, double>> reached;
+    double play = -1.0;
+    int back = 0;
+    while (std::fgets(line, sizeof line, player) != nullptr) {
+        size_t k = 0;
+        double at = 0.0;
+        if (std::sscanf(line, "play %lf", &at) == 1) {
+            play = at;
+        } else if (std::sscanf(line, "reached %zu %lf", &k, &at) == 2 && k < clicks.size()) {
+            reached.emplace_back(k, at);
+        } else if (std::sscanf(line, "watch %d %lf %lf", &back, &run.watch.largestJumpMs,
+                               &run.watch.longestStandMs) == 3) {
+            run.watch.wentBack = back != 0;
+        }
+    }
+    wineClock.end();
+    if (pclose(player) != 0 || play < 0.0) {
+        return false;
+    }
+    run.playMs = wineClock.steadyMs(play);
+    for (const auto& [k, at] : reached) {
+        run.reachedMs[k] = at < 0.0 ? -1.0 : wineClock.steadyMs(at);
+    }
+    return true;
 }
 
 } // namespace
@@ -130,9 +190,14 @@ int main(int argc, char** argv) {
     }
     close(tempFd);
     const std::string path = pathTemplate;
-    std::fprintf(stderr, "Encoding %.0f s of clicks...\n", options.seconds);
+    // A seek forward plays on further into the music than the run lasts.
+    const ZemBench::ClickTransport& steps = options.transport;
+    const double trackSeconds =
+        options.seconds +
+        (steps.seekAtS >= 0.0 ? std::max(0.0, steps.seekToS - steps.seekAtS) : 0.0);
+    std::fprintf(stderr, "Encoding %.0f s of clicks...\n", trackSeconds);
     const bool encoded = ZemBench::writeClickTrack(
-        ZemBench::clickTrack(1.0, static_cast<int>(options.seconds), options.seconds + 2.0), path);
+        ZemBench::clickTrack(1.0, static_cast<int>(trackSeconds), trackSeconds + 2.0), path);
     const std::vector<double> clicks =
         encoded ? ZemBench::decodedClickTimesMs(path) : std::vector<double>{};
     if (clicks.empty()) {
@@ -149,70 +214,35 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    // Exactly the ScriptMaster's calls.
-    auto music = Music::create();
-    music->init(44100, 32, 0);
-    music->setBufferSize(options.offsetMs);
-    MusicStream* stream = music->openStream(path, 0x2000, 0, 0);
-    music->playStream(0, stream);
-    const double playMs = Music::steadyMilliseconds();
-
     std::thread suspender;
-    if (options.suspendAt >= 0.0 && !options.noDevice) {
+    const auto startSuspender = [&suspender, &options] {
+        if (options.suspendAt < 0.0 || options.noDevice) {
+            return;
+        }
         suspender = std::thread([&options] {
             std::this_thread::sleep_for(std::chrono::duration<double>(options.suspendAt));
             runCommand("pactl suspend-sink " + options.sink + " 1");
             std::this_thread::sleep_for(std::chrono::duration<double>(options.suspendFor));
             runCommand("pactl suspend-sink " + options.sink + " 0");
         });
+    };
+    ClickClockRun run;
+    if (options.windowsPlayer.empty()) {
+        run = ZemBench::readClickClock(path, options.offsetMs, options.seconds, clicks,
+                                       options.transport, startSuspender);
+    } else {
+        startSuspender();
+        if (!playUnderWine(options, path, clicks, run)) {
+            std::fprintf(stderr, "AvSyncBench: %s did not play under wine\n",
+                         options.windowsPlayer.c_str());
+        }
     }
-
-    ClockWatch watch;
-    std::vector<double> reachedMs(clicks.size(), -1.0);
-    size_t next = 0;
-    int32_t last = music->streamTime(stream) + options.offsetMs;
-    double lastStamp = playMs;
-    double standingSince = playMs;
-    int lastProgress = -1;
-    const double endMs = playMs + (options.seconds + 1.0) * 1000.0;
-    for (;;) {
-        const int32_t clock = music->streamTime(stream) + options.offsetMs;
-        const double now = Music::steadyMilliseconds();
-        if (now >= endMs) {
-            break;
-        }
-        if (clock < last) {
-            watch.wentBack = true;
-        }
-        if (clock > last) {
-            watch.largestJumpMs = std::max(watch.largestJumpMs, (clock - last) - (now - lastStamp));
-            standingSince = now;
-        }
-        // At the start the clock rightly stands until the first sound is heard.
-        if (next > 0) {
-            watch.longestStandMs = std::max(watch.longestStandMs, now - standingSince);
-        }
-        // A whole-millisecond clock reads c while the true time is in [c, c + 1).
-        while (next < clicks.size() && clock + 0.5 >= clicks[next]) {
-            reachedMs[next] = now - (clock + 0.5 - clicks[next]);
-            ++next;
-        }
-        last = std::max(last, clock);
-        lastStamp = now;
-        const int second = static_cast<int>((now - playMs) / 1000.0);
-        if (second % 10 == 0 && second != lastProgress) {
-            lastProgress = second;
-            std::fprintf(stderr, "\r  %d / %.0f s", second, options.seconds + 1.0);
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(500));
-    }
-    std::fprintf(stderr, "\n");
     if (suspender.joinable()) {
         suspender.join();
     }
-    // The last click is still on its way to the sink.
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    music.reset();
+    const double playMs = run.playMs;
+    const std::vector<double>& reachedMs = run.reachedMs;
+    const ZemBench::ClockWatch& watch = run.watch;
     recorder.stop();
     std::remove(path.c_str());
 

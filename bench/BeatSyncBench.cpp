@@ -9,6 +9,7 @@
 
 #include "support/BeatMatch.h"
 #include "support/HeardClicks.h"
+#include "support/WineClock.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -41,6 +42,7 @@ struct Options {
     std::string sink = "zem_null";
     bool keep = false;
     bool verbose = false;
+    bool wine = false;
 };
 
 [[noreturn]] void usage(const std::string& message) {
@@ -52,6 +54,7 @@ void printHelp() {
     std::puts(
         "usage: BeatSyncBench [--bpm N] [--beats N] [--offset MS] [--max-fps N] [--size WxH]\n"
         "                     [--program PATH] [--data DIR] [--sink NAME] [--keep] [--verbose]\n"
+        "                     [--wine]\n"
         "Plays a world that cuts between two cameras on every beat of a click track with the\n"
         "real program, records the sink's monitor, and compares when the first frame of each\n"
         "cut went on screen with when its click was heard (positive: the picture is late).\n"
@@ -66,7 +69,10 @@ void printHelp() {
         "                   (default: the source tree's data/)\n"
         "  --sink NAME      the sink to record (default zem_null)\n"
         "  --keep           leave the temporary folder (world, music, frame log, program log)\n"
-        "  --verbose        a line per beat");
+        "  --verbose        a line per beat\n"
+        "  --wine           the program is a Windows one run by Wine "
+        "(tools/windows/wine-ombrel.sh):\n"
+        "                   its frame times are on Wine's clock");
 }
 
 const char* value(int argc, char** argv, int& i) {
@@ -131,6 +137,8 @@ Options parse(int argc, char** argv) {
             options.keep = true;
         } else if (arg == "--verbose") {
             options.verbose = true;
+        } else if (arg == "--wine") {
+            options.wine = true;
         } else {
             usage("unknown option " + arg);
         }
@@ -341,6 +349,7 @@ int measure(const Options& options, Folder& folder) {
     }
     std::fprintf(stderr, "Playing it with %s...\n", options.program.c_str());
     const double startMs = steadyMs();
+    ZemBench::WineClock wineClock;
     const pid_t child = startProgram(options, folder.path);
     if (child < 0) {
         std::fprintf(stderr, "BeatSyncBench: cannot start %s\n", options.program.c_str());
@@ -362,7 +371,13 @@ int measure(const Options& options, Folder& folder) {
     }
 
     std::ifstream log(folder.path / "frames.txt");
-    const auto frames = ZemBench::readFrameLog(log);
+    auto frames = ZemBench::readFrameLog(log);
+    if (options.wine) {
+        wineClock.end();
+        for (ZemBench::LoggedFrame& frame : frames) {
+            frame.presentedMs = wineClock.steadyMs(frame.presentedMs);
+        }
+    }
     const auto cuts = ZemBench::cutsIn(frames);
     const auto heard = recorder.heardClicksMs(quietFrames);
     const auto onBeats = ZemBench::clicksOnBeats(heard, beatMs, static_cast<size_t>(options.beats));

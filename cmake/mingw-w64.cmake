@@ -18,3 +18,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Only static libraries: the program must run without the compiler's DLLs.
 set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
+# CTest runs the test programs under Wine, with a prefix of the build's own and no sound card.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/windows/wine-run.sh)

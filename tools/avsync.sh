@@ -12,20 +12,28 @@
 # click track with the real program, and compares when each cut went on screen with when its
 # click was heard: --bpm N, --beats N, --offset MS, --max-fps N, --size WxH, --program PATH,
 # --data DIR, --keep, --verbose (see BeatSyncBench --help).
+# --windows measures the Windows build under Wine, through Wine's PulseAudio driver: the music
+# layer of build-windows/bench/AvSyncPlayer.exe, or with --picture build-windows/ombrel.exe
+# (ZEM_WINDOWS_PROGRAM names another), in a virtual X server when there is no display.
 # --build DIR is the build folder holding bench/ (default build-test). Run from the repository
 # root.
 set -u
 build=build-test
 bench=AvSyncBench
+windows=0
 args=()
 while [ $# -gt 0 ]; do
     case "$1" in
     --help | -h)
-        sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'
+        sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'
         exit 0
         ;;
     --picture)
         bench=BeatSyncBench
+        shift
+        ;;
+    --windows)
+        windows=1
         shift
         ;;
     --build)
@@ -48,8 +56,32 @@ program="$build/bench/$bench"
     exit 2
 }
 here=$(cd "$(dirname "$0")" && pwd)
+if [ $windows = 1 ]; then
+    root=$(cd "$here/.." && pwd)
+    export WINEPREFIX=${WINEPREFIX:-$root/build-windows/wine-prefix} WINEDEBUG=-all WINEARCH=win64
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    if [ $bench = AvSyncBench ]; then
+        player=$root/build-windows/bench/AvSyncPlayer.exe
+        [ -f "$player" ] || {
+            echo "$0: no $player; run tools/windows/build.sh" >&2
+            exit 2
+        }
+        args=(--windows-player "$player" "${args[@]}")
+    else
+        args=(--program "$here/windows/wine-ombrel.sh" --wine "${args[@]}")
+    fi
+    # Wine's server starts afresh, with this run's sound server and display.
+    timeout 10 wineserver -k >/dev/null 2>&1
+fi
 dir=$(mktemp -d /tmp/zem-pulse-XXXXXX)
 trap '"$here/pulse-null-sink.sh" stop "$dir"; rm -rf "$dir"' EXIT
 server=$("$here/pulse-null-sink.sh" start "$dir") || exit 1
 export "$server" SDL_AUDIODRIVER=pulseaudio
-"$program" "${args[@]}"
+if [ $windows = 1 ] && [ $bench = BeatSyncBench ] && [ -z "${DISPLAY:-}" ]; then
+    xvfb-run -a -s "-screen 0 800x600x24" "$program" "${args[@]}"
+else
+    "$program" "${args[@]}"
+fi
+status=$?
+[ $windows = 1 ] && timeout 10 wineserver -k >/dev/null 2>&1
+exit $status

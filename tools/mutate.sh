@@ -27,6 +27,9 @@ it (RelWithDebInfo, incremental; the mutated layer's test program first), runs t
 ctest (that layer's first, the slow end-to-end ones last) and prints each mutant's fate: killed
 (with the first failing test), build-broken (killed by the compiler), SURVIVED, or stale (the
 patch no longer applies; not counted). Ends with the mutation score, killed/applied.
+A mutant of a _win32 file, or one named windows-*, is judged on the Windows build of the copy
+(build-mutate/tree/build-windows, with the libraries of tools/windows/build.sh) by its unit
+tests under Wine (tools/windows/unit-tests.sh).
 
 Options:
   -h, --help             print this help and exit
@@ -176,7 +179,8 @@ sync_tree() {
         fi
     done <"$listed"
     # Files the working tree no longer has would still be globbed into the build.
-    (cd "$tree" && find . -path ./build -prune -o -type f -print | sed 's|^\./||' | sort) |
+    (cd "$tree" && find . -path ./build -prune -o -path ./build-windows -prune -o -type f -print |
+        sed 's|^\./||' | sort) |
         comm -23 - "$listed" | while IFS= read -r file; do
         case "$file" in
         src/* | tests/* | bench/* | tools/* | data/* | CMakeLists.txt) rm -f "$tree/$file" ;;
@@ -205,7 +209,13 @@ run_tests() {
     (cd "$build" && timeout "$left" ctest -j2 --stop-on-failure --timeout "$test_timeout" \
         --output-on-failure "$@") >>"$log" 2>&1 || status=$?
     [ $status = 0 ] && return 0
-    local first
+    first_failure "$log" "$status"
+    return 1
+}
+
+# The first failing test in the log, else what ended the run.
+first_failure() {
+    local log=$1 status=$2 first
     first=$(grep -E 'Test +#[0-9]+: .*(\*\*\*(Failed|Timeout|Exception)|Not Run)' "$log" |
         grep -v -m 1 'Not Run (Disabled)' | sed -n 's/.*Test *#[0-9]*: \([^ ]*\).*/\1/p')
     if [ -n "$first" ]; then
@@ -215,7 +225,6 @@ run_tests() {
     else
         echo "ctest status $status"
     fi
-    return 1
 }
 
 # The whole suite, the slow tests last (or never, in a quick run). $3 leaves out the tests
@@ -278,6 +287,63 @@ judge() {
     echo "SURVIVED"
 }
 
+# A fault in Windows code, or one that shows only there (a mutant named windows-*).
+is_windows_mutant() {
+    [[ "$(basename "$1" .patch)" == windows-* ]] || patched_files "$1" | grep -q '_win32\.cpp$'
+}
+
+windows_build="$tree/build-windows"
+
+# The Windows build of the copy, then its unit tests under Wine for at most the mutant's time; the
+# log goes to $1.
+build_and_test_windows() {
+    local log=$1 status=0
+    if ! cmake --build "$windows_build" -j2 >>"$log.build" 2>&1; then
+        echo "build-broken (killed by the compiler)"
+        return 1
+    fi
+    timeout "$mutant_timeout" "$tree/tools/windows/unit-tests.sh" --stop-on-failure \
+        --timeout "$test_timeout" >>"$log" 2>&1 || status=$?
+    [ $status = 0 ] && return 0
+    echo "killed by $(first_failure "$log" "$status")"
+    return 1
+}
+
+judge_windows() {
+    local log=$2 fate
+    status_line "$tag building and testing the Windows build under Wine..."
+    if fate=$(build_and_test_windows "$log"); then
+        echo "SURVIVED"
+    else
+        echo "$fate"
+    fi
+}
+
+# Configures the copy's Windows build once, and checks it passes unmutated.
+prepare_windows() {
+    [ -d "$root/build-windows/deps/lib" ] || {
+        echo
+        echo "mutate.sh: Windows mutants need the libraries of tools/windows/build.sh" >&2
+        exit 1
+    }
+    if [ ! -f "$windows_build/CMakeCache.txt" ]; then
+        status_line "configuring the Windows build..."
+        cmake -S "$tree" -B "$windows_build" -DCMAKE_TOOLCHAIN_FILE="$tree/cmake/mingw-w64.cmake" \
+            -DZEM_WINDOWS_DEPS="$root/build-windows/deps" -DCMAKE_BUILD_TYPE=Release \
+            -DZEM_BUILD_TESTS=ON -DZEM_BUILD_BENCH=OFF -DZEM_BUILD_TOOLS=OFF \
+            >"$logs/configure-windows.log" 2>&1 ||
+            { echo; echo "mutate.sh: configuring the Windows build failed, see $logs/configure-windows.log" >&2; exit 1; }
+    fi
+    status_line "building and testing the unmutated Windows build..."
+    : >"$logs/baseline-windows.log"
+    local fate
+    if ! fate=$(build_and_test_windows "$logs/baseline-windows.log"); then
+        echo
+        echo "mutate.sh: the Windows build fails without any mutant ($fate), see $logs/baseline-windows.log" >&2
+        exit 1
+    fi
+}
+
 status_line() {
     # A terminal sees what is going on (on standard error); a log gets only the results.
     if [ -t 2 ]; then
@@ -323,6 +389,12 @@ if ! first=$(run_suite "$logs/baseline-tests.log" $((SECONDS + mutant_timeout)))
     exit 1
 fi
 find_layer_tests
+for patch in "${mutants[@]}"; do
+    if is_windows_mutant "$patch"; then
+        prepare_windows
+        break
+    fi
+done
 status_line ""
 
 killed=0
@@ -348,7 +420,11 @@ for patch in "${mutants[@]}"; do
     patch -p1 -s -d "$tree" <"$patch" >>"$log" 2>&1
     : >"$log.build"
     ran=$((ran + 1))
-    fate=$(judge "$patch" "$log")
+    if is_windows_mutant "$patch"; then
+        fate=$(judge_windows "$patch" "$log")
+    else
+        fate=$(judge "$patch" "$log")
+    fi
     case "$fate" in
     SURVIVED) survivors+=("$name") ;;
     *) killed=$((killed + 1)) ;;

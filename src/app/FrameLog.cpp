@@ -6,7 +6,8 @@ namespace Zem::App {
 
 FrameLog::FrameLog(const std::string& path) {
     if (!path.empty()) {
-        file.open(path, std::ios::out | std::ios::trunc);
+        // Lines end in "\n" on every system, as the tools that read the log expect.
+        file.open(path, std::ios::out | std::ios::trunc | std::ios::binary);
         file << "# presented_ms show_ms camera\n";
     }
 }
@@ -23,8 +24,10 @@ void FrameLog::presented(double presentedMs) {
     }
     char time[32];
     std::snprintf(time, sizeof time, "%.3f", presentedMs);
+    // Each line as its frame goes on screen, for a reader watching the run.
     file << time << ' ' << pendingShowMs << ' ' << (pendingCamera.empty() ? "-" : pendingCamera)
-         << '\n';
+         << '\n'
+         << std::flush;
     pending = false;
 }
 

@@ -9,6 +9,8 @@
 #include <GL/wglew.h>
 #include <windows.h>
 
+#include <algorithm>
+
 namespace Zem::Graphics {
 
 std::unique_ptr<DisplayBase> DisplayBase::create() {
@@ -61,7 +63,8 @@ bool Display_win32::init(const Resource::XmlNode& config) {
                          Main::MessageIcon::Exclamation);
         return false;
     }
-    if (fullscreen) {
+    // Offscreen, the window is never shown: it only carries the context.
+    if (fullscreen && !offscreen) {
         tryFullscreen();
     }
     if (!createWindow()) {
@@ -73,15 +76,17 @@ bool Display_win32::init(const Resource::XmlNode& config) {
         fail("Can't Create A GL Device Context.");
         return false;
     }
-    if (!createContext()) {
+    if (!createContext() || (offscreen && !moveToPixelBuffer())) {
         return false;
     }
 
-    ShowWindow(window, SW_SHOW);
-    SetForegroundWindow(window);
-    SetFocus(window);
-    ShowCursor(FALSE);
-    SetCapture(window);
+    if (!offscreen) {
+        ShowWindow(window, SW_SHOW);
+        SetForegroundWindow(window);
+        SetFocus(window);
+        ShowCursor(FALSE);
+        SetCapture(window);
+    }
 
     setViewport(width, height);
     reportExtensions();
@@ -158,6 +163,50 @@ bool Display_win32::createContext() {
     return true;
 }
 
+bool Display_win32::moveToPixelBuffer() {
+    // The window's context loads the entry points that make a pixel buffer.
+    glewInit();
+    if (!WGLEW_ARB_pbuffer || !WGLEW_ARB_pixel_format) {
+        fail("Can't Create A GL Pixel Buffer.");
+        return false;
+    }
+    const int wanted[] = {WGL_DRAW_TO_PBUFFER_ARB,
+                          TRUE,
+                          WGL_SUPPORT_OPENGL_ARB,
+                          TRUE,
+                          WGL_PIXEL_TYPE_ARB,
+                          WGL_TYPE_RGBA_ARB,
+                          WGL_COLOR_BITS_ARB,
+                          std::min(bpp, 24),
+                          WGL_DEPTH_BITS_ARB,
+                          depthbpp,
+                          WGL_STENCIL_BITS_ARB,
+                          stencilbpp,
+                          0};
+    int format = 0;
+    UINT found = 0;
+    if (!wglChoosePixelFormatARB(deviceContext, wanted, nullptr, 1, &format, &found) ||
+        found == 0) {
+        fail("Can't Find A Suitable PixelFormat.");
+        return false;
+    }
+    pixelBuffer = wglCreatePbufferARB(deviceContext, format, width, height, nullptr);
+    pixelBufferContext = pixelBuffer != nullptr ? wglGetPbufferDCARB(pixelBuffer) : nullptr;
+    HGLRC context = pixelBufferContext != nullptr ? wglCreateContext(pixelBufferContext) : nullptr;
+    if (context == nullptr) {
+        fail("Can't Create A GL Pixel Buffer.");
+        return false;
+    }
+    wglMakeCurrent(nullptr, nullptr);
+    wglDeleteContext(renderingContext);
+    renderingContext = context;
+    if (!wglMakeCurrent(pixelBufferContext, renderingContext)) {
+        fail("Can't Activate The GL Rendering Context.");
+        return false;
+    }
+    return true;
+}
+
 void Display_win32::setSwapInterval() const {
     // True waits for the display on every swap.
     if (WGLEW_EXT_swap_control && wglSwapIntervalEXT != nullptr) {
@@ -171,7 +220,11 @@ bool Display_win32::update(float) {
 }
 
 void Display_win32::swapBuffers() {
-    if (deviceContext != nullptr) {
+    if (pixelBufferContext != nullptr) {
+        // Nothing to present: the frame stays in the pixel buffer to be read.
+        glFlush();
+        notePresented();
+    } else if (deviceContext != nullptr) {
         SwapBuffers(deviceContext);
         notePresented();
     }
@@ -182,7 +235,7 @@ void Display_win32::shutdown() {
         ChangeDisplaySettingsA(nullptr, 0);
         modeChanged = false;
     }
-    if (window != nullptr) {
+    if (window != nullptr && !offscreen) {
         ShowCursor(TRUE);
         ReleaseCapture();
     }
@@ -197,6 +250,14 @@ void Display_win32::shutdown() {
             shutdownError("Release Rendering Context Failed.");
         }
         renderingContext = nullptr;
+    }
+    if (pixelBuffer != nullptr) {
+        if (pixelBufferContext != nullptr) {
+            wglReleasePbufferDCARB(pixelBuffer, pixelBufferContext);
+            pixelBufferContext = nullptr;
+        }
+        wglDestroyPbufferARB(pixelBuffer);
+        pixelBuffer = nullptr;
     }
     if (deviceContext != nullptr) {
         if (!ReleaseDC(window, deviceContext)) {

@@ -9,6 +9,7 @@ struct HWND__;
 struct HDC__;
 struct HGLRC__;
 struct HINSTANCE__;
+struct HPBUFFERARB__;
 
 namespace Zem::Graphics {
 
@@ -34,6 +35,9 @@ private:
     void tryFullscreen();
     bool createWindow();
     bool createContext();
+    // Offscreen: the context moves to a pixel buffer of the display's size, which no screen
+    // limits.
+    bool moveToPixelBuffer();
     void setSwapInterval() const;
     // A start-up line for the log and standard output.
     // Releases what init created so far and shows the failure.
@@ -42,6 +46,8 @@ private:
     HGLRC__* renderingContext = nullptr;
     HDC__* deviceContext = nullptr;
     HWND__* window = nullptr;
+    HPBUFFERARB__* pixelBuffer = nullptr;
+    HDC__* pixelBufferContext = nullptr;
     HINSTANCE__* instance = nullptr;
     bool classRegistered = false;
     bool modeChanged = false;

@@ -86,7 +86,8 @@ void Engine::message(const std::string& text) {
 }
 
 void Engine::openLog() {
-    // Plain concatenation: "./" gives ".//zem.log", which every file system accepts.
+    // Plain concatenation: "./" gives ".//zem.log", which every file system accepts. Lines end
+    // in "\n" on every system, as the tools that read the log expect.
     const std::string wanted = wantedLogPath.value_or(workingDirectory + "/zem.log");
     if (wanted.empty()) {
         return;
@@ -94,7 +95,7 @@ void Engine::openLog() {
     std::error_code error;
     const std::string fallback = (std::filesystem::temp_directory_path(error) / "zem.log").string();
     for (const std::string& path : {wanted, fallback}) {
-        logFile.open(path, std::ios::out | std::ios::trunc);
+        logFile.open(path, std::ios::out | std::ios::trunc | std::ios::binary);
         if (logFile.is_open()) {
             openedLogPath = std::filesystem::absolute(path, error).lexically_normal().string();
             break;

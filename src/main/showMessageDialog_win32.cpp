@@ -2,17 +2,9 @@
 
 #include <windows.h>
 
-#include <memory>
-
 namespace Zem::Main {
 
 namespace {
-
-struct Dialog {
-    std::string caption;
-    std::string text;
-    UINT flags;
-};
 
 UINT iconFlags(MessageIcon icon) {
     switch (icon) {
@@ -26,12 +18,6 @@ UINT iconFlags(MessageIcon icon) {
     return MB_ICONINFORMATION;
 }
 
-DWORD WINAPI showDialog(void* parameter) {
-    const std::unique_ptr<Dialog> dialog(static_cast<Dialog*>(parameter));
-    MessageBoxA(nullptr, dialog->text.c_str(), dialog->caption.c_str(), MB_OK | dialog->flags);
-    return 0;
-}
-
 } // namespace
 
 // A Windows program always has a desktop to show a box on.
@@ -40,14 +26,10 @@ bool canShowDialogs() {
 }
 
 void showMessageDialog(const std::string& caption, const std::string& text, MessageIcon icon) {
-    // On a thread of its own, with no owner window: the show goes on while the box is open,
-    // and the box closes with the program.
-    auto dialog = std::make_unique<Dialog>(Dialog{caption, text, iconFlags(icon)});
-    HANDLE thread = CreateThread(nullptr, 0, &showDialog, dialog.get(), 0, nullptr);
-    if (thread != nullptr) {
-        dialog.release();
-        CloseHandle(thread);
-    }
+    // Stands on the caller's thread, the message boxes' own, until answered: the next box waits
+    // for this one. With no owner window the show goes on meanwhile, and the box closes with the
+    // program.
+    MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | iconFlags(icon));
 }
 
 } // namespace Zem::Main

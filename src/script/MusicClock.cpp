@@ -78,6 +78,8 @@ void MusicClock::deviceTook(int64_t firstFrame, int64_t pendingFrames, double st
     }
     if (!anchored) {
         anchored = true;
+        // The device is heard: a later stall runs on with the steady clock, without waiting.
+        waitUntilMs = std::min(waitUntilMs, stampMs);
         windowStartMs = stampMs;
         currentBest = report;
         return;

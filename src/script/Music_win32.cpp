@@ -2,9 +2,7 @@
 
 #include "main/report.h"
 #include "resource/OggVorbisDecoder.h"
-#include "script/MusicClock.h"
-
-#include <cmath>
+#include "script/PositionClock.h"
 
 #include <windows.h>
 
@@ -14,8 +12,12 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <cstring>
+#include <limits>
+#include <mutex>
 #include <thread>
+#include <utility>
 
 class MusicStream {
 public:
@@ -23,7 +25,9 @@ public:
     std::vector<int16_t> samples;
     int channels = 2;
     int rate = 44100;
-    MusicClock clock;
+    PositionClock clock;
+    // Sought while paused: the device starts again from the clock when the music resumes.
+    bool restartOnResume = false;
 };
 
 namespace {
@@ -34,15 +38,18 @@ constexpr int minimumBlockMs = 40;
 } // namespace
 
 // One open wave-out device playing one stream. A feeder thread refills the blocks the device
-// has finished with; the main thread only asks where playback is.
+// has finished with; the main thread asks where playback is, and pauses or restarts it.
 class WaveOutput {
 public:
     static std::unique_ptr<WaveOutput> open(const MusicStream& stream, int bufferMs);
     ~WaveOutput();
 
-    // Frames the device has played since the start, and frames handed to it so far.
+    // Frames the device has played since it last started; -1 when it cannot say.
     int64_t playedFrames() const;
-    int64_t queuedFrames() const { return framesQueued.load(); }
+    // Drops what is queued and plays on from music frame `frame`, counting from 0 again.
+    void restartAt(int64_t frame);
+    void pause();
+    void resume();
 
 private:
     static constexpr int blockCount = 4;
@@ -50,15 +57,19 @@ private:
     explicit WaveOutput(const MusicStream& stream) : stream(stream) {}
     void feed();
     void queue(WAVEHDR& header, std::vector<int16_t>& block);
+    int64_t deviceCount() const;
 
     const MusicStream& stream;
     HWAVEOUT device = nullptr;
     HANDLE blockDone = nullptr;
     int blockFrames = 0;
+    // The blocks and the next frame to hand, shared by the feeder and the main thread.
+    std::mutex mutex;
     int64_t nextFrame = 0;
     std::array<WAVEHDR, blockCount> headers{};
     std::array<std::vector<int16_t>, blockCount> blocks;
-    std::atomic<int64_t> framesQueued{0};
+    // The device's count when it last started: a reset may or may not set it back to 0.
+    std::atomic<int64_t> countAtStart{0};
     std::atomic<bool> stopping{false};
     std::thread feeder;
 };
@@ -138,12 +149,12 @@ void WaveOutput::queue(WAVEHDR& header, std::vector<int16_t>& block) {
     header.dwBufferLength = static_cast<DWORD>(block.size() * sizeof(int16_t));
     waveOutPrepareHeader(device, &header, sizeof header);
     waveOutWrite(device, &header, sizeof header);
-    framesQueued = nextFrame;
 }
 
 void WaveOutput::feed() {
     while (!stopping) {
         WaitForSingleObject(blockDone, 100);
+        std::lock_guard<std::mutex> lock(mutex);
         for (int i = 0; i < blockCount && !stopping; ++i) {
             if (headers[i].dwFlags & WHDR_DONE) {
                 queue(headers[i], blocks[i]);
@@ -152,7 +163,7 @@ void WaveOutput::feed() {
     }
 }
 
-int64_t WaveOutput::playedFrames() const {
+int64_t WaveOutput::deviceCount() const {
     MMTIME time{};
     time.wType = TIME_SAMPLES;
     if (waveOutGetPosition(device, &time, sizeof time) != MMSYSERR_NOERROR ||
@@ -160,6 +171,34 @@ int64_t WaveOutput::playedFrames() const {
         return -1;
     }
     return static_cast<int64_t>(time.u.sample);
+}
+
+int64_t WaveOutput::playedFrames() const {
+    const int64_t count = deviceCount();
+    return count < 0 ? -1 : std::max<int64_t>(0, count - countAtStart);
+}
+
+void WaveOutput::restartAt(int64_t frame) {
+    std::lock_guard<std::mutex> lock(mutex);
+    // Every queued block comes back done; the feeder waits for the lock to hand more.
+    waveOutReset(device);
+    countAtStart = std::max<int64_t>(0, deviceCount());
+    nextFrame = std::max<int64_t>(0, frame);
+    for (int i = 0; i < blockCount; ++i) {
+        queue(headers[i], blocks[i]);
+    }
+    // A device paused before the reset plays again.
+    waveOutRestart(device);
+}
+
+void WaveOutput::pause() {
+    std::lock_guard<std::mutex> lock(mutex);
+    waveOutPause(device);
+}
+
+void WaveOutput::resume() {
+    std::lock_guard<std::mutex> lock(mutex);
+    waveOutRestart(device);
 }
 
 Music_win32::Music_win32(TimeSource timeSource) : timeSource(std::move(timeSource)) {}
@@ -178,7 +217,8 @@ bool Music_win32::init(int, int, unsigned) {
 }
 
 bool Music_win32::setBufferSize(int milliseconds) {
-    bufferMs = std::max(0, milliseconds);
+    // Readers add the offset back as given, negative too; the device's blocks cannot be.
+    bufferMs = milliseconds;
     return true;
 }
 
@@ -215,7 +255,13 @@ void Music_win32::decode(Zem::Resource::OggVorbisDecoder& music, MusicStream& st
 namespace {
 // How long a starting device may take to make its first sound before the clock runs anyway.
 constexpr double firstSoundWaitMs = 3000.0;
+// The same after a seek or a pause, for a device already running.
+constexpr double restartWaitMs = 500.0;
 } // namespace
+
+WaveOutput* Music_win32::deviceOf(const MusicStream* stream) const {
+    return stream == playing ? output.get() : nullptr;
+}
 
 bool Music_win32::playStream(int, MusicStream* stream) {
     if (stream == nullptr) {
@@ -229,7 +275,56 @@ bool Music_win32::playStream(int, MusicStream* stream) {
     }
     // With a device the clock waits for the first sound, as a slow audio start would otherwise
     // leave it ahead of the music.
+    stream->clock.setRate(stream->rate);
     stream->clock.start(timeSource(), output != nullptr ? firstSoundWaitMs : 0.0);
+    stream->restartOnResume = false;
+    return true;
+}
+
+// The device drops what it queued and plays on from where the clock stands.
+void Music_win32::restartDevice(MusicStream& stream, double nowMs) {
+    const int64_t frame = stream.clock.frameToHand(nowMs);
+    output->restartAt(frame);
+    stream.clock.deviceRestarted(frame, nowMs);
+}
+
+bool Music_win32::seekStream(MusicStream* stream, int32_t heardMs) {
+    if (stream == nullptr) {
+        return false;
+    }
+    const double now = timeSource();
+    const bool withDevice = deviceOf(stream) != nullptr;
+    stream->clock.seek(now, std::max(heardMs, 0), withDevice ? restartWaitMs : 0.0);
+    if (withDevice) {
+        // Paused, the device waits for the resume: a run of seeks costs one restart.
+        if (stream->clock.paused()) {
+            stream->restartOnResume = true;
+        } else {
+            restartDevice(*stream, now);
+        }
+    }
+    return true;
+}
+
+bool Music_win32::pauseStream(MusicStream* stream, bool paused) {
+    if (stream == nullptr) {
+        return false;
+    }
+    const double now = timeSource();
+    WaveOutput* device = deviceOf(stream);
+    if (paused && !stream->clock.paused()) {
+        stream->clock.pause(now);
+        if (device != nullptr) {
+            device->pause();
+        }
+    } else if (!paused && stream->clock.paused()) {
+        stream->clock.resume(now, device != nullptr ? restartWaitMs : 0.0);
+        if (device != nullptr && std::exchange(stream->restartOnResume, false)) {
+            restartDevice(*stream, now);
+        } else if (device != nullptr) {
+            device->resume();
+        }
+    }
     return true;
 }
 
@@ -238,15 +333,18 @@ int32_t Music_win32::streamTime(MusicStream* stream) {
         return 0;
     }
     const double now = timeSource();
-    if (output != nullptr && stream == playing && stream->clock.started()) {
-        const int64_t played = output->playedFrames();
-        if (played >= 0) {
-            // The device says exactly what has been heard: nothing stands in front of it.
-            stream->clock.deviceTook(played, 0, now, stream->rate);
+    if (const WaveOutput* device = deviceOf(stream); device != nullptr) {
+        const int64_t played = device->playedFrames();
+        // A device that stalled (a suspended sound server) plays on from where the clock is.
+        if (played >= 0 && stream->clock.countRead(played, now)) {
+            restartDevice(*stream, now);
         }
     }
     // Readers add the buffer length back.
-    return static_cast<int32_t>(std::floor(stream->clock.heardMs(now))) - bufferMs;
+    constexpr double lowest = static_cast<double>(std::numeric_limits<int32_t>::min());
+    constexpr double highest = static_cast<double>(std::numeric_limits<int32_t>::max());
+    return static_cast<int32_t>(
+        std::clamp(std::floor(stream->clock.heardMs(now)) - bufferMs, lowest, highest));
 }
 
 int32_t Music_win32::streamLengthMs(const MusicStream* stream) const {

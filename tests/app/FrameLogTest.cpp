@@ -23,6 +23,15 @@ TEST(FrameLogTest, AFrameIsWrittenOnceItWentOnScreen) {
     EXPECT_EQ(lines(dir), "# presented_ms show_ms camera\n1234.500 1500 camB\n");
 }
 
+// A reader watching the run sees each frame as it goes on screen.
+TEST(FrameLogTest, AFrameIsInTheFileWhileTheLogIsStillOpen) {
+    ZemTest::TempDir dir;
+    FrameLog log(dir.file("frames.txt"));
+    log.drawn(1500, "camB");
+    log.presented(1234.5);
+    EXPECT_EQ(lines(dir), "# presented_ms show_ms camera\n1234.500 1500 camB\n");
+}
+
 TEST(FrameLogTest, AFrameNotYetOnScreenIsNotWritten) {
     ZemTest::TempDir dir;
     {

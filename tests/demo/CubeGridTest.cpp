@@ -5,6 +5,7 @@
 #include "main/Room.h"
 #include "script/Music.h"
 #include "script/ScriptMaster.h"
+#include "support/Environment.h"
 #include <cmath>
 #include <cstdlib>
 
@@ -20,7 +21,7 @@ namespace {
 class CubeGridTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        ZemTest::setEnvironment("SDL_AUDIODRIVER", "dummy");
         new Zem::Main::Room(XmlNode("<entity name='hall'/>"));
         reportedBy([this] {
             (new ScriptMaster(XmlNode("<entity name='mainscript'><offset>100</offset><bpm>120</bpm>"

@@ -2,7 +2,7 @@
 // GL context, with the shipped templates, meshes and textures at hand; then two frames of updates.
 // Counts read from the world are bounded, so a huge one must give a message, not an abort.
 #include "demo/Ombrel.h"
-#include "graphics/Display_sdl2.h"
+#include "graphics/DisplayBase.h"
 #include "graphics/registerDeferredPasses.h"
 #include "main/Engine.h"
 #include "main/Entity.h"
@@ -29,15 +29,15 @@ namespace {
 // Lives for the whole process: the GL context, the loaders the manager points at.
 struct Harness {
     Harness() {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        // Headless: fuzz.sh and ctest run it with SDL's dummy audio driver.
         Zem::Main::setMessageBoxHandler(
             [](const std::string&, const std::string&, Zem::Main::MessageIcon) {});
         logDir = std::filesystem::temp_directory_path() / "zem-fuzz-world";
         std::filesystem::create_directories(logDir);
         engine.setWorkingDir(logDir.string() + "/");
-        engine.registerDriver("display", std::make_unique<Zem::Graphics::Display_sdl2>());
-        engine.init(Zem::Resource::XmlNode("<config><display/></config>"));
+        engine.registerDriver("display", Zem::Graphics::DisplayBase::create());
+        engine.init(Zem::Resource::XmlNode("<config><display><offscreen>true</offscreen>"
+                                           "</display></config>"));
         Zem::Graphics::registerDeferredPasses();
 
         auto& manager = Zem::Resource::ResourceManager::instance();

@@ -105,6 +105,9 @@ TEST_F(ResourceManagerTest, AnExtensionInCapitalsFindsItsLoader) {
 }
 
 TEST_F(ResourceManagerTest, ANameKeepsItsCase) {
+    if (fs::exists(dir.file("wall.bmp"))) {
+        GTEST_SKIP() << "file names here ignore case (Windows): the file itself answers";
+    }
     EXPECT_EQ(manager().get("wall.bmp"), nullptr);
 }
 

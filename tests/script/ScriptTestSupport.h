@@ -3,6 +3,7 @@
 #include "main/BaseEntity.h"
 #include "resource/XmlNode.h"
 #include "script/Music.h"
+#include "support/Environment.h"
 #include "support/FrameGame.h"
 #include "support/ReportRecorder.h"
 #include "support/mentions.h"
@@ -19,7 +20,7 @@ namespace ScriptTest {
 
 // Headless runs have no sound card; the dummy driver stands in for one.
 inline std::unique_ptr<Music> musicAt(const double* nowMs, bool trustDummyDevice = false) {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ZemTest::setEnvironment("SDL_AUDIODRIVER", "dummy");
     return Music::create([nowMs] { return *nowMs; }, trustDummyDevice);
 }
 

@@ -2,20 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
-
-struct SDL_Window;
 
 namespace ZemTest {
 
-// A 64 x 64 window with an OpenGL compatibility context, shared by every GL test of a program.
-// Headless unless the environment already chose SDL's video and audio drivers.
+// A 64 x 64 OpenGL compatibility context that draws where no screen shows it, shared by every
+// GL test of a program. On SDL it is headless unless the environment already chose SDL's video
+// and audio drivers.
 class GLContext {
 public:
     static GLContext& shared();
     ~GLContext();
 
-    bool isOpen() const { return context != nullptr; }
+    bool isOpen() const;
     const std::string& error() const { return failure; }
     // Another window, such as a display driver's, may have taken over.
     bool makeCurrent() const;
@@ -25,8 +25,9 @@ public:
 private:
     GLContext();
 
-    SDL_Window* sdlWindow = nullptr;
-    void* context = nullptr;
+    // The platform's window and context, in its file.
+    struct Native;
+    std::unique_ptr<Native> native;
     std::string failure;
 };
 

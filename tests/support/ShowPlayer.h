@@ -1,12 +1,12 @@
 #pragma once
 
 #include "demo/Ombrel.h"
-#include "graphics/Display_sdl2.h"
+#include "graphics/DisplayBase.h"
 #include "graphics/GBufferShader.h"
 #include "graphics/HDRShader.h"
 #include "graphics/LightShader.h"
 #include "graphics/ShaderRegistry.h"
-#include "input/Input_sdl2.h"
+#include "input/InputBase.h"
 #include "main/Camera.h"
 #include "main/Engine.h"
 #include "main/Entity.h"
@@ -14,6 +14,7 @@
 #include "resource/ResourceManager.h"
 #include "resource/XmlNode.h"
 #include "script/SilentMusic.h"
+#include "support/Environment.h"
 
 #include <GL/glew.h>
 
@@ -33,16 +34,15 @@ public:
 
     // The final image's edges are smoothed unless edgeFilter is false.
     ShowPlayer(int width, int height, bool edgeFilter = true) {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        useHeadlessDrivers();
         // Whatever an earlier user of this process registered goes; the show registers its own.
         Zem::Graphics::ShaderRegistry::instance().reset();
         Zem::Resource::ResourceManager::instance().reset();
-        auto display = std::make_unique<Zem::Graphics::Display_sdl2>();
+        auto display = Zem::Graphics::DisplayBase::create();
         displayDriver = display.get();
         engine.setWorkingDir("./");
         engine.registerDriver("display", std::move(display));
-        engine.registerDriver("input", std::make_unique<Zem::Input::Input_sdl2>());
+        engine.registerDriver("input", Zem::Input::InputBase::create());
         game.engine = &engine;
         game.useEdgeFilter(edgeFilter);
         engine.setGame(&game);
@@ -51,7 +51,7 @@ public:
         const std::string config = "<config><display><resolution><width>" + std::to_string(width) +
                                    "</width><height>" + std::to_string(height) +
                                    "</height><fullscreen>false</fullscreen><vsync>false</vsync>"
-                                   "</resolution></display></config>";
+                                   "</resolution><offscreen>true</offscreen></display></config>";
         opened = engine.init(Zem::Resource::XmlNode(config)) && game.currentCamera() != nullptr;
     }
 
@@ -119,12 +119,12 @@ public:
 
     int frame() const { return frameNumber; }
     Ombrel& demo() { return game; }
-    Zem::Graphics::Display_sdl2& display() { return *displayDriver; }
+    Zem::Graphics::DisplayBase& display() { return *displayDriver; }
 
 private:
     Zem::Main::Engine engine;
     Ombrel game;
-    Zem::Graphics::Display_sdl2* displayDriver = nullptr;
+    Zem::Graphics::DisplayBase* displayDriver = nullptr;
     double nowMs = 0.0;
     int frameNumber = 0;
     bool opened = false;

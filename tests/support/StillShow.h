@@ -37,8 +37,14 @@ inline void shippedDataWithWorld(const TempDir& dir, const std::string& world) {
     fs::create_directories(data);
     for (const auto& entry : fs::directory_iterator(fs::absolute("data"))) {
         const fs::path link = data / entry.path().filename();
-        if (entry.path().filename() != "main.world" && !fs::is_symlink(link)) {
-            fs::create_symlink(entry.path(), link);
+        if (entry.path().filename() == "main.world" || fs::exists(fs::symlink_status(link))) {
+            continue;
+        }
+        std::error_code noLinks;
+        fs::create_symlink(entry.path(), link, noLinks);
+        if (noLinks) {
+            // A system without symbolic links (Wine) gets copies.
+            fs::copy(entry.path(), link, fs::copy_options::recursive);
         }
     }
     std::ofstream(data / "main.world", std::ios::binary) << world;

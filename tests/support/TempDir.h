@@ -2,11 +2,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <system_error>
-
-#include <stdlib.h>
 
 namespace ZemTest {
 
@@ -14,9 +13,16 @@ namespace ZemTest {
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zem-test-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) {
-            dirPath = pattern;
+        // A name nobody holds: creating it fails when it exists, and another is tried.
+        std::random_device seed;
+        std::mt19937_64 names(seed());
+        const std::filesystem::path base = std::filesystem::temp_directory_path();
+        for (int attempt = 0; attempt < 100 && dirPath.empty(); ++attempt) {
+            const std::filesystem::path candidate = base / ("zem-test-" + std::to_string(names()));
+            std::error_code error;
+            if (std::filesystem::create_directory(candidate, error) && !error) {
+                dirPath = candidate.generic_string();
+            }
         }
     }
     TempDir(const TempDir&) = delete;

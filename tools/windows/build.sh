@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # Cross-builds the show for 64-bit Windows on Debian: installs the mingw-w64 compilers (and Wine,
-# Xvfb and friends for tools/windows/smoke.sh), builds GLEW, Ogg, Vorbis, zlib and libpng for
-# Windows from Debian's source packages into build-windows/deps/, then a statically linked
-# build-windows/ombrel.exe, packed with data/ into build-windows/ombrel-windows.zip.
-# A second run reuses what is there: only the program is rebuilt.
+# Xvfb and friends for tools/windows/smoke.sh and the tests), builds GLEW, Ogg, Vorbis, zlib,
+# libpng and GoogleTest for Windows from Debian's source packages into build-windows/deps/, then
+# a statically linked build-windows/ombrel.exe, packed with data/ into
+# build-windows/ombrel-windows.zip, and the unit tests (build-windows/tests/test_*.exe, run under
+# Wine by ctest in build-windows; ./test.sh does).
+# A second run reuses what is there: only the program and the tests are rebuilt.
 set -euo pipefail
 
 usage() {
     echo "Usage: tools/windows/build.sh [--help]"
-    echo "Builds build-windows/ombrel.exe and build-windows/ombrel-windows.zip. Run as root on"
-    echo "Debian (it installs what it needs with apt-get), or with those packages installed."
+    echo "Builds build-windows/ombrel.exe, build-windows/ombrel-windows.zip and the unit tests."
+    echo "Run as root on Debian (it installs what it needs with apt-get), or with those packages"
+    echo "installed."
 }
 case "${1:-}" in
 "") ;;
@@ -32,7 +35,7 @@ TOOLCHAIN=$ROOT/cmake/mingw-w64.cmake
 TRIPLET=x86_64-w64-mingw32
 JOBS=$(nproc)
 PACKAGES="g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
-cmake make dpkg-dev zip wine wine64 xvfb xauth xdotool imagemagick python3"
+cmake make dpkg-dev zip unzip wine wine64 xvfb xauth xdotool imagemagick python3"
 
 step() { echo "== $*"; }
 die() {
@@ -198,10 +201,20 @@ build_glew() {
     "$TRIPLET-ar" rcs "$DEPS/lib/libglew32s.a" "$obj/glew.o" || die "archiving GLEW failed"
 }
 
+# GoogleTest for the unit tests; ctest runs them under Wine.
+build_gtest() {
+    [ -f "$DEPS/lib/libgtest.a" ] && return 0
+    local src
+    src=$(source_dir googletest)
+    step "Building GoogleTest for Windows"
+    cmake_dep googletest "$src" -DBUILD_GMOCK=OFF -DINSTALL_GTEST=ON
+}
+
 build_program() {
     step "Building ombrel.exe"
+    # The benchmarks need Google Benchmark, which is not built: only AvSyncPlayer.exe is.
     cmake -S "$ROOT" -B "$OUT" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DZEM_WINDOWS_DEPS="$DEPS" \
-        -DCMAKE_BUILD_TYPE=Release -DZEM_BUILD_TESTS=OFF -DZEM_BUILD_BENCH=OFF \
+        -DCMAKE_BUILD_TYPE=Release -DZEM_BUILD_TESTS=ON -DZEM_BUILD_BENCH=ON \
         -DZEM_BUILD_TOOLS=OFF >"$OUT/configure.log" 2>&1 ||
         die "configuring the Windows build failed (see $OUT/configure.log)"
     cmake --build "$OUT" --target ombrel -j "$JOBS" || die "building ombrel.exe failed"
@@ -211,6 +224,11 @@ build_program() {
     foreign=$("$TRIPLET-objdump" -p "$OUT/ombrel.exe" | sed -n 's/^[[:space:]]*DLL Name: //p' |
         grep -Ei 'libstdc|libgcc|winpthread|glew|ogg|vorbis|png|zlib' || true)
     [ -z "$foreign" ] || die "ombrel.exe needs DLLs that do not come with Windows: $foreign"
+}
+
+build_tests() {
+    step "Building the unit tests for Windows"
+    cmake --build "$OUT" -j "$JOBS" || die "building the Windows unit tests failed"
 }
 
 pack() {
@@ -227,6 +245,8 @@ build_vorbis
 build_glew
 build_zlib
 build_png
+build_gtest
 build_program
 pack
+build_tests
 step "Done: $OUT/ombrel.exe, $OUT/ombrel-windows.zip"

@@ -1,6 +1,7 @@
 #include "app/capture/VideoWriter.h"
 #include "app/capture/MusicTrack.h"
 #include "graphics/FrameImage.h"
+#include "support/Environment.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -17,9 +18,9 @@ TEST(VideoWriterTest, WithoutFfmpegAVideoIsRefusedLeavingNoFile) {
     const std::string video = dir.file("show.mp4");
     Zem::App::VideoWriter writer(video, 64, 48);
     const std::string path = std::getenv("PATH");
-    setenv("PATH", "/nonexistent", 1);
+    ZemTest::setEnvironment("PATH", "/nonexistent");
     EXPECT_FALSE(writer.open(Zem::App::MusicTrack(), 0.0, 30, 30.0));
-    setenv("PATH", path.c_str(), 1);
+    ZemTest::setEnvironment("PATH", path);
     EXPECT_NE(writer.error().find("ffmpeg"), std::string::npos) << writer.error();
     EXPECT_NE(writer.error().find("--capture"), std::string::npos) << writer.error();
     EXPECT_FALSE(std::filesystem::exists(video));
