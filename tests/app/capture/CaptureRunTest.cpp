@@ -1,5 +1,6 @@
 #include "app/capture/CaptureRun.h"
 #include "app/capture/CaptureOptions.h"
+#include "graphics/FrameImage.h"
 #include "support/GLContext.h"
 #include "support/StandInShow.h"
 #include "support/TempDir.h"
@@ -9,6 +10,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 using Zem::App::CaptureOptions;
@@ -39,12 +41,13 @@ class CaptureRunTest : public ZemTest::GLTest {
 protected:
     // The times the frames of a capture from start to end were drawn at.
     std::vector<double> capture(double startSeconds, double endSeconds,
-                                const std::string& output = "frames") {
+                                const std::string& output = "frames", int supersample = 1) {
         CaptureOptions options;
         options.output = dir.file(output);
         options.fps = 10.0;
         options.width = 16;
         options.height = 8;
+        options.supersample = supersample;
         CaptureRun run(options, startSeconds, endSeconds, "");
         StepShow show(run);
         EXPECT_TRUE(run.run(show, [] { return false; })) << run.error();
@@ -62,6 +65,13 @@ TEST_F(CaptureRunTest, EachPictureShowsTheStepAtItsFramesTime) {
 
 TEST_F(CaptureRunTest, TheFrameAtTheEndIsLeftOut) {
     EXPECT_EQ(capture(0.2, 0.5), (std::vector<double>{200.0, 300.0, 400.0}));
+}
+
+// Drawn 32 x 16, written 16 x 8.
+TEST_F(CaptureRunTest, ASupersampledFrameIsFilteredDownToTheCapturesSize) {
+    capture(0.0, 0.1, "frames", 2);
+    const auto frame = Zem::Graphics::FrameImage::readPng(dir.file("frames/frame-000000.png"));
+    EXPECT_EQ(std::pair(frame.width(), frame.height()), std::pair(16, 8));
 }
 
 // The frames go down a pipe to ffmpeg while the next ones draw; read back, each holds its own grey.
