@@ -1,4 +1,5 @@
 #include "graphics/GBufferVariants.h"
+#include "graphics/compileFragmentSource.h"
 
 #include "graphics/setUniform.h"
 
@@ -35,20 +36,9 @@ uint32_t GBufferVariants::companion(unsigned maps) {
     if (companions[maps] != 0 || glCreateShader == nullptr) {
         return companions[maps];
     }
-    const std::string source = companionSource(maps);
-    const char* text = source.c_str();
-    const GLuint shader = glCreateShader(GL_FRAGMENT_SHADER);
-    glShaderSource(shader, 1, &text, nullptr);
-    glCompileShader(shader);
-    GLint compiled = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
-    if (compiled != GL_TRUE) {
-        // Cannot happen with a working compiler; the programs then link without it.
-        glDeleteShader(shader);
-        return 0;
-    }
-    companions[maps] = shader;
-    return shader;
+    // Fails only without a working compiler; the programs then link without it.
+    companions[maps] = compileFragmentSource(companionSource(maps));
+    return companions[maps];
 }
 
 void GBufferVariants::setSamplers(uint32_t program) {

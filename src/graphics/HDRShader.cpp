@@ -3,6 +3,7 @@
 #include "graphics/GBufferShader.h"
 #include "graphics/HDRSettings.h"
 #include "graphics/LightShader.h"
+#include "graphics/compileFragmentSource.h"
 #include "graphics/reportGLErrors.h"
 #include "graphics/setUniform.h"
 
@@ -136,22 +137,8 @@ void bindUnit(GLenum unit, uint32_t texture) {
 
 // Defines the compose program's zemEdgeFilter(); 0 without GLSL or when it does not compile.
 uint32_t compileEdgeFilterShader(bool edgeFilter) {
-    if (glCreateShader == nullptr) {
-        return 0;
-    }
-    const std::string source = std::string("#version 120\nbool zemEdgeFilter() { return ") +
-                               (edgeFilter ? "true" : "false") + "; }\n";
-    const char* text = source.c_str();
-    const GLuint shader = glCreateShader(GL_FRAGMENT_SHADER);
-    glShaderSource(shader, 1, &text, nullptr);
-    glCompileShader(shader);
-    GLint compiled = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
-    if (compiled != GL_TRUE) {
-        glDeleteShader(shader);
-        return 0;
-    }
-    return shader;
+    return compileFragmentSource(std::string("#version 120\nbool zemEdgeFilter() { return ") +
+                                 (edgeFilter ? "true" : "false") + "; }\n");
 }
 
 // The compose program reads the image between texels for its edge filter; every other program
