@@ -242,16 +242,4 @@ TEST_F(EngineTest, AStopOnASignalIsLoggedWithTheSignalsNumber) {
         << log;
 }
 
-// Ctrl+C twice while the world loads, or while a frame waits on a full pipe to ffmpeg.
-TEST_F(EngineTest, ASecondSignalBeforeTheRunHasStoppedEndsTheProcess) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            engine->init(XmlNode("<config/>"));
-            std::raise(SIGINT);
-            std::raise(SIGINT);
-        },
-        testing::KilledBySignal(SIGINT), "");
-}
-
 } // namespace
