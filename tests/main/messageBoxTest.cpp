@@ -1,6 +1,7 @@
 #include "main/messageBox.h"
 #include "main/Engine.h"
 #include "main/Game.h"
+#include "main/showMessageDialog.h"
 #include "resource/XmlNode.h"
 #include "support/ReportRecorder.h"
 #include "support/TempDir.h"
@@ -142,6 +143,9 @@ TEST_F(messageBoxTest, AHeadlessBoxIsReportedAsItsCaptionAndText) {
 // Whether a person can see a dialog is settled where the box is raised, never on the dialog
 // thread, which must not read the display's state while the display starts or stops.
 TEST_F(messageBoxTest, ABoxRaisedWithoutADisplayNeverReachesTheDialogThread) {
+    if (Zem::Main::canShowDialogs()) {
+        GTEST_SKIP() << "dialogs can be shown here (Windows always can)";
+    }
     struct Shown {
         std::mutex mutex;
         std::vector<std::string> texts;
