@@ -14,7 +14,8 @@ std::string findShippedData(const std::string& programFolder) {
             (std::filesystem::path(programFolder) / candidate).lexically_normal();
         std::error_code error;
         if (std::filesystem::is_regular_file(folder / "main.world", error)) {
-            return folder.string();
+            // Forward slashes on every system, as the rest of the data paths are written.
+            return folder.generic_string();
         }
     }
     return std::string();
