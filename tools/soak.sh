@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Plays the program for a long time and checks that it neither crashes nor grows:
 #   loop   the shipped show looped (ombrel --loop) for an hour, headless; its resident memory
-#          at the end must lie within 5 % of what it was after the first loop.
+#          at the end must not exceed what it was after the first loop by more than 5 %.
 #   storm  a world, a mesh, a texture and a shader of a world of its own saved every 100 ms for
 #          ten minutes, broken and mended in turn, while an AddressSanitizer build plays it: no
-#          crash, no sanitizer report, and the memory flat in the same way (from the end of the
-#          first quarter of the run).
+#          crash, no sanitizer report, and the memory flat: the end no more than 5 % above the
+#          highest sample of the run's second quarter (the world is built again every second or
+#          so, and a leak outgrows those peaks where noise does not).
 # --short does both in about three minutes (CI runs it). Exit 0 when every check holds, 1 when
 # one fails, 2 for bad use.
 set -eu
@@ -116,7 +117,8 @@ compare_rss() {
     awk -v a="$1" -v b="$2" 'BEGIN {
         change = (b - a) * 100.0 / a
         printf "%.1f MB after the first part, %.1f MB at the end (%+.1f %%)", a / 1024, b / 1024, change
-        exit (change < -5 || change > 5) ? 1 : 0
+        # Memory given back is no fault; only growth is.
+        exit (change > 5) ? 1 : 0
     }'
 }
 
@@ -287,19 +289,22 @@ soak_storm() {
         waited=$((waited + 1))
     done
     echo "Storm: four files saved every 100 ms for $seconds s under AddressSanitizer (in $dir)"
-    local started=$SECONDS saves=0 next_sample=0 quarter=$((seconds / 4)) first_rss="" rss=""
+    local started=$SECONDS saves=0 next_sample=0 quarter=$((seconds / 4)) half=$((seconds / 2))
+    local first_rss="" rss="" now
     local rebuilds=0
     : >"$samples"
     while [ $((SECONDS - started)) -lt "$seconds" ] && kill -0 "$pid" 2>/dev/null; do
         saves=$((saves + 1))
         storm_save "$dir" "$saves"
         sleep 0.1
-        if [ $((SECONDS - started)) -ge $next_sample ]; then
+        now=$((SECONDS - started))
+        if [ $now -ge $next_sample ]; then
             rss=$(rss_of "$pid")
             [ -n "$rss" ] || break
             rebuilds=$(grep -c '^Reloading the world' "$work/storm-err.log" || true)
-            echo "$((SECONDS - started)) $rss $rebuilds" >>"$samples"
-            if [ -z "$first_rss" ] && [ $((SECONDS - started)) -ge $quarter ]; then
+            echo "$now $rss $rebuilds" >>"$samples"
+            if [ $now -ge $quarter ] && [ $now -le $half ] &&
+                { [ -z "$first_rss" ] || [ "$rss" -gt "$first_rss" ]; }; then
                 first_rss=$rss
             fi
             next_sample=$((next_sample + 5))
@@ -325,7 +330,7 @@ soak_storm() {
         verdict="unmeasured"
     fi
     # When the world was last built again: a save caught broken at that moment leaves the show
-    # without a world, whose files the player no longer looks at.
+    # without a world until a mended save builds it again.
     local last_rebuild lost
     last_rebuild=$(awk -v n="$rebuilds" '$3 == n { print $1; exit }' "$samples")
     lost=$(grep -c '^No world: ' "$work/storm-err.log" || true)
