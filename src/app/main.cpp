@@ -14,7 +14,8 @@ int main(int argc, char** argv) {
         return 0;
     case CommandLine::Outcome::BadUse:
         // The usage is long: a mistake is one line, with where to read the rest.
-        std::cerr << "ombrel: " << commandLine.error() << "\nTry 'ombrel --help' for the options.\n";
+        std::cerr << "ombrel: " << commandLine.error()
+                  << "\nTry 'ombrel --help' for the options.\n";
         return 2;
     case CommandLine::Outcome::Run:
         break;
