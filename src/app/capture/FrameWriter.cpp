@@ -33,13 +33,9 @@ FrameWriter::Form FrameWriter::formOf(const std::string& out) {
     return Form::Unknown;
 }
 
-bool FrameWriter::isVideoPath(const std::string& out) {
-    const Form form = formOf(out);
-    return form == Form::Mp4 || form == Form::Mkv;
-}
-
 std::unique_ptr<FrameWriter> FrameWriter::forOutput(const std::string& out, int width, int height) {
-    if (isVideoPath(out)) {
+    const Form form = formOf(out);
+    if (form == Form::Mp4 || form == Form::Mkv) {
         return std::make_unique<VideoWriter>(out, width, height);
     }
     return std::make_unique<PngSequenceWriter>(out);

@@ -38,7 +38,6 @@ public:
 
     // A video file for OUT ending in ".mp4" or ".mkv", otherwise a folder of PNG files.
     static std::unique_ptr<FrameWriter> forOutput(const std::string& out, int width, int height);
-    static bool isVideoPath(const std::string& out);
 
 protected:
     bool fail(const std::string& reason);
