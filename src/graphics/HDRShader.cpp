@@ -19,8 +19,8 @@ bool HDRShader::sharedCreated = false;
 namespace {
 
 const char* const programNames[HDRShader::programCount] = {
-    "hdr_downsample1", "hdr_downsample2", "hdr_downsample3", "hdr_bright",
-    "hdr_blurx",       "hdr_blury",       "hdr_compose",     "hdr_shrink"};
+    "hdr_downsample1", "hdr_downsample2", "hdr_downsample3", "hdr_bright", "hdr_blurx",
+    "hdr_blury",       "hdr_compose",     "hdr_shrink",      "hdr_edge"};
 
 HDRShader::Target makeTarget(uint32_t framebuffer, uint32_t texture, uint32_t depthBuffer, int size,
                              GLint filter) {
@@ -141,14 +141,6 @@ uint32_t compileEdgeFilterShader(bool edgeFilter) {
                                  (edgeFilter ? "true" : "false") + "; }\n");
 }
 
-// The compose program reads the image between texels for its edge filter; every other program
-// reads it texel by texel.
-void filterSource(uint32_t texture, GLint filter) {
-    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, texture);
-    glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_MIN_FILTER, filter);
-    glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_MAG_FILTER, filter);
-}
-
 void bindEnabledUnit(GLenum unit, uint32_t texture) {
     glActiveTexture(unit);
     glEnable(GL_TEXTURE_RECTANGLE_ARB);
@@ -167,13 +159,24 @@ void HDRShader::createSharedObjects(bool edgeFilter) {
     sharedCreated = true;
     shared.timeDelta = 0.01f;
     shared.pingIndex = 0;
-    shared.edgeFilter = edgeFilter;
-    shared.edgeFilterShader = compileEdgeFilterShader(edgeFilter);
+    const auto link = [](Program which) {
+        const std::string base = std::string("shaders/") + programNames[which];
+        return linkProgram(shared.programs[which], base + ".glvp", base + ".glfp", "HDR pass");
+    };
+    // Without the filter's program the compose writes the window itself.
+    shared.edgeFilter = edgeFilter && link(EdgeFilter);
+    shared.edgeFilterShader = compileEdgeFilterShader(shared.edgeFilter);
     shared.programs[Compose].companionShader = shared.edgeFilterShader;
     for (int i = 0; i < programCount; ++i) {
-        const std::string base = std::string("shaders/") + programNames[i];
-        linkProgram(shared.programs[static_cast<std::size_t>(i)], base + ".glvp", base + ".glfp",
-                    "HDR pass");
+        if (i != EdgeFilter) {
+            link(static_cast<Program>(i));
+        }
+    }
+    if (shared.edgeFilter) {
+        glGenFramebuffersEXT(1, &shared.composedFramebuffer);
+        glGenTextures(1, &shared.composedTexture);
+        allocateComposedImage(ShaderRegistry::instance().frameWidth(),
+                              ShaderRegistry::instance().frameHeight());
     }
 
     GLuint framebuffers[levelCount];
@@ -197,6 +200,25 @@ void HDRShader::createSharedObjects(bool edgeFilter) {
     glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
 }
 
+// Eight bits a channel: the image is already mapped and encoded for the window, and the filter
+// reads four channels of a byte faster than of a half float.
+void HDRShader::allocateComposedImage(int width, int height) {
+    shared.composedWidth = width;
+    shared.composedHeight = height;
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, shared.composedTexture);
+    glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexImage2D(GL_TEXTURE_RECTANGLE_ARB, 0, GL_SRGB8_ALPHA8, width, height, 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, nullptr);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.composedFramebuffer);
+    glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT,
+                              GL_TEXTURE_RECTANGLE_ARB, shared.composedTexture, 0);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
+}
+
 void HDRShader::releaseSharedObjects() {
     if (!sharedCreated) {
         return;
@@ -214,6 +236,10 @@ void HDRShader::releaseSharedObjects() {
     deleteTarget(shared.blurB);
     if (shared.edgeFilterShader != 0) {
         glDeleteShader(shared.edgeFilterShader);
+    }
+    if (shared.composedFramebuffer != 0) {
+        glDeleteFramebuffersEXT(1, &shared.composedFramebuffer);
+        glDeleteTextures(1, &shared.composedTexture);
     }
     // The shader objects stay cached; the resource manager gives them back when it empties.
     shared = SharedObjects();
@@ -236,6 +262,10 @@ void HDRShader::begin() {
     active = true;
     shared.sourceWidth = ShaderRegistry::instance().frameWidth();
     shared.sourceHeight = ShaderRegistry::instance().frameHeight();
+    if (shared.edgeFilter && (shared.composedWidth != shared.sourceWidth ||
+                              shared.composedHeight != shared.sourceHeight)) {
+        allocateComposedImage(shared.sourceWidth, shared.sourceHeight);
+    }
     const auto sourceWidth = static_cast<float>(shared.sourceWidth);
     const auto sourceHeight = static_cast<float>(shared.sourceHeight);
     // No clear: the frame began with one, and the compose covers the whole window.
@@ -275,6 +305,8 @@ void HDRShader::begin() {
     setUniform(program, "exposure", exposure);
     setUniform(program, "bloom_scale", bloomScale);
     setUniform(program, "source_size", sourceWidth, sourceHeight);
+    program = use(EdgeFilter);
+    setUniform(program, "source_tex", 0);
     glUseProgram(0);
 
     glMatrixMode(GL_PROJECTION);
@@ -354,27 +386,41 @@ void HDRShader::draw(View&) {
     glUseProgram(programOf(BlurY));
     drawSquare(blur);
 
-    // Compose onto the window.
+    // Compose, through the edge filter or straight onto the window.
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0.0, static_cast<double>(sourceWidth), 0.0, static_cast<double>(sourceHeight), -1.0,
             1.0);
     glMatrixMode(GL_MODELVIEW);
     glViewport(0, 0, shared.sourceWidth, shared.sourceHeight);
+    compose(shared.levels[written]);
+    if (shared.edgeFilter) {
+        filterEdgesOntoWindow();
+    }
+    glPopMatrix();
+}
+
+// Onto the window, or into the edge filter's image when the filter runs.
+void HDRShader::compose(const Target& luminance) {
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.edgeFilter ? shared.composedFramebuffer : 0);
+    bindEnabledUnit(GL_TEXTURE0, shared.source);
+    bindEnabledUnit(GL_TEXTURE1, luminance.texture);
+    bindEnabledUnit(GL_TEXTURE2, shared.blurA.texture);
+    glActiveTexture(GL_TEXTURE0);
+    glUseProgram(shared.programs[Compose].program);
+    const auto width = static_cast<float>(shared.sourceWidth);
+    const auto height = static_cast<float>(shared.sourceHeight);
+    drawSourceQuad(width, height, width, height);
+}
+
+void HDRShader::filterEdgesOntoWindow() {
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
     glActiveTexture(GL_TEXTURE0);
-    glEnable(GL_TEXTURE_RECTANGLE_ARB);
-    filterSource(shared.source, shared.edgeFilter ? GL_LINEAR : GL_NEAREST);
-    bindEnabledUnit(GL_TEXTURE1, shared.levels[written].texture);
-    bindEnabledUnit(GL_TEXTURE2, shared.blurA.texture);
-    glUseProgram(programOf(Compose));
-    drawSourceQuad(sourceWidth, sourceHeight, sourceWidth, sourceHeight);
-    if (shared.edgeFilter) {
-        glActiveTexture(GL_TEXTURE0);
-        filterSource(shared.source, GL_NEAREST);
-    }
-
-    glPopMatrix();
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, shared.composedTexture);
+    glUseProgram(shared.programs[EdgeFilter].program);
+    const auto width = static_cast<float>(shared.sourceWidth);
+    const auto height = static_cast<float>(shared.sourceHeight);
+    drawSourceQuad(width, height, width, height);
 }
 
 void HDRShader::end() {

@@ -12,9 +12,11 @@ namespace Zem::Graphics {
 // to one texel, adapts it against last frame's, takes the bright parts at 243 x 243, blurs them
 // at 81 x 81 and composes image, luminance and bloom onto the window with `exposure` and
 // `bloomScale`.
-// The work runs once per frame, on the root view's instance. The compose program may smooth
-// stair-stepped edges: its fragment file declares zemEdgeFilter(), which the pass defines as
-// true or false in a small shader linked with it, so a switched-off filter costs nothing.
+// The work runs once per frame, on the root view's instance. An edge filter may smooth
+// stair-stepped edges: the compose then writes an 8-bit image with its perceived brightness
+// (its fragment file declares zemEdgeFilter(), which the pass defines as true or false in a small
+// shader linked with it), and the filter's program reads that onto the window. A data folder
+// without the filter's program composes straight onto the window.
 class HDRShader : public Shader {
 public:
     static constexpr int32_t passId = 460;
@@ -27,8 +29,18 @@ public:
     // for the same width, and it is smooth enough that nothing of the detail shows.
     static constexpr int blurSize = 81;
 
-    enum Program { Downsample1, Downsample2, Downsample3, Bright, BlurX, BlurY, Compose, Shrink };
-    static constexpr int programCount = 8;
+    enum Program {
+        Downsample1,
+        Downsample2,
+        Downsample3,
+        Bright,
+        BlurX,
+        BlurY,
+        Compose,
+        Shrink,
+        EdgeFilter
+    };
+    static constexpr int programCount = 9;
 
     // A framebuffer with a square rectangle texture as its colour and a depth renderbuffer.
     struct Target {
@@ -57,9 +69,14 @@ public:
         // The size of the source image and of the window, read by begin.
         int sourceWidth = 640;
         int sourceHeight = 480;
-        // Whether the compose program smooths edges, and the shader that tells it so.
+        // Whether the edge filter runs, and the shader that tells the compose program so.
         bool edgeFilter = true;
         uint32_t edgeFilterShader = 0;
+        // The composed image the edge filter reads, at the size of the window.
+        uint32_t composedFramebuffer = 0;
+        uint32_t composedTexture = 0;
+        int composedWidth = 0;
+        int composedHeight = 0;
     };
 
     // The first instance makes the shared objects, the compose program with or without the edge
@@ -87,6 +104,9 @@ public:
 
 private:
     static void createSharedObjects(bool edgeFilter);
+    static void allocateComposedImage(int width, int height);
+    static void compose(const Target& luminance);
+    static void filterEdgesOntoWindow();
 
     static SharedObjects shared;
     static bool sharedCreated;

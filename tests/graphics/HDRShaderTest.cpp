@@ -124,6 +124,23 @@ protected:
         Zem::Graphics::registerDeferredPasses(false);
         view.passes = ShaderRegistry::instance().acquire();
     }
+    // Starts the passes over from a copy of the shipped shaders without one program.
+    void useShadersWithout(const std::string& program) {
+        std::filesystem::create_directory(folder.file("shaders"));
+        for (const auto& entry : std::filesystem::directory_iterator("data/shaders")) {
+            if (entry.path().stem() != program) {
+                std::filesystem::copy_file(entry.path(),
+                                           folder.file("shaders") / entry.path().filename());
+            }
+        }
+        view.reset();
+        releasePassObjects();
+        ShaderRegistry::instance().reset();
+        searchShadersIn(folder.path() + "/");
+        registerPasses();
+        view.passes = ShaderRegistry::instance().acquire();
+    }
+    ZemTest::TempDir folder;
     // A shallow staircase in the lower-left corner, without bloom: a step up of one pixel every
     // four columns, lit 0.4 over a room of 0.05. The pixels whose grey lies between the two
     // (a margin apart from either) are counted.
@@ -239,20 +256,7 @@ TEST_F(HDRShaderTest, WithoutHdrShrinkTheBloomIsAsWithIt) {
     const HDRShader::Target& bloom = HDRShader::sharedObjects().blurA;
     const std::vector<float> withShrink = readTexture(bloom.texture, bloom.size, bloom.size);
 
-    ZemTest::TempDir folder;
-    std::filesystem::create_directory(folder.file("shaders"));
-    for (const auto& entry : std::filesystem::directory_iterator("data/shaders")) {
-        if (entry.path().stem() != "hdr_shrink") {
-            std::filesystem::copy_file(entry.path(),
-                                       folder.file("shaders") / entry.path().filename());
-        }
-    }
-    view.reset();
-    releasePassObjects();
-    ShaderRegistry::instance().reset();
-    searchShadersIn(folder.path() + "/");
-    registerPasses();
-    view.passes = ShaderRegistry::instance().acquire();
+    useShadersWithout("hdr_shrink");
     showBrightSpot();
     const std::vector<float> without = readTexture(bloom.texture, bloom.size, bloom.size);
     ASSERT_EQ(without.size(), withShrink.size());
@@ -270,6 +274,23 @@ TEST_F(HDRShaderTest, TheEdgeFilterShadesTheStepsOfAStaircase) {
 TEST_F(HDRShaderTest, WithoutTheEdgeFilterAStaircaseKeepsItsTwoShades) {
     composeWithoutEdgeFilter();
     EXPECT_EQ(inBetweenShadesOfAStaircase(), 0);
+}
+
+// A data folder from before the edge filter had its own program composes straight onto the
+// window.
+TEST_F(HDRShaderTest, WithoutHdrEdgeAStaircaseKeepsItsTwoShades) {
+    useShadersWithout("hdr_edge");
+    EXPECT_EQ(inBetweenShadesOfAStaircase(), 0);
+}
+
+// The filter's image is encoded for blending in linear light and decoded by the sampler: away
+// from edges the window must show what the compose made of the pixel, not a shade off.
+TEST_F(HDRShaderTest, TheEdgeFilterLeavesAFlatAreaItsShade) {
+    frameOf(0.2f);
+    const int filtered = grey(8, 8);
+    composeWithoutEdgeFilter();
+    frameOf(0.2f);
+    EXPECT_NEAR(grey(8, 8), filtered, 1);
 }
 
 TEST_F(HDRShaderTest, TheReductionMeasuresTheGeometricMeanOfTheLitPixels) {
