@@ -39,6 +39,8 @@ void GBufferShader::createSharedObjects() {
     shared.program.companionShader = shared.variants->companion(MaterialPrograms::allMaps);
     linkProgram(shared.program, "shaders/gbuf-1p.glvp", "shaders/gbuf-1p.glfp", "G-buffer pass");
     shared.variants->setDefault(&shared.program);
+    linkProgram(shared.depthProgram, "shaders/gbuf-depth.glvp", "shaders/gbuf-depth.glfp",
+                "G-buffer pass");
 
     glGenFramebuffersEXT(1, &shared.framebuffer);
     glGenTextures(1, &shared.colourTarget);
@@ -87,8 +89,10 @@ void GBufferShader::releaseSharedObjects() {
     if (!sharedCreated) {
         return;
     }
-    if (shared.program.program != 0) {
-        glDeleteProgram(shared.program.program);
+    for (const ProgramRecord* record : {&shared.program, &shared.depthProgram}) {
+        if (record->program != 0) {
+            glDeleteProgram(record->program);
+        }
     }
     glDeleteFramebuffersEXT(1, &shared.framebuffer);
     const GLuint textures[5] = {shared.colourTarget, shared.depthStencilTarget, shared.normalTarget,
@@ -151,15 +155,38 @@ void GBufferShader::draw(View& view) {
         glEnable(GL_SCISSOR_TEST);
         glScissor(rect.x, rect.y, rect.width, rect.height);
     }
+    drawDepth();
+    drawQueue();
+    if (behindPortal) {
+        glDisable(GL_SCISSOR_TEST);
+    }
+}
+
+void GBufferShader::drawQueue() const {
     for (Main::Entity* entity : queue) {
         glPushMatrix();
         glMultMatrixf(entity->getWorldMatrix().data());
         entity->draw();
         glPopMatrix();
     }
-    if (behindPortal) {
-        glDisable(GL_SCISSOR_TEST);
+}
+
+// Without a GPU a material's program runs for every pixel drawn, seen or not; with the depth
+// laid first, the materials that follow pass the depth test only where they are seen.
+void GBufferShader::drawDepth() const {
+    const GLuint program = shared.depthProgram.program;
+    if (program == 0 || shared.program.program == 0) {
+        return;
     }
+    ShaderRegistry& registry = ShaderRegistry::instance();
+    MaterialPrograms* const materials = registry.materialPrograms;
+    registry.materialPrograms = nullptr;
+    glUseProgram(program);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    drawQueue();
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glUseProgram(shared.program.program);
+    registry.materialPrograms = materials;
 }
 
 void GBufferShader::end() {
@@ -182,7 +209,7 @@ GBufferShader::Factory::Factory(int32_t id, int32_t order) : Shader::Factory(id,
 }
 
 std::vector<ProgramRecord*> GBufferShader::programs() {
-    std::vector<ProgramRecord*> records = {&shared.program};
+    std::vector<ProgramRecord*> records = {&shared.program, &shared.depthProgram};
     if (shared.variants != nullptr) {
         const std::vector<ProgramRecord*> builds = shared.variants->linked();
         records.insert(records.end(), builds.begin(), builds.end());

@@ -12,7 +12,9 @@ namespace Zem::Graphics {
 
 // First pass of the frame and the default geometry pass: draws every view's models into four
 // floating-point targets and a depth-stencil texture, which the light pass reads back. Portal
-// masks live in this framebuffer's stencil bits.
+// masks live in this framebuffer's stencil bits. Each view's models are drawn twice: first only
+// their depth, with a program that does nothing else, then the materials, whose programs then run
+// only for the surfaces that are seen.
 class GBufferShader : public Shader {
 public:
     static constexpr int32_t passId = 250;
@@ -27,6 +29,8 @@ public:
         ProgramRecord program;
         // The builds of the program for materials with fewer maps.
         std::unique_ptr<GBufferVariants> variants;
+        // Writes depth only; 0 without its files, and the materials then draw in one go.
+        ProgramRecord depthProgram;
         uint32_t framebuffer = 0;
         uint32_t colourTarget = 0;
         uint32_t depthStencilTarget = 0;
@@ -57,6 +61,8 @@ public:
 
 private:
     static void createSharedObjects();
+    void drawQueue() const;
+    void drawDepth() const;
     // Allocates every target anew at the size; the texture names stay.
     static void allocateTargets(int width, int height);
     static void clearTargets();

@@ -21,9 +21,9 @@ void registerDeferredPasses(bool edgeFilter) {
 
 std::vector<std::string> deferredPassFiles() {
     std::vector<std::string> files;
-    for (const char* program :
-         {"gbuf-1p", "light", "glow", "hdr_downsample1", "hdr_downsample2", "hdr_downsample3",
-          "hdr_bright", "hdr_blurx", "hdr_blury", "hdr_compose", "hdr_shrink", "hdr_edge"}) {
+    for (const char* program : {"gbuf-1p", "gbuf-depth", "light", "glow", "hdr_downsample1",
+                                "hdr_downsample2", "hdr_downsample3", "hdr_bright", "hdr_blurx",
+                                "hdr_blury", "hdr_compose", "hdr_shrink", "hdr_edge"}) {
         files.push_back(std::string("shaders/") + program + ".glvp");
         files.push_back(std::string("shaders/") + program + ".glfp");
     }

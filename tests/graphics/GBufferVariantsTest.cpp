@@ -174,6 +174,24 @@ TEST_F(GBufferVariantsTest, ABuildLinkedAgainReadsItsMapsFromTheirUnits) {
     EXPECT_EQ((std::array<float, 4>{0, 1, 0, 0}), at(gBuffer.aux1Target, true));
 }
 
+// The depth is laid first by a program of its own; a surface must then meet its own depth at
+// every pixel, however steeply it recedes, or the materials leave holes in it.
+TEST_F(GBufferVariantsTest, ARecedingSurfaceIsWholeAfterTheDepthIsLaidFirst) {
+    Zem::Resource::MeshGroup& group = *mesh->groups[0];
+    group.positions = {0.5f, -1, -2, 3, -1, -6, 3, 1, -6, 0.5f, 1, -2};
+    material.diffuseTexture = red.get();
+    renderFrame({plain.get()});
+    const std::vector<float> image = readTexture(gBuffer.colourTarget, width, height);
+    int holes = 0;
+    for (int y = height / 2 - 20; y < height / 2 + 20; ++y) {
+        for (int x = width / 2 + 80; x < width / 2 + 130; ++x) {
+            // Red, give or take the texture filter's rounding.
+            holes += texel(image, width, x, y)[0] > 0.99f ? 0 : 1;
+        }
+    }
+    EXPECT_EQ(0, holes);
+}
+
 TEST_F(GBufferVariantsTest, AfterTheFrameNoPassChoosesMaterialPrograms) {
     renderFrame({plain.get()});
     EXPECT_EQ(nullptr, Zem::Graphics::ShaderRegistry::instance().materialPrograms);
