@@ -7,6 +7,7 @@
 #include "demo/Machinery/Axis.h"
 #include "demo/Machinery/Cog.h"
 #include "graphics/DisplayBase.h"
+#include "graphics/HDRShader.h"
 #include "graphics/Light.h"
 #include "graphics/Portal.h"
 #include "graphics/ShaderRegistry.h"
@@ -58,6 +59,7 @@ bool Ombrel::init() {
     registerEntityTypes();
     showBlackScreen();
     loadWorld();
+    drawOnceFromEveryCamera();
     return true;
 }
 
@@ -290,6 +292,25 @@ void Ombrel::showBlackScreen() {
     if (display != nullptr) {
         display->swapBuffers();
     }
+}
+
+// Programs are built, and the driver compiles each state they are drawn in, on first use: a
+// frame from each camera while the screen is still black pays for it before the music starts
+// rather than in the middle of the show. The eye then starts from where it would have.
+void Ombrel::drawOnceFromEveryCamera() {
+    if (!Zem::Graphics::hasCurrentContext()) {
+        return;
+    }
+    Camera* const first = currentCamera();
+    for (Entity* entity : entities) {
+        if (auto* camera = dynamic_cast<Camera*>(entity)) {
+            makeCameraCurrent(camera);
+            draw();
+        }
+    }
+    makeCameraCurrent(first);
+    Zem::Graphics::HDRShader::forgetAdaptation();
+    showBlackScreen();
 }
 
 bool Ombrel::update(float dt) {

@@ -98,6 +98,7 @@ private:
     void addSearchPaths();
     void registerLoaders();
     void showBlackScreen();
+    void drawOnceFromEveryCamera();
     // Runs every active portal's trigger after the updates, so that the next frame is drawn from
     // the room its camera has walked into.
     void settleCrossings();

@@ -123,6 +123,11 @@ void GBufferShader::begin() {
         ShaderRegistry::instance().materialPrograms = shared.variants.get();
     }
 
+    // The materials are drawn where their surface meets the depth laid first, so the test must
+    // be on and let equal depths pass, whatever the state the frame began with.
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_TRUE);
     clearTargets();
 }
 

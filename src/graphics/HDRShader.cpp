@@ -219,6 +219,20 @@ void HDRShader::allocateComposedImage(int width, int height) {
     glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
 }
 
+void HDRShader::forgetAdaptation() {
+    if (!sharedCreated) {
+        return;
+    }
+    const GLfloat nothing[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    for (std::size_t level = 5; level < levelCount; ++level) {
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.levels[level].framebuffer);
+        glClearColor(nothing[0], nothing[1], nothing[2], nothing[3]);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    shared.pingIndex = 0;
+}
+
 void HDRShader::releaseSharedObjects() {
     if (!sharedCreated) {
         return;

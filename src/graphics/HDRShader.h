@@ -96,6 +96,8 @@ public:
     // Deletes the shared GPU objects so the next instance makes them anew. A running program
     // never calls it; it exists for a context that goes away and for tests.
     static void releaseSharedObjects();
+    // The adapted luminance back to its start, as if no frame had been drawn.
+    static void forgetAdaptation();
 
     // Set by begin, cleared by end.
     bool active = false;

@@ -23,6 +23,7 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -38,11 +39,13 @@ using Zem::Resource::XmlNode;
 namespace {
 
 Names updated;
+Names drawn;
 
-// Logs its updates; "spawner" builds "spawned" on its first.
+// Logs its updates and draws; "spawner" builds "spawned" on its first update.
 template <class Base> class Probe : public Base {
 public:
     using Base::Base;
+    void draw() override { drawn.push_back(this->name); }
     void update(float) override {
         updated.push_back(this->name);
         if (this->name == "spawner" && !currentGame->findEntity("spawned")) {
@@ -123,6 +126,43 @@ TEST_F(OmbrelTest, EveryFrameTellsThePassesTheDisplaysSize) {
         frame();
         EXPECT_EQ(w, registry.frameWidth());
         EXPECT_EQ(h, registry.frameHeight());
+    }
+}
+
+// Programs are built on first use: every camera's view is drawn once before the show starts.
+TEST_F(OmbrelTest, BeforeTheFirstFrameARoomOnlyTheOtherCameraSeesHasBeenDrawn) {
+    drawn.clear();
+    initWith("<ZEMWorld><entity type='Room' name='A'/><entity type='Room' name='B'/>"
+             "<entity type='Camera' name='camera'><parent>A</parent></entity>"
+             "<entity type='Camera' name='other'><parent>B</parent></entity>"
+             "<entity type='Probe' name='inB'><parent>B</parent><position>0 0 -3</position>"
+             "<radius>1</radius></entity></ZEMWorld>");
+    EXPECT_NE(std::find(drawn.begin(), drawn.end(), "inB"), drawn.end());
+}
+
+TEST_F(OmbrelTest, AfterTheFramesBeforeTheShowTheWorldsCameraIsCurrent) {
+    initWith(twoRooms);
+    ASSERT_NE(nullptr, game.currentCamera());
+    EXPECT_EQ("camera", game.currentCamera()->name);
+}
+
+TEST_F(OmbrelTest, AfterTheFramesBeforeTheShowOnlyTheCurrentCamerasRoomsUpdate) {
+    initWith(twoRooms);
+    frame();
+    EXPECT_EQ(std::find(updated.begin(), updated.end(), "inB"), updated.end());
+}
+
+// The show's first frame adapts the eye from nothing, as it would without the frames before it.
+TEST_F(OmbrelTest, AfterTheFramesBeforeTheShowTheEyeIsUnadapted) {
+    initWith(twoRooms);
+    for (int level : {5, 6}) {
+        const Zem::Graphics::HDRShader::Target& target =
+            Zem::Graphics::HDRShader::sharedObjects().levels[static_cast<std::size_t>(level)];
+        float adapted[4] = {-1.0f, -1.0f, -1.0f, -1.0f};
+        glBindTexture(GL_TEXTURE_RECTANGLE_ARB, target.texture);
+        glGetTexImage(GL_TEXTURE_RECTANGLE_ARB, 0, GL_RGBA, GL_FLOAT, adapted);
+        glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
+        EXPECT_EQ(0.0f, adapted[0]) << level;
     }
 }
 
