@@ -138,6 +138,7 @@ private:
 };
 
 struct Sample {
+    int frame;
     double wallMs;
     double cpuMs;
     long allocations;
@@ -177,6 +178,33 @@ void report(const char* label, const std::vector<Sample>& samples, bool withPass
         }
     }
     std::printf("\n");
+}
+
+// The first frame, and every later frame that took over twice the median wall time: a frame
+// that pays for something built on first use shows as a hitch.
+void reportHitches(const std::vector<Sample>& samples) {
+    if (samples.empty()) {
+        return;
+    }
+    std::vector<double> wall;
+    for (const Sample& s : samples) {
+        wall.push_back(s.wallMs);
+    }
+    const double limit = 2.0 * percentile(wall, 0.5);
+    std::vector<const Sample*> hitches;
+    for (std::size_t i = 1; i < samples.size(); ++i) {
+        if (samples[i].wallMs > limit) {
+            hitches.push_back(&samples[i]);
+        }
+    }
+    std::printf("first frame: %.1f ms; later frames over twice the median (%.1f ms): %zu\n",
+                samples[0].wallMs, limit, hitches.size());
+    constexpr std::size_t listed = 10;
+    for (std::size_t i = 0; i < hitches.size() && i < listed; ++i) {
+        std::printf("  frame %d (%.2f s): %.1f ms\n", hitches[i]->frame,
+                    hitches[i]->frame / static_cast<double>(ZemTest::ShowPlayer::stepsPerSecond),
+                    hitches[i]->wallMs);
+    }
 }
 
 void usage(FILE* to) {
@@ -266,6 +294,7 @@ int main(int argc, char** argv) {
                 goOn = player.step(false);
                 continue;
             }
+            const int frame = player.frame();
             const long allBefore = allAllocations.load();
             const long engineBefore = engineAllocations.load();
             const double wall = nowMs(CLOCK_MONOTONIC);
@@ -280,7 +309,8 @@ int main(int argc, char** argv) {
                     firstErrorFrame = player.frame() - 1;
                 }
             }
-            samples.push_back({nowMs(CLOCK_MONOTONIC) - wall, nowMs(CLOCK_PROCESS_CPUTIME_ID) - cpu,
+            samples.push_back({frame, nowMs(CLOCK_MONOTONIC) - wall,
+                               nowMs(CLOCK_PROCESS_CPUTIME_ID) - cpu,
                                allAllocations.load() - allBefore,
                                engineAllocations.load() - engineBefore, probe.take()});
             if (player.frame() % 30 == 0) {
@@ -318,6 +348,7 @@ int main(int argc, char** argv) {
         std::printf("GL errors over the whole run: %ld, the first 0x%04x in frame %d\n", glErrors,
                     firstError, firstErrorFrame);
     }
+    reportHitches(samples);
     const std::size_t perStretch = static_cast<std::size_t>(
         stretchSeconds * ZemTest::ShowPlayer::stepsPerSecond / options.every);
     for (std::size_t begin = 0; begin < samples.size(); begin += perStretch) {
