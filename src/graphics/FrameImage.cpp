@@ -115,6 +115,7 @@ bool FrameImage::writePng(const std::string& path) const {
     png.width = static_cast<png_uint_32>(imageWidth);
     png.height = static_cast<png_uint_32>(imageHeight);
     png.format = PNG_FORMAT_RGB;
+    png.flags = PNG_IMAGE_FLAG_FAST;
     const bool written =
         png_image_write_to_file(&png, path.c_str(), 0, pixels.data(), imageWidth * 3, nullptr) != 0;
     png_image_free(&png);
