@@ -6,7 +6,8 @@
 #include "graphics/ShaderRegistry.h"
 #include "graphics/View.h"
 
-#include <chrono>
+#include "main/steadyMs.h"
+
 #include <cstdio>
 
 namespace Zem::App {
@@ -14,12 +15,6 @@ namespace Zem::App {
 using Zem::Graphics::PassTimer;
 
 namespace {
-
-double steadyMs() {
-    return std::chrono::duration<double, std::milli>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 // The timer span of a pass: G-buffer, lights, HDR; -1 for any other.
 int spanOf(const Zem::Graphics::Shader& pass) {
@@ -58,7 +53,8 @@ std::string formatMs(double ms) {
 
 } // namespace
 
-FrameStats::FrameStats(Clock clock) : clock(clock ? std::move(clock) : Clock(steadyMs)) {
+FrameStats::FrameStats(Clock clock)
+    : clock(clock ? std::move(clock) : Clock(&Zem::Main::steadyMs)) {
     periodStart = this->clock();
 }
 

@@ -5,6 +5,7 @@
 #include "graphics/hasCurrentContext.h"
 #include "main/Show.h"
 #include "main/report.h"
+#include "main/steadyMs.h"
 
 #include <algorithm>
 #include <chrono>
@@ -16,11 +17,6 @@
 namespace Zem::App {
 
 namespace {
-
-double steadyMs() {
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
 
 void sleepMs(double ms) {
     std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(ms));
@@ -39,7 +35,7 @@ std::string secondsText(double seconds) {
 } // namespace
 
 LivePlay::LivePlay(Main::Show& playing, const PlayerOptions& options, Clock turnClock, Wait waitFor)
-    : show(playing), clock(turnClock ? std::move(turnClock) : Clock(&steadyMs)),
+    : show(playing), clock(turnClock ? std::move(turnClock) : Clock(&Main::steadyMs)),
       wait(waitFor ? std::move(waitFor) : Wait(&sleepMs)),
       transport(playing, options.startSeconds, options.endSeconds, options.loop, clock),
       reload([this] { return static_cast<int64_t>(clock()); }), frameLog(options.frameLog),

@@ -40,10 +40,12 @@ bool LiveReload::poll() {
     ResourceManager& manager = ResourceManager::instance();
     // Files that did not load are watched too: a world built while one stood broken takes it
     // once it is mended.
-    paths.clear();
+    // Assigned in place: the strings keep their storage from one look to the next.
+    paths.resize(manager.sourceFiles().size() + manager.brokenFiles().size());
+    std::size_t i = 0;
     for (const auto* files : {&manager.sourceFiles(), &manager.brokenFiles()}) {
         for (const auto& [name, path] : *files) {
-            paths.push_back(path);
+            paths[i++] = path;
         }
     }
     const std::vector<std::string> changed = watcher.poll(paths);

@@ -3,21 +3,12 @@
 #include "input/InputBase.h"
 #include "input/VirtualKeys.h"
 #include "main/Show.h"
+#include "main/steadyMs.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 
 namespace Zem::App {
-
-namespace {
-
-double steadyMs() {
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
-} // namespace
 
 using Input::VirtualKey::Home;
 using Input::VirtualKey::Left;
@@ -28,7 +19,7 @@ Transport::Transport(Main::Show& playing, double startSeconds, double endSeconds
                      Clock steadyClock)
     : show(playing), startMs(static_cast<int32_t>(std::lround(startSeconds * 1000.0))),
       endMs(endSeconds < 0.0 ? -1 : static_cast<int32_t>(std::lround(endSeconds * 1000.0))),
-      loop(looping), clock(steadyClock ? std::move(steadyClock) : Clock(&steadyMs)) {}
+      loop(looping), clock(steadyClock ? std::move(steadyClock) : Clock(&Main::steadyMs)) {}
 
 void Transport::begin() {
     beganAtMs = clock();

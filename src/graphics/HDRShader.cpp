@@ -223,10 +223,9 @@ void HDRShader::forgetAdaptation() {
     if (!sharedCreated) {
         return;
     }
-    const GLfloat nothing[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     for (std::size_t level = 5; level < levelCount; ++level) {
         glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shared.levels[level].framebuffer);
-        glClearColor(nothing[0], nothing[1], nothing[2], nothing[3]);
         glClear(GL_COLOR_BUFFER_BIT);
     }
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);

@@ -1,10 +1,9 @@
 #include "script/Music.h"
 
-#include <chrono>
+#include "main/steadyMs.h"
 
 double Music::steadyMilliseconds() {
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+    return Zem::Main::steadyMs();
 }
 
 Music::~Music() = default;
