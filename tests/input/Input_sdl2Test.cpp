@@ -98,12 +98,6 @@ TEST_F(Input_sdl2Test, AQuitEventEndsTheRunAsFailedAtTheEndOfThatFrame) {
     EXPECT_EQ(game.frames, 3);
 }
 
-TEST_F(Input_sdl2Test, ClosingTheWindowIsACloseRequest) {
-    pushWindowClose();
-    input->update(0.016f);
-    EXPECT_TRUE(input->closeRequested);
-}
-
 TEST_F(Input_sdl2Test, AKeyStaysDownUntilItsKeyUp) {
     pushKey(SDLK_a, SDL_SCANCODE_A, true);
     input->update(0.016f);

@@ -110,12 +110,6 @@ TEST_F(GameTest, AnEntityDeletingAnotherOnItsWayOutLeavesTheOrderAlone) {
               log);
 }
 
-TEST_F(GameTest, FactoriesAreDeletedAfterTheEntities) {
-    probe("a");
-    game.reset();
-    EXPECT_EQ((std::vector<std::string>{"delete a", "delete probe factory"}), log);
-}
-
 // Registered after "Probe" on either side of it, they go in byte order of their names.
 TEST_F(GameTest, FactoriesAreDeletedInTheOrderOfTheirNames) {
     game->registerFactory("Zebra", std::make_unique<ProbeFactory>(log, "Zebra"));

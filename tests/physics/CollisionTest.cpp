@@ -82,11 +82,6 @@ TEST_F(CollisionTest, TheNearestHitAheadWinsWhateverTheOrderOfTheOccluders) {
     EXPECT_FLOAT_EQ(3.0f, hit.distance);
 }
 
-TEST_F(CollisionTest, AHitNamesTheOwnerOfTheOccluder) {
-    addFloors();
-    EXPECT_EQ(&room, castDown(10.0f).entity);
-}
-
 TEST_F(CollisionTest, ReportNormalGivesTheNormalOfTheTriangleHit) {
     addFloors();
     EXPECT_EQ(Vector3(0, 0, 1), castDown(10.0f, Zem::Physics::ReportNormal).normal);

@@ -87,12 +87,6 @@ TEST_F(OBJLoaderTest, ReleasingTheMeshGivesItsTexturesBack) {
     EXPECT_FALSE(glIsTexture(texture));
 }
 
-TEST_F(OBJLoaderTest, ReleasingTheMeshDeletesItsBuffers) {
-    const GLuint buffer = model->groups[2]->positionBuffer;
-    manager.release(model);
-    EXPECT_FALSE(glIsBufferARB(buffer));
-}
-
 TEST_F(OBJLoaderTest, AMissingLibraryIsNoError) {
     files.write("nolib.obj", "mtllib missing.mtl\n" + corners + "g a\nusemtl red\nf 1 2 3\n");
     EXPECT_NE(manager.get("nolib.obj"), nullptr);
@@ -117,14 +111,6 @@ TEST_F(OBJLoaderTest, EachGroupGetsItsTangentFrame) {
     EXPECT_TRUE(group.flags & MeshGroup::Tangents);
     EXPECT_EQ(group.tangents.size(), 12u);
     EXPECT_EQ(group.binormals.size(), 12u);
-}
-
-TEST_F(OBJLoaderTest, TheMaterialLibraryNameIsHandedOn) {
-    std::string error;
-    std::string library;
-    EXPECT_TRUE(
-        OBJLoader::buildGeometry("mtllib box.mtl\n" + corners + "f 1 2 3\n", error, &library));
-    EXPECT_EQ(library, "box.mtl");
 }
 
 TEST_F(OBJLoaderTest, OfTwoLibrariesTheLastIsHandedOn) {

@@ -25,14 +25,6 @@ protected:
     ZemTest::ReportRecorder reports;
 };
 
-TEST_F(ShaderObjectTest, ASourceGivesAShaderOfTheTypeAsked) {
-    const auto vertex = compileVertex();
-    const auto fragment = ShaderObject::compile(broken, GL_FRAGMENT_SHADER);
-    ASSERT_TRUE(vertex && fragment);
-    EXPECT_EQ(shaderValue(vertex->shader, GL_SHADER_TYPE), GL_VERTEX_SHADER);
-    EXPECT_EQ(shaderValue(fragment->shader, GL_SHADER_TYPE), GL_FRAGMENT_SHADER);
-}
-
 TEST_F(ShaderObjectTest, ACleanCompileReportsNothing) {
     EXPECT_NE(compileVertex(), nullptr);
     EXPECT_EQ(reports.text(), "");

@@ -1,6 +1,5 @@
 #include "resource/ThreeNumbers.h"
 #include "resource/XmlNode.h"
-#include "script/ScriptMaster.h"
 
 #include "ResourceTestSupport.h"
 
@@ -43,12 +42,6 @@ TEST(ThreeNumbersTest, EachNumberIsTheLongestValidOne) {
     EXPECT_EQ(read("2e,1.5e+,3.25E-x"), Vector3(2, 1.5f, 3.25f));
     EXPECT_EQ(read("-4e2 1 2"), Vector3(-400, 1, 2));
     EXPECT_EQ(read("3.25E-x 1 2"), Vector3(3.25f, 1, 2));
-}
-
-// A script time is three numbers in bars, beats and steps: 16 steps to a bar.
-TEST(ThreeNumbersTest, AScriptTimeTakesTheLongestValidNumbers) {
-    EXPECT_EQ(ScriptMaster::stepCount("2e 0 0"), 32);
-    EXPECT_EQ(ScriptMaster::stepCount("1.5e+ 0 0"), 24);
 }
 
 TEST(ThreeNumbersTest, AVectorSettingIsReadFromItsText) {

@@ -89,11 +89,6 @@ TEST_F(InterpolatorTest, EqualEndSpeedsMakeAStraightLine) {
     }
 }
 
-TEST_F(InterpolatorTest, ASecondRequestForAChannelTakesOverItsTrack) {
-    redirectAtAQuarterSecond();
-    EXPECT_EQ(interpolator->tracks.size(), 1u);
-}
-
 TEST_F(InterpolatorTest, ASecondRequestGoesOnWithoutAJumpInValueOrSpeed) {
     redirectAtAQuarterSecond();
     ASSERT_EQ(interpolator->tracks.size(), 1u);

@@ -188,43 +188,6 @@ TEST_F(ScriptMasterTest, ExitEndsTheGameUpdateInWhichItIsDelivered) {
     }
 }
 
-// On the silent clock a capture drives: "exit" comes after two bars of "setoffset", so it is
-// step 33, which begins at 4125 ms at 8 steps a second.
-class ScriptMasterExitTest : public ScriptMasterTest {
-protected:
-    void SetUp() override {
-        ScriptMasterTest::SetUp();
-        master =
-            new ScriptMaster(XmlNode(R"(<entity name="s"><offset>100</offset><bpm>120</bpm><script>
-                <event time="1 0 0" target="s" command="setoffset">2 0 0</event>
-                <event time="0 0 1" target="s" command="exit"/></script></entity>)"),
-                             std::make_unique<SilentMusic>([this] { return nowMs; }));
-        // The music starts at 0.
-        at(master, 0.0);
-    }
-    // Whether the exit was delivered by updates at heardMs.
-    bool exitsAt(double heardMs) {
-        at(master, heardMs);
-        at(master, heardMs);
-        return game.exitRequested();
-    }
-
-    static constexpr int32_t exitMs = 4125;
-    ScriptMaster* master = nullptr;
-};
-
-TEST_F(ScriptMasterExitTest, TheExitTimeIsFoundAheadPastASetOffset) {
-    EXPECT_EQ(master->exitTimeMs(), exitMs);
-}
-
-TEST_F(ScriptMasterExitTest, TheExitFallsDueOnTheMillisecondFoundAhead) {
-    EXPECT_TRUE(exitsAt(exitMs));
-}
-
-TEST_F(ScriptMasterExitTest, TheExitIsNotDueAMillisecondBefore) {
-    EXPECT_FALSE(exitsAt(exitMs - 1));
-}
-
 // Anything but a camera counts as not found.
 class ScriptMasterSetCameraTest : public ScriptMasterTest {
 protected:
@@ -317,16 +280,27 @@ INSTANTIATE_TEST_SUITE_P(Tempos, ScriptMasterStepBoundary,
                              return std::to_string(static_cast<int>(info.param)) + "bpm";
                          });
 
-TEST(ScriptMasterTiming, OneSecondAtSixtyBeatsAMinuteIsStepFour) {
-    ScriptClock clock("<offset>0</offset><bpm>60</bpm>");
-    EXPECT_EQ(clock.stepAt(1000.0), 4);
+// On the silent clock a capture drives: "exit" comes after two bars of "setoffset", so it is
+// step 33, which begins at 4125 ms at 8 steps a second.
+const char* const offsetThenExit =
+    "<event time='1 0 0' target='s' command='setoffset'>2 0 0</event>"
+    "<event time='0 0 1' target='s' command='exit'/>";
+const char* const tempo120Offset100 = "<offset>100</offset><bpm>120</bpm>";
+constexpr int32_t exitMs = 4125;
+
+TEST(ScriptMasterTiming, TheExitTimeIsFoundAheadPastASetOffset) {
+    ScriptClock clock(tempo120Offset100, offsetThenExit);
+    EXPECT_EQ(clock.master.exitTimeMs(), exitMs);
 }
 
-TEST(ScriptMasterTiming, AnEventIsDeliveredOnTheMillisecondOfItsTime) {
-    ScriptClock clock("<offset>0</offset><bpm>120</bpm>",
-                      "<event time='1 0 0' target='s' command='exit'/>");
-    EXPECT_FALSE(clock.exitsAt(1999.0));
-    EXPECT_TRUE(clock.exitsAt(2000.0));
+TEST(ScriptMasterTiming, TheExitFallsDueOnTheMillisecondFoundAhead) {
+    ScriptClock clock(tempo120Offset100, offsetThenExit);
+    EXPECT_TRUE(clock.exitsAt(exitMs));
+}
+
+TEST(ScriptMasterTiming, TheExitIsNotDueAMillisecondBefore) {
+    ScriptClock clock(tempo120Offset100, offsetThenExit);
+    EXPECT_FALSE(clock.exitsAt(exitMs - 1));
 }
 
 // The walk goes in document order: an exit placed after a later event waits for it.
