@@ -3,58 +3,49 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 namespace {
 
 using Zem::App::FrameLog;
 
-std::string lines(const ZemTest::TempDir& dir) {
-    return ZemTest::TempDir::readFile(dir.file("frames.txt"));
-}
-
-TEST(FrameLogTest, AFrameIsWrittenOnceItWentOnScreen) {
-    ZemTest::TempDir dir;
-    {
-        FrameLog log(dir.file("frames.txt"));
-        log.drawn(1500, "camB");
-        log.presented(1234.5);
+// A frame log in a folder of its own.
+class FrameLogTest : public ::testing::Test {
+protected:
+    std::string written() const { return ZemTest::TempDir::readFile(dir.file("frames.txt")); }
+    // What the log wrote once it is closed.
+    std::string closed() {
+        log.reset();
+        return written();
     }
-    EXPECT_EQ(lines(dir), "# presented_ms show_ms camera\n1234.500 1500 camB\n");
-}
+
+    ZemTest::TempDir dir;
+    std::optional<FrameLog> log{std::in_place, dir.file("frames.txt")};
+    const std::string header = "# presented_ms show_ms camera\n";
+};
 
 // A reader watching the run sees each frame as it goes on screen.
-TEST(FrameLogTest, AFrameIsInTheFileWhileTheLogIsStillOpen) {
-    ZemTest::TempDir dir;
-    FrameLog log(dir.file("frames.txt"));
-    log.drawn(1500, "camB");
-    log.presented(1234.5);
-    EXPECT_EQ(lines(dir), "# presented_ms show_ms camera\n1234.500 1500 camB\n");
+TEST_F(FrameLogTest, AFrameIsInTheFileWhileTheLogIsStillOpen) {
+    log->drawn(1500, "camB");
+    log->presented(1234.5);
+    EXPECT_EQ(written(), header + "1234.500 1500 camB\n");
 }
 
-TEST(FrameLogTest, AFrameNotYetOnScreenIsNotWritten) {
-    ZemTest::TempDir dir;
-    {
-        FrameLog log(dir.file("frames.txt"));
-        log.drawn(1500, "camB");
-    }
-    EXPECT_EQ(lines(dir), "# presented_ms show_ms camera\n");
+TEST_F(FrameLogTest, AFrameNotYetOnScreenIsNotWritten) {
+    log->drawn(1500, "camB");
+    EXPECT_EQ(closed(), header);
 }
 
-TEST(FrameLogTest, ASwapWithNoFrameDrawnSinceWritesNothing) {
-    ZemTest::TempDir dir;
-    {
-        FrameLog log(dir.file("frames.txt"));
-        log.drawn(10, "a");
-        log.presented(1.0);
-        log.presented(2.0);
-    }
-    EXPECT_EQ(lines(dir), "# presented_ms show_ms camera\n1.000 10 a\n");
+TEST_F(FrameLogTest, ASwapWithNoFrameDrawnSinceWritesNothing) {
+    log->drawn(10, "a");
+    log->presented(1.0);
+    log->presented(2.0);
+    EXPECT_EQ(closed(), header + "1.000 10 a\n");
 }
 
-TEST(FrameLogTest, NoPathLogsNothing) {
-    FrameLog log("");
-    EXPECT_FALSE(log.isOpen());
+TEST_F(FrameLogTest, NoPathLogsNothing) {
+    EXPECT_FALSE(FrameLog("").isOpen());
 }
 
 } // namespace

@@ -66,7 +66,6 @@ protected:
                     << p.x << " " << p.y << " " << p.z;
             }
         }
-        EXPECT_EQ(glGetError(), 0u);
     }
     static std::array<GLfloat, 4> material(GLenum what) {
         std::array<GLfloat, 4> value{};

@@ -147,13 +147,6 @@ TEST_F(LeafStormRenderTest, LeavesAreDrawnAroundTheirClusters) {
                   {Vector3(0.0f, 0.0f, -4.0f)});
 }
 
-TEST_F(LeafStormRenderTest, LeavesAreFivePixelPoints) {
-    leaves->draw();
-    GLfloat pointSize = 0.0f;
-    glGetFloatv(GL_POINT_SIZE, &pointSize);
-    EXPECT_FLOAT_EQ(pointSize, 5.0f);
-}
-
 TEST_F(LeafStormRenderTest, LeavesHaveAnOpaqueSpecularWithinGLsRange) {
     leaves->draw();
     EXPECT_FLOAT_EQ(material(GL_SPECULAR)[3], 1.0f);

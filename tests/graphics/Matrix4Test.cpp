@@ -96,10 +96,6 @@ TEST_F(Matrix4Test, ASingularMatrixInvertsToTheZeroMatrix) {
     EXPECT_EQ(Matrix4::zero(), Matrix4(twoEqualColumns).inverse());
 }
 
-TEST_F(Matrix4Test, TransformPointMovesThePoint) {
-    expectNear(Vector3(4, 6, 8), scaledAndMoved.transformPoint(Vector3(1, 1, 1)));
-}
-
 TEST_F(Matrix4Test, TransformDirectionLeavesTheTranslationOut) {
     expectNear(Vector3(2, 2, 2), scaledAndMoved.transformDirection(Vector3(1, 1, 1)));
 }

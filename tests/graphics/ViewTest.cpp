@@ -59,12 +59,6 @@ protected:
         new Zem::Main::Camera(xmlElement("<entity><position>0 0 2</position></entity>"));
 };
 
-TEST_F(ViewTest, ChildStorageGrowsByTenRecords) {
-    allocateTenChildren();
-    root.allocateChild();
-    EXPECT_EQ(20u, root.children.size());
-}
-
 TEST_F(ViewTest, MovedChildRecordsKeepTheirChildrenPointingAtThem) {
     allocateTenChildren();
     root.allocateChild();

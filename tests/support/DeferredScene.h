@@ -24,6 +24,13 @@
 
 namespace ZemTest {
 
+// The passes' GPU objects released: the next user of the context makes them anew.
+inline void releasePassObjects() {
+    Zem::Graphics::GBufferShader::releaseSharedObjects();
+    Zem::Graphics::LightShader::releaseSharedObjects();
+    Zem::Graphics::HDRShader::releaseSharedObjects();
+}
+
 // A flat square facing +z, matt, untextured and not glowing unless asked, with a tangent frame as a
 // mesh group has.
 class TestPanel : public Zem::Main::BaseEntity {
@@ -79,6 +86,19 @@ public:
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     }
 
+    // RGBA floats of a rectangle texture, rows from the bottom.
+    static std::vector<float> readTexture(uint32_t texture, int width, int height) {
+        std::vector<float> image(static_cast<std::size_t>(width * height * 4));
+        glBindTexture(GL_TEXTURE_RECTANGLE_ARB, texture);
+        glGetTexImage(GL_TEXTURE_RECTANGLE_ARB, 0, GL_RGBA, GL_FLOAT, image.data());
+        glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
+        return image;
+    }
+    static std::array<float, 4> texel(const std::vector<float>& image, int width, int x, int y) {
+        const std::size_t at = static_cast<std::size_t>((y * width + x) * 4);
+        return {image[at], image[at + 1], image[at + 2], image[at + 3]};
+    }
+
 protected:
     void SetUp() override {
         GLTest::SetUp();
@@ -100,7 +120,9 @@ protected:
         glDisable(GL_BLEND);
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     }
+    // Every test ends without a GL error left.
     void TearDown() override {
+        EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
         Zem::Graphics::ShaderRegistry::instance().reset();
         releasePassObjects();
         Zem::Resource::ResourceManager::instance().reset();
@@ -126,18 +148,6 @@ protected:
         Zem::Graphics::drawTree(root);
     }
 
-    // RGBA floats of a rectangle texture, rows from the bottom.
-    static std::vector<float> readTexture(uint32_t texture, int width, int height) {
-        std::vector<float> image(static_cast<std::size_t>(width * height * 4));
-        glBindTexture(GL_TEXTURE_RECTANGLE_ARB, texture);
-        glGetTexImage(GL_TEXTURE_RECTANGLE_ARB, 0, GL_RGBA, GL_FLOAT, image.data());
-        glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
-        return image;
-    }
-    static std::array<float, 4> texel(const std::vector<float>& image, int width, int x, int y) {
-        const std::size_t at = static_cast<std::size_t>((y * width + x) * 4);
-        return {image[at], image[at + 1], image[at + 2], image[at + 3]};
-    }
     // Fills the light pass's target with one colour, as if the lights had drawn it.
     static void fillLightTarget(float red, float green, float blue) {
         glBindFramebufferEXT(GL_FRAMEBUFFER_EXT,
@@ -146,11 +156,6 @@ protected:
         glClear(GL_COLOR_BUFFER_BIT);
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
-    }
-    static void releasePassObjects() {
-        Zem::Graphics::GBufferShader::releaseSharedObjects();
-        Zem::Graphics::LightShader::releaseSharedObjects();
-        Zem::Graphics::HDRShader::releaseSharedObjects();
     }
 
     Zem::Resource::GLSLVertexProgramLoader vertexLoader;

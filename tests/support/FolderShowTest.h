@@ -1,11 +1,9 @@
 #pragma once
 
 #include "demo/Ombrel.h"
-#include "graphics/GBufferShader.h"
-#include "graphics/HDRShader.h"
-#include "graphics/LightShader.h"
 #include "graphics/ShaderRegistry.h"
 #include "resource/ResourceManager.h"
+#include "support/DeferredScene.h"
 #include "support/GLContext.h"
 #include "support/StillShow.h"
 #include "support/TempDir.h"
@@ -44,11 +42,6 @@ protected:
     void save(const std::string& name, const std::string& text, int seconds) {
         std::ofstream(dir.file(name), std::ios::binary) << text;
         std::filesystem::last_write_time(dir.file(name), base + std::chrono::seconds(seconds));
-    }
-    static void releasePassObjects() {
-        Zem::Graphics::GBufferShader::releaseSharedObjects();
-        Zem::Graphics::LightShader::releaseSharedObjects();
-        Zem::Graphics::HDRShader::releaseSharedObjects();
     }
 
     TempDir dir;

@@ -9,14 +9,8 @@
 #include <fstream>
 #include <initializer_list>
 #include <string>
-#include <utility>
 
 namespace ZemTest {
-
-// What `action` reported.
-template <typename Action> std::string reportsOf(Action&& action) {
-    return reportedBy(std::forward<Action>(action));
-}
 
 // The resource manager as at process start, finding files in a fresh temporary directory with
 // the given loaders (which must outlive this); reset again at the end.

@@ -2,24 +2,16 @@
 
 #include "demo/Ombrel.h"
 #include "graphics/DisplayBase.h"
-#include "graphics/GBufferShader.h"
 #include "graphics/HDRShader.h"
-#include "graphics/LightShader.h"
 #include "graphics/ShaderRegistry.h"
 #include "input/InputBase.h"
-#include "main/Camera.h"
 #include "main/Engine.h"
-#include "main/Entity.h"
-#include "main/SimpleRoom.h"
 #include "resource/ResourceManager.h"
 #include "resource/XmlNode.h"
 #include "script/SilentMusic.h"
+#include "support/DeferredScene.h"
 #include "support/Environment.h"
 
-#include <GL/glew.h>
-
-#include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -57,9 +49,7 @@ public:
 
     // The passes' GPU objects go with this context; the next user makes them anew.
     ~ShowPlayer() {
-        Zem::Graphics::GBufferShader::releaseSharedObjects();
-        Zem::Graphics::LightShader::releaseSharedObjects();
-        Zem::Graphics::HDRShader::releaseSharedObjects();
+        releasePassObjects();
         engine.shutdown();
         Zem::Graphics::ShaderRegistry::instance().reset();
     }
@@ -94,32 +84,15 @@ public:
         while (frameNumber < target - rendered) {
             step(false);
         }
-        forgetAdaptation();
+        // A frame must not depend on frames drawn long before it.
+        Zem::Graphics::HDRShader::forgetAdaptation();
         while (frameNumber < target) {
             step(true);
         }
     }
 
-    // The eye adaptation starts afresh at the next frame (it takes that frame's luminance at
-    // once), so a frame does not depend on frames drawn long before it.
-    static void forgetAdaptation() {
-        const Zem::Graphics::HDRShader::SharedObjects& hdr =
-            Zem::Graphics::HDRShader::sharedObjects();
-        for (std::size_t level : {5u, 6u}) {
-            if (hdr.levels[level].framebuffer == 0) {
-                continue;
-            }
-            glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, hdr.levels[level].framebuffer);
-            glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-            glClear(GL_COLOR_BUFFER_BIT);
-        }
-        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
-        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    }
-
     int frame() const { return frameNumber; }
     Ombrel& demo() { return game; }
-    Zem::Graphics::DisplayBase& display() { return *displayDriver; }
 
 private:
     Zem::Main::Engine engine;

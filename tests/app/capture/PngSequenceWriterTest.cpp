@@ -37,10 +37,6 @@ protected:
     FrameImage frame{4, 2};
 };
 
-TEST_F(PngSequenceWriterTest, NamesFramesWithSixDigits) {
-    EXPECT_EQ(PngSequenceWriter::frameName(123), "frame-000123.png");
-}
-
 TEST_F(PngSequenceWriterTest, WritesEachFrameUnderItsNumber) {
     const FrameImage back = FrameImage::readPng(out + "/frame-000001.png");
     ASSERT_EQ(back.width(), 4);
