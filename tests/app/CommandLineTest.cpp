@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -14,21 +15,36 @@ using Arguments = std::vector<std::string>;
 
 namespace {
 
-TEST(CommandLineTest, AcceptsWhatItUnderstands) {
-    for (const Arguments& arguments : {
-             Arguments{},
-             Arguments{"--capture", "out", "--fps=30", "--size", "320x240", "--start", "2.5",
-                       "--end=4"},
-             Arguments{"my/world.world", "--data", "elsewhere"},
-             Arguments{"--stats", "--capture", "out"},
-             Arguments{"--check", "my/world.world"},
-             Arguments{"--capture", "stills/", "--fps", "0.25"},
-             Arguments{"--capture", "clip.MP4"},
-         }) {
-        EXPECT_EQ(CommandLine(arguments).outcome(), CommandLine::Outcome::Run)
-            << testing::PrintToString(arguments);
-    }
+struct Accepted {
+    const char* name;
+    Arguments arguments;
+};
+
+const Accepted accepted[] = {
+    {"Nothing", Arguments{}},
+    {"ACaptureWithItsRateSizeAndStretch",
+     Arguments{"--capture", "out", "--fps=30", "--size", "320x240", "--start", "2.5", "--end=4"}},
+    {"AWorldAndADataFolder", Arguments{"my/world.world", "--data", "elsewhere"}},
+    {"StatsWithACapture", Arguments{"--stats", "--capture", "out"}},
+    {"ACheckOfAWorld", Arguments{"--check", "my/world.world"}},
+    {"AFractionalRate", Arguments{"--capture", "stills/", "--fps", "0.25"}},
+    {"AVideoNameInCapitals", Arguments{"--capture", "clip.MP4"}},
+};
+
+void PrintTo(const Accepted& accepted, std::ostream* out) {
+    *out << accepted.name;
 }
+
+class CommandLineAcceptsTest : public ::testing::TestWithParam<Accepted> {};
+
+TEST_P(CommandLineAcceptsTest, Runs) {
+    EXPECT_EQ(CommandLine(GetParam().arguments).outcome(), CommandLine::Outcome::Run);
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLineTest, CommandLineAcceptsTest, ::testing::ValuesIn(accepted),
+                         [](const ::testing::TestParamInfo<Accepted>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(CommandLineTest, HelpIsAskedForByEitherNameWhateverFollows) {
     EXPECT_EQ(CommandLine({"--help"}).outcome(), CommandLine::Outcome::Help);
@@ -41,43 +57,60 @@ TEST(CommandLineTest, ARateOf1000FramesASecondIsTheHighestTaken) {
 }
 
 // Bad use is refused with one line that names the option (or the arguments) it is about.
-TEST(CommandLineTest, BadUseIsRefusedWithOneLineNamingTheOption) {
-    const struct {
-        Arguments arguments;
-        std::vector<std::string> named;
-    } cases[] = {
-        {{"--bogus"}, {"--bogus"}},
-        {{"--fps"}, {"--fps"}},
-        {{"--fps", "0"}, {"--fps", "'0'"}},
-        {{"--fps", "30fps"}, {"--fps", "'30fps'"}},
-        {{"--size", "320"}, {"--size", "'320'"}},
-        {{"--size", "321x240"}, {"--size", "'321x240'"}},
-        {{"--size", "320x241"}, {"--size", "'320x241'"}},
-        {{"--size", "0x0"}, {"--size", "'0x0'"}},
-        {{"--start", "-1"}, {"--start", "'-1'"}},
-        {{"--start", "nan"}, {"--start", "'nan'"}},
-        {{"--start", "5", "--end", "5"}, {"--end", "--start"}},
-        {{"--fullscreen=yes"}, {"--fullscreen"}},
-        {{"--stats=on"}, {"--stats"}},
-        {{"--capture", "out", "--supersample", "5"}, {"--supersample", "'5'"}},
-        {{"--capture", "out", "--supersample", "1.5"}, {"--supersample", "'1.5'"}},
-        {{"--supersample", "2"}, {"--supersample", "--capture"}},
-        {{"--capture", "out", "--size", "4096x2048", "--supersample", "3"},
-         {"--supersample", "12288x6144"}},
-        {{"a.world", "b.world"}, {"'a.world'", "'b.world'"}},
-        {{"--capture", "clip.avi"}, {"--capture", "'clip.avi'", ".mp4", ".mkv", "folder"}},
-        {{"--check", "--capture", "out"}, {"--check", "--capture"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.arguments));
-        const CommandLine line(c.arguments);
-        EXPECT_EQ(line.outcome(), CommandLine::Outcome::BadUse);
-        for (const std::string& name : c.named) {
-            EXPECT_NE(line.error().find(name), std::string::npos) << line.error();
-        }
-        EXPECT_EQ(line.error().find('\n'), std::string::npos) << line.error();
-    }
+struct BadUse {
+    const char* name;
+    Arguments arguments;
+    std::vector<std::string> named;
+};
+
+const BadUse badUses[] = {
+    {"AnUnknownOption", {"--bogus"}, {"--bogus"}},
+    {"ARateWithoutItsValue", {"--fps"}, {"--fps"}},
+    {"ARateOfZero", {"--fps", "0"}, {"--fps", "'0'"}},
+    {"ARateWithUnits", {"--fps", "30fps"}, {"--fps", "'30fps'"}},
+    {"ASizeOfOneNumber", {"--size", "320"}, {"--size", "'320'"}},
+    {"AnOddWidth", {"--size", "321x240"}, {"--size", "'321x240'"}},
+    {"AnOddHeight", {"--size", "320x241"}, {"--size", "'320x241'"}},
+    {"ASizeOfZero", {"--size", "0x0"}, {"--size", "'0x0'"}},
+    {"ANegativeStart", {"--start", "-1"}, {"--start", "'-1'"}},
+    {"AStartThatIsNoNumber", {"--start", "nan"}, {"--start", "'nan'"}},
+    {"AnEndNotAfterTheStart", {"--start", "5", "--end", "5"}, {"--end", "--start"}},
+    {"AValueForFullscreen", {"--fullscreen=yes"}, {"--fullscreen"}},
+    {"AValueForStats", {"--stats=on"}, {"--stats"}},
+    {"ASupersampleOfFive", {"--capture", "out", "--supersample", "5"}, {"--supersample", "'5'"}},
+    {"AFractionalSupersample",
+     {"--capture", "out", "--supersample", "1.5"},
+     {"--supersample", "'1.5'"}},
+    {"ASupersampleWithoutACapture", {"--supersample", "2"}, {"--supersample", "--capture"}},
+    {"ASupersampledSizeTooLarge",
+     {"--capture", "out", "--size", "4096x2048", "--supersample", "3"},
+     {"--supersample", "12288x6144"}},
+    {"TwoWorlds", {"a.world", "b.world"}, {"'a.world'", "'b.world'"}},
+    {"AnUnknownVideoForm",
+     {"--capture", "clip.avi"},
+     {"--capture", "'clip.avi'", ".mp4", ".mkv", "folder"}},
+    {"ACheckWithACapture", {"--check", "--capture", "out"}, {"--check", "--capture"}},
+};
+
+void PrintTo(const BadUse& badUse, std::ostream* out) {
+    *out << badUse.name;
 }
+
+class CommandLineBadUseTest : public ::testing::TestWithParam<BadUse> {};
+
+TEST_P(CommandLineBadUseTest, IsRefusedWithOneLineNamingTheOption) {
+    const CommandLine line(GetParam().arguments);
+    EXPECT_EQ(line.outcome(), CommandLine::Outcome::BadUse);
+    for (const std::string& name : GetParam().named) {
+        EXPECT_NE(line.error().find(name), std::string::npos) << line.error();
+    }
+    EXPECT_EQ(line.error().find('\n'), std::string::npos) << line.error();
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLineTest, CommandLineBadUseTest, ::testing::ValuesIn(badUses),
+                         [](const ::testing::TestParamInfo<BadUse>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(CommandLineTest, CarriesValuesIntoTheOptions) {
     const CommandLine line({"--capture=show.mp4", "--fps", "0.25", "--size", "320x240", "--start",

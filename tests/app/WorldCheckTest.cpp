@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -71,97 +72,131 @@ TEST(WorldCheckTest, EveryWorldTheProjectShipsIsClean) {
 
 // Each mistake is one line, naming the file, the line, the entity and what to do; the check
 // ends with 1.
-TEST(WorldCheckTest, EachMistakeIsNamedOnItsLine) {
-    const struct {
-        std::string line4;
-        Files files;
-        std::string expected;
-    } mistakes[] = {
-        {"<entity type=\"Entity\" name=\"crate\"><model>nosuch.obj</model></entity>",
-         {},
-         "w.world:4: Entity \"crate\": no model \"nosuch.obj\""},
-        {"<entity type=\"Entity\" name=\"box\"><template>box.template</template></entity>",
-         {},
-         "w.world:4: Skipping entity \"box\": no template \"box.template\""},
-        {picture,
-         {{"pic.obj", square}, {"pic.mtl", "newmtl pic\nKd 1 1 1\nmap_Kd pic.tga\n"}},
-         "w.world:4: pic.obj: material \"pic\": no texture \"pic.tga\" (map_Kd)"},
-        {picture,
-         {{"pic.obj", square}, {"pic.mtl", "newmtl pic\nKd 1 1 1\nmap_Kd deep.png\n"}},
-         "w.world:4: deep.png: 16 bits a channel; only 8-bit RGB and RGBA are read"},
-        {"",
-         {{"shaders/glow.glfp", "void main() { gl_FragColor = vec4(1.0) }\n"}},
-         "light pass: no program from shaders/glow.glvp and shaders/glow.glfp"},
-        {"<entity type=\"Lihgt\" name=\"spider_light\"/>",
-         {},
-         "w.world:4: Skipping entity \"spider_light\": no entity type \"Lihgt\""},
-        {"<entity type=\"Light\" name=\"lamp\"><colour>1 0 0</colour></entity>",
-         {},
-         "w.world:4: Light \"lamp\": a Light has no setting \"colour\""},
-        {"<entity type=\"Portal\" name=\"far\"><parent>hall</parent></entity><entity "
-         "type=\"Portal\" name=\"door\"><parent>hall</parent><model>doorway.obj</model>"
-         "<position>3 0 -5</position><camera><bind>far</bind></camera></entity>",
-         {},
-         "w.world:4: Portal \"door\": its opening at 3.33333 0.833333 -5 lies on a solid wall of "
-         "room \"hall\""},
-        {script + "<event time=\"1 0 0\" target=\"mainscript\" command=\"setcamera\">cam2"
-                  "</event></script></entity>",
-         {},
-         "w.world:4: ScriptMaster \"mainscript\": \"setcamera\" names \"cam2\", which is no "
-         "Camera"},
-        {script + "<event time=\"1 0 0\" target=\"mover\" interptarget=\"camra\" index=\"1\">"
-                  "<elaps>1 0 0</elaps></event></script></entity><entity type=\"Interpolator\" "
-                  "name=\"mover\"><scriptmaster>mainscript</scriptmaster></entity>",
-         {},
-         "w.world:4: ScriptMaster \"mainscript\": the \"interptarget\" \"camra\" is no entity"},
-        {script + "</script></entity><entity type=\"Interpolator\" name=\"mover\">"
-                  "<scriptmaster>mainscrpt</scriptmaster></entity>",
-         {},
-         "w.world:4: Interpolator \"mover\": no ScriptMaster named \"mainscrpt\""},
-        {script + "<event time=\"1 0 0\" target=\"mover2\"/></script></entity>",
-         {},
-         "w.world:4: ScriptMaster \"mainscript\": an event for \"mover2\", which no entity is "
-         "named"},
-        {script + "<event time=\"9 0 0\" target=\"camera\"/><event time=\"3 0 0\" "
-                  "target=\"camera\"/></script></entity>",
-         {},
-         "w.world:4: ScriptMaster \"mainscript\": the event at \"3 0 0\" comes after one due at "
-         "9 0 0"},
-        {"<entity type=\"Portal\" name=\"door\"><parent>hall</parent><camera><bind>yard</bind>"
-         "</camera></entity>",
-         {},
-         "w.world:4: Portal \"door\": its partner \"yard\" is no entity before it"},
-        {"<entity type=\"Billboard\" name=\"sign\"><parent>hall</parent><texture>sign.png"
-         "</texture></entity>",
-         {},
-         "w.world:4: Billboard \"sign\": no texture \"sign.png\""},
-        {script + "<repeat start=\"1 0 0\" end=\"4 0 0\" step=\"0 0 0\"><event "
-                  "target=\"camera\"/></repeat></script></entity>",
-         {},
-         "w.world:4: ScriptMaster \"mainscript\": a \"repeat\" whose \"step\" \"0 0 0\" is "
-         "not a positive time"},
-        {"<entity type=\"Light\" name=\"lamp\"><radius>-7</radius></entity>",
-         {},
-         "w.world:4: Entity \"lamp\": a negative \"radius\" -7"},
-        {"<entity type=\"Entity\" name=\"crate\"><model>crate.obj</model><scale>0</scale>"
-         "</entity>",
-         {},
-         "w.world:4: Entity \"crate\": a \"scale\" of \"0\" is not one number or three"},
-        {"<entity type=\"Light\" name=\"lamp\"><color>1 -1 0</color></entity>",
-         {},
-         "w.world:4: Light \"lamp\": a \"color\" of 1 -1 0 is below 0"},
-        {"<entity type=\"Entity\" name=\"crate\">",
-         {},
-         "w.world:4: <entity> is not closed: </ZEMWorld> on line 5 comes first; end it with "
-         "</entity>"},
-    };
-    for (const auto& mistake : mistakes) {
-        const ProgramRun run = check(worldWith(mistake.line4), mistake.files);
-        EXPECT_EQ(run.exitCode, 1) << mistake.line4;
-        EXPECT_NE(run.output.find(mistake.expected), std::string::npos) << mistake.expected << "\n"
-                                                                        << run.output << run.errors;
-    }
+struct Mistake {
+    const char* name;
+    std::string line4;
+    Files files;
+    std::string expected;
+};
+
+const Mistake mistakes[] = {
+    {"AMissingModel",
+     "<entity type=\"Entity\" name=\"crate\"><model>nosuch.obj</model></entity>",
+     {},
+     "w.world:4: Entity \"crate\": no model \"nosuch.obj\""},
+    {"AMissingTemplate",
+     "<entity type=\"Entity\" name=\"box\"><template>box.template</template></entity>",
+     {},
+     "w.world:4: Skipping entity \"box\": no template \"box.template\""},
+    {"AMissingTextureOfAMaterial",
+     picture,
+     {{"pic.obj", square}, {"pic.mtl", "newmtl pic\nKd 1 1 1\nmap_Kd pic.tga\n"}},
+     "w.world:4: pic.obj: material \"pic\": no texture \"pic.tga\" (map_Kd)"},
+    {"ASixteenBitPng",
+     picture,
+     {{"pic.obj", square}, {"pic.mtl", "newmtl pic\nKd 1 1 1\nmap_Kd deep.png\n"}},
+     "w.world:4: deep.png: 16 bits a channel; only 8-bit RGB and RGBA are read"},
+    {"AShaderThatDoesNotCompile",
+     "",
+     {{"shaders/glow.glfp", "void main() { gl_FragColor = vec4(1.0) }\n"}},
+     "light pass: no program from shaders/glow.glvp and shaders/glow.glfp"},
+    {"AnUnknownEntityType",
+     "<entity type=\"Lihgt\" name=\"spider_light\"/>",
+     {},
+     "w.world:4: Skipping entity \"spider_light\": no entity type \"Lihgt\""},
+    {"AnUnknownSetting",
+     "<entity type=\"Light\" name=\"lamp\"><colour>1 0 0</colour></entity>",
+     {},
+     "w.world:4: Light \"lamp\": a Light has no setting \"colour\""},
+    {"APortalOnASolidWall",
+     "<entity type=\"Portal\" name=\"far\"><parent>hall</parent></entity><entity "
+     "type=\"Portal\" name=\"door\"><parent>hall</parent><model>doorway.obj</model>"
+     "<position>3 0 -5</position><camera><bind>far</bind></camera></entity>",
+     {},
+     "w.world:4: Portal \"door\": its opening at 3.33333 0.833333 -5 lies on a solid wall of "
+     "room \"hall\""},
+    {"ASetCameraNamingNoCamera",
+     script + "<event time=\"1 0 0\" target=\"mainscript\" command=\"setcamera\">cam2"
+              "</event></script></entity>",
+     {},
+     "w.world:4: ScriptMaster \"mainscript\": \"setcamera\" names \"cam2\", which is no "
+     "Camera"},
+    {"AnInterpTargetNamingNoEntity",
+     script + "<event time=\"1 0 0\" target=\"mover\" interptarget=\"camra\" index=\"1\">"
+              "<elaps>1 0 0</elaps></event></script></entity><entity type=\"Interpolator\" "
+              "name=\"mover\"><scriptmaster>mainscript</scriptmaster></entity>",
+     {},
+     "w.world:4: ScriptMaster \"mainscript\": the \"interptarget\" \"camra\" is no entity"},
+    {"AnInterpolatorWithoutItsScriptMaster",
+     script + "</script></entity><entity type=\"Interpolator\" name=\"mover\">"
+              "<scriptmaster>mainscrpt</scriptmaster></entity>",
+     {},
+     "w.world:4: Interpolator \"mover\": no ScriptMaster named \"mainscrpt\""},
+    {"AnEventForNoEntity",
+     script + "<event time=\"1 0 0\" target=\"mover2\"/></script></entity>",
+     {},
+     "w.world:4: ScriptMaster \"mainscript\": an event for \"mover2\", which no entity is "
+     "named"},
+    {"AnEventBeforeOneDueEarlier",
+     script + "<event time=\"9 0 0\" target=\"camera\"/><event time=\"3 0 0\" "
+              "target=\"camera\"/></script></entity>",
+     {},
+     "w.world:4: ScriptMaster \"mainscript\": the event at \"3 0 0\" comes after one due at "
+     "9 0 0"},
+    {"APortalWhosePartnerIsMissing",
+     "<entity type=\"Portal\" name=\"door\"><parent>hall</parent><camera><bind>yard</bind>"
+     "</camera></entity>",
+     {},
+     "w.world:4: Portal \"door\": its partner \"yard\" is no entity before it"},
+    {"ABillboardWithoutItsTexture",
+     "<entity type=\"Billboard\" name=\"sign\"><parent>hall</parent><texture>sign.png"
+     "</texture></entity>",
+     {},
+     "w.world:4: Billboard \"sign\": no texture \"sign.png\""},
+    {"ARepeatWithoutAPositiveStep",
+     script + "<repeat start=\"1 0 0\" end=\"4 0 0\" step=\"0 0 0\"><event "
+              "target=\"camera\"/></repeat></script></entity>",
+     {},
+     "w.world:4: ScriptMaster \"mainscript\": a \"repeat\" whose \"step\" \"0 0 0\" is "
+     "not a positive time"},
+    {"ANegativeRadius",
+     "<entity type=\"Light\" name=\"lamp\"><radius>-7</radius></entity>",
+     {},
+     "w.world:4: Entity \"lamp\": a negative \"radius\" -7"},
+    {"AScaleOfZero",
+     "<entity type=\"Entity\" name=\"crate\"><model>crate.obj</model><scale>0</scale>"
+     "</entity>",
+     {},
+     "w.world:4: Entity \"crate\": a \"scale\" of \"0\" is not one number or three"},
+    {"AColourBelowZero",
+     "<entity type=\"Light\" name=\"lamp\"><color>1 -1 0</color></entity>",
+     {},
+     "w.world:4: Light \"lamp\": a \"color\" of 1 -1 0 is below 0"},
+    {"AnEntityNotClosed",
+     "<entity type=\"Entity\" name=\"crate\">",
+     {},
+     "w.world:4: <entity> is not closed: </ZEMWorld> on line 5 comes first; end it with "
+     "</entity>"},
+};
+
+void PrintTo(const Mistake& mistake, std::ostream* out) {
+    *out << mistake.name;
 }
+
+class WorldCheckMistakeTest : public ::testing::TestWithParam<Mistake> {};
+
+TEST_P(WorldCheckMistakeTest, IsNamedOnItsLine) {
+    const Mistake& mistake = GetParam();
+    const ProgramRun run = check(worldWith(mistake.line4), mistake.files);
+    EXPECT_EQ(run.exitCode, 1) << mistake.line4;
+    EXPECT_NE(run.output.find(mistake.expected), std::string::npos) << mistake.expected << "\n"
+                                                                    << run.output << run.errors;
+}
+
+INSTANTIATE_TEST_SUITE_P(WorldCheckTest, WorldCheckMistakeTest, ::testing::ValuesIn(mistakes),
+                         [](const ::testing::TestParamInfo<Mistake>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // A data folder of the maker's holds the world; the meshes and the music come from the shipped
 // data after it.
