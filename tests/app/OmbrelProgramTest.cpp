@@ -156,14 +156,19 @@ TEST(OmbrelProgramUsageTest, HelpPrintsTheUsageAndEndsWithExitCode0) {
 }
 
 // Past the show's end (the shipped show exits at 150 s) there is nothing to play or capture.
-TEST(OmbrelProgramUsageTest, AStartPastTheShowsEndIsSaidAndEndsWithExitCode2) {
+void expectAStartPastTheShowsEndSaidEndingWithExitCode2(const std::string& how) {
+    const ProgramRun run = ombrel("--start 200 " + how, "timeout 60");
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(ZemTest::mentions(run.errors, {"--start 200.00 s", "150.00 s"})) << run.errors;
+}
+
+TEST(OmbrelProgramUsageTest, AStartPastTheShowsEndInAWindowIsSaidAndEndsWithExitCode2) {
+    expectAStartPastTheShowsEndSaidEndingWithExitCode2("--window 64x48");
+}
+
+TEST(OmbrelProgramUsageTest, AStartPastTheShowsEndOfACaptureIsSaidAndEndsWithExitCode2) {
     const ZemTest::TempDir dir;
-    for (const std::string& how :
-         {std::string("--window 64x48"), "--capture " + dir.file("shots")}) {
-        const ProgramRun run = ombrel("--start 200 " + how, "timeout 60");
-        EXPECT_EQ(run.exitCode, 2) << how;
-        EXPECT_TRUE(ZemTest::mentions(run.errors, {"--start 200.00 s", "150.00 s"})) << run.errors;
-    }
+    expectAStartPastTheShowsEndSaidEndingWithExitCode2("--capture " + dir.file("shots"));
 }
 
 // Whatever the world lacks, the run ends at --end, saying what is missing; a run that never

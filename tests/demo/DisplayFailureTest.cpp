@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -88,35 +89,42 @@ protected:
 
 // Each way the display can fail to open, with the box it shows.
 const struct DisplayFailure {
+    const char* name;
     const char* driver;
     const char* config;
     const char* message;
 } failures[] = {
-    {"nonexistent", "<config/>", "ERROR: Failed To Register The Window Class."},
-    {"dummy", "<config/>", "ERROR: Window Creation Error."},
-    {"offscreen",
+    {"NoVideoDriver", "nonexistent", "<config/>", "ERROR: Failed To Register The Window Class."},
+    {"NoWindow", "dummy", "<config/>", "ERROR: Window Creation Error."},
+    {"AnImpossibleDepthAndStencil", "offscreen",
      "<config><display><resolution><depthbpp>99</depthbpp><stencilbpp>99</stencilbpp>"
      "</resolution></display></config>",
      "ERROR: "},
 };
 
-TEST_F(DisplayFailureTest, EveryDisplayFailureLeavesAShowThatRunsUnseenToItsExit) {
-    for (const DisplayFailure& failure : failures) {
-        SCOPED_TRACE(failure.driver);
-        EXPECT_TRUE(run(shortShow, failure.driver, failure.config)) << errors;
-        EXPECT_FALSE(Zem::Graphics::hasCurrentContext());
-    }
+void PrintTo(const DisplayFailure& failure, std::ostream* out) {
+    *out << failure.name;
 }
 
-TEST_F(DisplayFailureTest, EveryDisplayFailureIsToldOnStandardErrorAndInTheLog) {
-    for (const DisplayFailure& failure : failures) {
-        SCOPED_TRACE(failure.driver);
-        run(shortShow, failure.driver, failure.config);
-        EXPECT_NE(errors.find(failure.message), std::string::npos) << errors;
-        EXPECT_NE(ZemTest::TempDir::readFile(dir.file("zem.log")).find(failure.message),
-                  std::string::npos);
-    }
+class DisplayFailureCaseTest : public DisplayFailureTest,
+                               public ::testing::WithParamInterface<DisplayFailure> {};
+
+TEST_P(DisplayFailureCaseTest, LeavesAShowThatRunsUnseenToItsExit) {
+    EXPECT_TRUE(run(shortShow, GetParam().driver, GetParam().config)) << errors;
+    EXPECT_FALSE(Zem::Graphics::hasCurrentContext());
 }
+
+TEST_P(DisplayFailureCaseTest, IsToldOnStandardErrorAndInTheLog) {
+    run(shortShow, GetParam().driver, GetParam().config);
+    EXPECT_NE(errors.find(GetParam().message), std::string::npos) << errors;
+    EXPECT_NE(ZemTest::TempDir::readFile(dir.file("zem.log")).find(GetParam().message),
+              std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(DisplayFailureTest, DisplayFailureCaseTest, ::testing::ValuesIn(failures),
+                         [](const ::testing::TestParamInfo<DisplayFailure>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // The script never exits: only SIGTERM, raised once as the first frame starts, ends the run (a
 // second before the run stops would end the process).

@@ -8,6 +8,8 @@
 #include "resource/Mesh.h"
 #include "resource/ResourceManager.h"
 
+#include <ostream>
+#include <string>
 #include <vector>
 
 using namespace EffectTest;
@@ -126,35 +128,63 @@ TEST_F(MachineryTest, RotateReadsAsAngleThenAxis) {
                      Matrix4::rotation(90.0f, 0.0f, 1.0f, 0.0f));
 }
 
-// The report names the part and what keeps it from its place; nothing is left behind.
-TEST_F(MachineryTest, PartsThatCannotBePlacedAreRejectedByName) {
+// A part that cannot be placed: the report names it and what keeps it from its place; nothing is
+// left behind.
+struct Unplaceable {
+    const char* name;
+    bool isAxis;
+    const char* xml;
+    std::vector<std::string> named;
+};
+
+const Unplaceable unplaceable[] = {
+    {"ACogInARoomWithoutATransform",
+     false,
+     "<e name='a' origin='room'><parent>hall</parent></e>",
+     {"\"a\"", "\"transform\""}},
+    {"ACogOnAParentThatIsNoRoom",
+     false,
+     "<e name='e'><parent>crate</parent><transform/></e>",
+     {"\"e\"", "\"crate\""}},
+    {"ACogOnAParentInNoRoom",
+     false,
+     "<e name='g' origin='axis'><parent>loose</parent></e>",
+     {"\"g\"", "\"loose\""}},
+    {"AMeshingCogOfRadiusZero",
+     false,
+     "<e name='h' origin='cog'><parent>driver</parent><radius>0</radius></e>",
+     {"\"h\"", "radius 0"}},
+    {"AnAxisOnAParentThatIsNoCog",
+     true,
+     "<e name='x'><parent>hall</parent></e>",
+     {"\"x\"", "\"hall\""}},
+};
+
+void PrintTo(const Unplaceable& part, std::ostream* out) {
+    *out << part.name;
+}
+
+class MachineryUnplaceableTest : public MachineryTest,
+                                 public ::testing::WithParamInterface<Unplaceable> {};
+
+TEST_P(MachineryUnplaceableTest, IsRejectedByName) {
     driver();
     new Zem::Main::BaseEntity(XmlNode("<entity name='crate'/>"));
     new Cog(XmlNode("<entity name='loose'/>"));
     const std::size_t entityCount = game.entities.size();
-    const struct {
-        bool isAxis;
-        const char* xml;
-        std::vector<std::string> named;
-    } cases[] = {
-        {false, "<e name='a' origin='room'><parent>hall</parent></e>", {"\"a\"", "\"transform\""}},
-        {false, "<e name='e'><parent>crate</parent><transform/></e>", {"\"e\"", "\"crate\""}},
-        {false, "<e name='g' origin='axis'><parent>loose</parent></e>", {"\"g\"", "\"loose\""}},
-        {false,
-         "<e name='h' origin='cog'><parent>driver</parent><radius>0</radius></e>",
-         {"\"h\"", "radius 0"}},
-        {true, "<e name='x'><parent>hall</parent></e>", {"\"x\"", "\"hall\""}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.xml);
-        Zem::Main::Entity* made = nullptr;
-        const std::string said =
-            reportedBy([&] { made = c.isAxis ? make<Axis>(c.xml) : make<Cog>(c.xml); });
-        EXPECT_EQ(made, nullptr);
-        EXPECT_TRUE(mentions(said, c.named)) << said;
-        EXPECT_EQ(game.entities.size(), entityCount);
-    }
+    const Unplaceable& c = GetParam();
+    Zem::Main::Entity* made = nullptr;
+    const std::string said =
+        reportedBy([&] { made = c.isAxis ? make<Axis>(c.xml) : make<Cog>(c.xml); });
+    EXPECT_EQ(made, nullptr);
+    EXPECT_TRUE(mentions(said, c.named)) << said;
+    EXPECT_EQ(game.entities.size(), entityCount);
 }
+
+INSTANTIATE_TEST_SUITE_P(MachineryTest, MachineryUnplaceableTest, ::testing::ValuesIn(unplaceable),
+                         [](const ::testing::TestParamInfo<Unplaceable>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST_F(MachineryTest, ADeletedCogLeavesItsDriversChildren) {
     Cog* first = driver();

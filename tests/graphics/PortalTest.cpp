@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
+#include <string>
 
 using Zem::Graphics::Portal;
 using Zem::Graphics::Vector3;
@@ -103,18 +105,40 @@ TEST_F(PortalTest, TriggerCoordinatesRunAlongTheTriggerPlanesEdgesAndNormal) {
     expectNear(Vector3(0.5f, 0.5f, 0.5f), framed.triggerCoordinates(probe));
 }
 
-TEST_F(PortalTest, PortalMeshChoosesTheGroupOfTheModelThatMasksTheOpening) {
+// A "portalmesh" setting and the group of the two-group model it chooses, -1 for none.
+struct PortalMesh {
+    const char* name;
+    const char* setting;
+    int group;
+};
+
+const PortalMesh portalMeshes[] = {
+    {"WhenUnsetTheFirst", "", 0},
+    {"OfIndexOneTheSecond", "1", 1},
+    {"NoneForAnIndexPastTheLast", "2", -1},
+    {"NoneForANegativeIndex", "-1", -1},
+};
+
+void PrintTo(const PortalMesh& portalMesh, std::ostream* out) {
+    *out << portalMesh.name;
+}
+
+class PortalMeshTest : public PortalTest, public ::testing::WithParamInterface<PortalMesh> {};
+
+TEST_P(PortalMeshTest, ChoosesTheGroupOfTheModelThatMasksTheOpening) {
     ZemTest::MeshFiles files;
     files.write("door.testmesh", {{0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 0, 1, 1, 0, 1, 0, 1, 1}});
-    for (const auto& [setting, group] :
-         {std::pair{"", 0}, std::pair{"1", 1}, std::pair{"2", -1}, std::pair{"-1", -1}}) {
-        Portal portal(xmlElement(std::string("<entity><model>door.testmesh</model><portalmesh>") +
-                                 setting + "</portalmesh></entity>"));
-        ASSERT_NE(nullptr, portal.model);
-        EXPECT_EQ(group < 0 ? nullptr : portal.model->groups[group].get(), portal.maskGroup)
-            << setting;
-    }
+    const int group = GetParam().group;
+    Portal portal(xmlElement(std::string("<entity><model>door.testmesh</model><portalmesh>") +
+                             GetParam().setting + "</portalmesh></entity>"));
+    ASSERT_NE(nullptr, portal.model);
+    EXPECT_EQ(group < 0 ? nullptr : portal.model->groups[group].get(), portal.maskGroup);
 }
+
+INSTANTIATE_TEST_SUITE_P(PortalTest, PortalMeshTest, ::testing::ValuesIn(portalMeshes),
+                         [](const ::testing::TestParamInfo<PortalMesh>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // A doorway from the hall, turned 30 degrees, to the yard, turned 210 degrees.
 class PortalTriggerTest : public ::testing::Test {
@@ -250,15 +274,24 @@ TEST_F(PortalTriggerTest, AnUnboundPortalWatchesNoZone) {
     EXPECT_TRUE(door.crossing.empty());
 }
 
-TEST_F(PortalTriggerTest, APathThroughTheOpeningCarriesHoweverLongTheStep) {
-    EXPECT_TRUE(carried({0.5f, 0.5f, 3.0f}, {0.5f, 0.5f, -2.0f})) << "never within reach";
-    EXPECT_TRUE(carried({-2.0f, 0.5f, 4.0f}, {3.0f, 0.5f, -6.0f})) << "slanting, through";
+TEST_F(PortalTriggerTest, AStepThroughTheOpeningFromBeyondReachCarries) {
+    EXPECT_TRUE(carried({0.5f, 0.5f, 3.0f}, {0.5f, 0.5f, -2.0f}));
 }
 
-TEST_F(PortalTriggerTest, APathMissingTheOpeningDoesNotCarry) {
-    EXPECT_FALSE(carried({2.5f, 0.5f, 1.0f}, {1.5f, 0.5f, -1.0f})) << "past the side";
-    EXPECT_FALSE(carried({0.5f, 0.5f, -1.0f}, {0.5f, 0.5f, -3.0f})) << "behind all along";
-    EXPECT_FALSE(carried({0.5f, 0.5f, -2.0f}, {0.5f, 0.5f, 2.0f})) << "from behind";
+TEST_F(PortalTriggerTest, ALongSlantingStepThroughTheOpeningCarries) {
+    EXPECT_TRUE(carried({-2.0f, 0.5f, 4.0f}, {3.0f, 0.5f, -6.0f}));
+}
+
+TEST_F(PortalTriggerTest, AStepThroughThePlanePastTheSideOfTheOpeningDoesNotCarry) {
+    EXPECT_FALSE(carried({2.5f, 0.5f, 1.0f}, {1.5f, 0.5f, -1.0f}));
+}
+
+TEST_F(PortalTriggerTest, AStepBehindThePlaneAllAlongDoesNotCarry) {
+    EXPECT_FALSE(carried({0.5f, 0.5f, -1.0f}, {0.5f, 0.5f, -3.0f}));
+}
+
+TEST_F(PortalTriggerTest, AStepFromBehindThePlaneToTheFrontDoesNotCarry) {
+    EXPECT_FALSE(carried({0.5f, 0.5f, -2.0f}, {0.5f, 0.5f, 2.0f}));
 }
 
 // Eye at the origin looking along -z; the opening is a square of half-width 0.5 at z = -5.

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string>
+
 using ScriptTest::mentions;
 using ScriptTest::reportedBy;
 using Zem::Resource::XmlNode;
@@ -113,51 +116,91 @@ TEST_F(InterpolatorTest, TheChannelIsWrittenAtEveryUpdate) {
     EXPECT_NEAR(camera->position.x, 1.0f, 1e-5f);
 }
 
-// Nothing moves, and the message names the interpolator.
-TEST_F(InterpolatorTest, MalformedRequestsAreRejectedNamingTheInterpolator) {
-    const std::string good = "<elaps>0 1 0</elaps><endvalue>10</endvalue>";
-    for (const std::string& malformed : {
-             "interptarget='box'>" + good,
-             "interptarget='box' index='x'>" + good,
-             std::string(
-                 "interptarget='box' index='0'><elaps>0 0 0</elaps><endvalue>10</endvalue>"),
-             std::string(
-                 "interptarget='box' index='0'><elaps>0 1 0</elaps><endvalue>ten</endvalue>"),
-             std::string(
-                 "interptarget='box' index='0'><elaps>0 1 0</elaps><startspeed>?</startspeed>"),
-         }) {
-        SCOPED_TRACE(malformed);
-        const std::string said = reportedBy([&] {
-            interpolator->command(0, XmlNode("<event " + malformed + "</event>"));
-            updateAt(0.0);
-        });
-        EXPECT_TRUE(interpolator->tracks.empty());
-        EXPECT_FLOAT_EQ(box->getChannel(0), 2.0f);
-        EXPECT_TRUE(mentions(said, {"\"interp\""})) << said;
-    }
+// A request lacking one thing or with one thing wrong: nothing moves, and the message names the
+// interpolator.
+struct Malformed {
+    const char* name;
+    std::string request;
+};
+
+const std::string oneBeatToTen = "<elaps>0 1 0</elaps><endvalue>10</endvalue>";
+
+const Malformed malformed[] = {
+    {"NoIndex", "interptarget='box'>" + oneBeatToTen},
+    {"AnIndexThatIsNoNumber", "interptarget='box' index='x'>" + oneBeatToTen},
+    {"ALengthOfZero", "interptarget='box' index='0'><elaps>0 0 0</elaps><endvalue>10</endvalue>"},
+    {"AnEndValueThatIsNoNumber",
+     "interptarget='box' index='0'><elaps>0 1 0</elaps><endvalue>ten</endvalue>"},
+    {"AStartSpeedThatIsNoNumber",
+     "interptarget='box' index='0'><elaps>0 1 0</elaps><startspeed>?</startspeed>"},
+};
+
+void PrintTo(const Malformed& request, std::ostream* out) {
+    *out << request.name;
 }
 
-// "nowhere" is no entity, "box" is no ScriptMaster and "still" has no tempo.
-TEST_F(InterpolatorTest, WithoutAScriptMasterWithATempoEveryRequestIsRejectedNamingIt) {
+class InterpolatorMalformedRequestTest : public InterpolatorTest,
+                                         public ::testing::WithParamInterface<Malformed> {};
+
+TEST_P(InterpolatorMalformedRequestTest, IsRejectedNamingTheInterpolator) {
+    const std::string said = reportedBy([&] {
+        interpolator->command(0, XmlNode("<event " + GetParam().request + "</event>"));
+        updateAt(0.0);
+    });
+    EXPECT_TRUE(interpolator->tracks.empty());
+    EXPECT_FLOAT_EQ(box->getChannel(0), 2.0f);
+    EXPECT_TRUE(mentions(said, {"\"interp\""})) << said;
+}
+
+INSTANTIATE_TEST_SUITE_P(InterpolatorTest, InterpolatorMalformedRequestTest,
+                         ::testing::ValuesIn(malformed),
+                         [](const ::testing::TestParamInfo<Malformed>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// An interpolator whose "scriptmaster" names no ScriptMaster with a tempo ("still" has none)
+// rejects every request, naming itself.
+struct Master {
+    const char* name;
+    const char* master;
+};
+
+const Master masters[] = {
+    {"NoEntity", "nowhere"},
+    {"AnEntityThatIsNoScriptMaster", "box"},
+    {"AScriptMasterWithoutATempo", "still"},
+};
+
+void PrintTo(const Master& master, std::ostream* out) {
+    *out << master.name;
+}
+
+class InterpolatorWithoutAClockTest : public InterpolatorTest,
+                                      public ::testing::WithParamInterface<Master> {};
+
+TEST_P(InterpolatorWithoutAClockTest, RejectsEveryRequestNamingItself) {
     reportedBy([&] {
         new ScriptMaster(XmlNode("<entity name='still'><script/></entity>"),
                          ScriptTest::musicAt(&nowMs));
     });
-    for (const char* master : {"nowhere", "box", "still"}) {
-        SCOPED_TRACE(master);
-        bool tracked = true;
-        const std::string said = reportedBy([&] {
-            Interpolator bad(XmlNode(std::string("<entity name='bad'><scriptmaster>") + master +
-                                     "</scriptmaster></entity>"));
-            bad.command(0, XmlNode("<event interptarget='box' index='0'><elaps>0 1 0</elaps>"
-                                   "<endvalue>10</endvalue></event>"));
-            tracked = !bad.tracks.empty();
-            bad.update(0.0f);
-        });
-        EXPECT_FALSE(tracked);
-        EXPECT_FLOAT_EQ(box->getChannel(0), 2.0f);
-        EXPECT_TRUE(mentions(said, {"\"bad\""})) << said;
-    }
+    bool tracked = true;
+    const std::string said = reportedBy([&] {
+        Interpolator bad(XmlNode(std::string("<entity name='bad'><scriptmaster>") +
+                                 GetParam().master + "</scriptmaster></entity>"));
+        bad.command(0, XmlNode("<event interptarget='box' index='0'><elaps>0 1 0</elaps>"
+                               "<endvalue>10</endvalue></event>"));
+        tracked = !bad.tracks.empty();
+        bad.update(0.0f);
+    });
+    EXPECT_FALSE(tracked);
+    EXPECT_FLOAT_EQ(box->getChannel(0), 2.0f);
+    EXPECT_TRUE(mentions(said, {"\"bad\""})) << said;
 }
+
+INSTANTIATE_TEST_SUITE_P(InterpolatorTest, InterpolatorWithoutAClockTest,
+                         ::testing::ValuesIn(masters),
+                         [](const ::testing::TestParamInfo<Master>& info) {
+                             return std::string(info.param.name);
+                         });
 
 } // namespace
