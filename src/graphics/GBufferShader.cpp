@@ -76,10 +76,12 @@ void GBufferShader::createSharedObjects() {
 void GBufferShader::allocateTargets(int width, int height) {
     shared.width = width;
     shared.height = height;
-    for (GLuint target :
-         {shared.colourTarget, shared.normalTarget, shared.aux1Target, shared.aux2Target}) {
+    for (GLuint target : {shared.colourTarget, shared.normalTarget, shared.aux2Target}) {
         allocateTarget(target, GL_RGBA16F_ARB, GL_RGBA, GL_HALF_FLOAT_ARB, width, height);
     }
+    // Specular colours lie within 0..1 and show only in highlights, which hide 8-bit steps; the
+    // narrow target is cheaper to write and, for every light, to read.
+    allocateTarget(shared.aux1Target, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, width, height);
     allocateTarget(shared.depthStencilTarget, GL_DEPTH24_STENCIL8_EXT, GL_DEPTH_STENCIL_EXT,
                    GL_UNSIGNED_INT_24_8_EXT, width, height);
     glBindTexture(GL_TEXTURE_RECTANGLE_ARB, 0);
