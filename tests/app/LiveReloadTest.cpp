@@ -176,6 +176,25 @@ TEST_F(LiveReloadTest, AMeshBrokenWhenTheWorldWasBuiltIsTakenOnceMended) {
     EXPECT_EQ(state(), "4 r5 g2 drawn");
 }
 
+// The same world, its mesh broken from the start: the run never loaded it.
+class LiveReloadBrokenAtStartTest : public LiveReloadTest {
+protected:
+    void SetUp() override {
+        LiveShowTest::SetUp();
+        save("data/lamp.template", "<template><radius>2</radius></template>", 0);
+        save("data/thing.obj", brokenMesh, 0);
+        initWith(world + "</ZEMWorld>");
+        frame();
+        frame();
+        ASSERT_EQ(state(), "4 r2 g0 drawn");
+    }
+};
+
+TEST_F(LiveReloadBrokenAtStartTest, AMeshThatNeverLoadedIsTakenOnceMended) {
+    saveAndPlay("thing.obj", triangle);
+    EXPECT_EQ(state(), "4 r2 g1 drawn");
+}
+
 // The texture everyone holds takes the new picture; the world stays as it is.
 TEST_F(LiveReloadTest, ASavedTextureIsTakenInPlace) {
     save("data/textures/wall.bmp", TempDir::readFile("data/textures/crate.bmp"), 0);
