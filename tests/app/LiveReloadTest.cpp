@@ -43,15 +43,17 @@ const std::string brokenMesh = triangle + "g three\nf 1/1/1 2/2/1 9/3/1\n";
 // A world of a camera, a lamp from a template and a thing from a mesh file, playing.
 class LiveReloadTest : public AppTest::LiveShowTest {
 protected:
-    void SetUp() override {
+    void SetUp() override { playWithMesh(triangle, "4 r2 g1 drawn"); }
+    // Starts the world with this text in thing.obj, two frames in.
+    void playWithMesh(const std::string& mesh, const std::string& expected) {
         LiveShowTest::SetUp();
         save("data/lamp.template", "<template><radius>2</radius></template>", 0);
-        save("data/thing.obj", triangle, 0);
+        save("data/thing.obj", mesh, 0);
         initWith(world + "</ZEMWorld>");
         // The passes load their shaders in the first frame; the next look notes their times.
         frame();
         frame();
-        ASSERT_EQ(state(), "4 r2 g1 drawn");
+        ASSERT_EQ(state(), expected);
     }
     // Saves the file ten seconds after the last save: it is taken after one frame and drawn in
     // the next. Returns what the two frames reported.
@@ -179,15 +181,7 @@ TEST_F(LiveReloadTest, AMeshBrokenWhenTheWorldWasBuiltIsTakenOnceMended) {
 // The same world, its mesh broken from the start: the run never loaded it.
 class LiveReloadBrokenAtStartTest : public LiveReloadTest {
 protected:
-    void SetUp() override {
-        LiveShowTest::SetUp();
-        save("data/lamp.template", "<template><radius>2</radius></template>", 0);
-        save("data/thing.obj", brokenMesh, 0);
-        initWith(world + "</ZEMWorld>");
-        frame();
-        frame();
-        ASSERT_EQ(state(), "4 r2 g0 drawn");
-    }
+    void SetUp() override { playWithMesh(brokenMesh, "4 r2 g0 drawn"); }
 };
 
 TEST_F(LiveReloadBrokenAtStartTest, AMeshThatNeverLoadedIsTakenOnceMended) {
